@@ -1,0 +1,72 @@
+#pragma once
+
+#include <QString>
+#include <memory>
+
+namespace qrv {
+
+namespace dao {
+class Database;
+class Recordset;
+} // namespace dao
+
+/**
+ * One query of the component: opened with Apri, read with LeggiNext until Errore is 10,
+ * closed with Chiudi. Database failures are shown to the operator (Retry repeats the step);
+ * callers only look at Errore. Apri can guard the query with a lock file in the archive folder.
+ */
+class clsRecordset
+{
+public:
+    /** Values of Errore. */
+    enum : qint16 { Ok = 0, NoRow = 10, NotFound = 23, LockRefused = 93 };
+
+    clsRecordset();
+    ~clsRecordset();
+    clsRecordset(const clsRecordset &) = delete;
+    clsRecordset &operator=(const clsRecordset &) = delete;
+
+    /**
+     * Opens QualeTabella (a whole SQL query) on the object's own database, else on the shared one.
+     * Errore: 0 with the first row current, 10 for no row (also when the operator cancels a
+     * failure, so callers never read rows that are not there), 93 when Blocca is refused.
+     */
+    void Apri(const QString &Routine, bool SolaLettura, const QString &QualeTabella, bool Blocca,
+              bool Aspetta = false);
+    /** Closes the rows and the lock file, deletes the lock file; never reports anything. */
+    void Chiudi();
+    /** Moves to the next row; Errore becomes 10 past the last one and is otherwise unchanged. */
+    void LeggiNext(QString &Routine);
+    void LeggiNext(const QString &Routine = QString());
+    void MoveFirst(QString &Routine);
+    void MoveFirst(const QString &Routine = QString());
+    /** Positions on the first row where Chiave1 Criterio1 Valore1 [and Chiave2 ...]; false with Errore 23. */
+    bool Start(const QString &Routine, const QString &Chiave1, const QString &Criterio1, const QString &Valore1,
+               const QString &Chiave2 = QString(), const QString &Criterio2 = QString(),
+               const QString &Valore2 = QString());
+    void CancellazioneRecordSet(const QString &Routine);
+    void AzzeraErrore() { m_errore = Ok; }
+
+    qint16 Errore() const { return m_errore; }
+    /** The open rows, or nullptr when none are open. */
+    dao::Recordset *ilRecordset() const;
+    qint32 TipoCampo(const QString &Nome) const;
+    qint32 QuantiCampi() const;
+
+    std::shared_ptr<dao::Database> DataBase() const { return m_database; }
+    void setDataBase(std::shared_ptr<dao::Database> database) { m_database = std::move(database); }
+
+private:
+    struct LockFile;
+    bool BloccaSblocca(const QString &Q, bool Aspetta);
+    void PopolaRecordset();
+
+    std::unique_ptr<dao::Recordset> m_recordset;
+    qint16 m_errore = Ok;
+    QString m_queryText;
+    QString m_routine;
+    std::unique_ptr<LockFile> m_lock;
+    std::shared_ptr<dao::Database> m_database;
+};
+
+} // namespace qrv
