@@ -10,13 +10,14 @@ class Database;
 class Recordset;
 } // namespace dao
 
+class LockFile;
+
 /**
  * One query of the component: opened with Apri, read with LeggiNext until Errore is 10,
  * closed with Chiudi. Database failures are shown to the operator (Retry repeats the step);
  * callers only look at Errore. Apri can guard the query with a lock file in the archive folder.
  */
-class clsRecordset
-{
+class clsRecordset {
 public:
     /** Values of Errore. */
     enum : qint16 { Ok = 0, NoRow = 10, NotFound = 23, LockRefused = 93 };
@@ -41,9 +42,9 @@ public:
     void MoveFirst(QString &Routine);
     void MoveFirst(const QString &Routine = QString());
     /** Positions on the first row where Chiave1 Criterio1 Valore1 [and Chiave2 ...]; false with Errore 23. */
-    bool Start(const QString &Routine, const QString &Chiave1, const QString &Criterio1, const QString &Valore1,
-               const QString &Chiave2 = QString(), const QString &Criterio2 = QString(),
-               const QString &Valore2 = QString());
+    bool Start(const QString &Routine, const QString &Chiave1, const QString &Criterio1,
+               const QString &Valore1, const QString &Chiave2 = QString(),
+               const QString &Criterio2 = QString(), const QString &Valore2 = QString());
     void CancellazioneRecordSet(const QString &Routine);
     void AzzeraErrore() { m_errore = Ok; }
 
@@ -57,9 +58,12 @@ public:
     void setDataBase(std::shared_ptr<dao::Database> database) { m_database = std::move(database); }
 
 private:
-    struct LockFile;
+    /** Takes the lock file of Q; true when another holder refused it and the caller did not wait. */
     bool BloccaSblocca(const QString &Q, bool Aspetta);
+    /** Moves to the last row, to the first and runs the query again, ignoring every failure. */
     void PopolaRecordset();
+    /** The object's own database, else the shared one; throws DaoError when neither is set. */
+    std::shared_ptr<dao::Database> database() const;
 
     std::unique_ptr<dao::Recordset> m_recordset;
     qint16 m_errore = Ok;

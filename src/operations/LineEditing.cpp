@@ -1,6 +1,16 @@
 #include "operations/LineEditing.h"
 
+#include "component/SharedState.h"
+#include "data/Lookups.h"
+#include "data/MessageBox.h"
+#include "operations/logic/LineRemoval.h"
+#include "operations/logic/OrderLines.h"
+#include "platform/Grid.h"
 #include "tablemap/frmTavoli.h"
+
+#include <QFrame>
+#include <QLabel>
+#include <QPushButton>
 
 namespace qrv {
 
@@ -8,6 +18,131 @@ LineEditing::LineEditing(frmTavoli *form)
     : QObject(form)
     , m_form(form)
 {
+    connect(form->cmdAggiungiArticolo(), &QPushButton::clicked, this, &LineEditing::cmdAggiungiArticolo_Click);
+    connect(form->cmdCancSelezionato(), &QPushButton::clicked, this, &LineEditing::cmdCancSelezionato_Click);
+    connect(form->cmdAzzeraTavolo(), &QPushButton::clicked, this, &LineEditing::cmdAzzeraTavolo_Click);
+}
+
+bool LineEditing::selectedTable(qint64 &tavolo, QString &codice) const
+{
+    const int index = m_form->state().IndiceTavoloSelezionato;
+    if (index < 0)
+        return false;
+    codice = m_form->tagTavolo(index);
+    bool ok = false;
+    tavolo = codice.trimmed().toLongLong(&ok);
+    return ok;
+}
+
+void LineEditing::cmdAggiungiArticolo_Click()
+{
+    const qint16 articolo = m_form->state().ArticoloAggiunta;
+    if (m_form->frxScontrino()->isHidden() || articolo == 0)
+        return;
+    qint64 tavolo = 0;
+    QString codice;
+    if (!selectedTable(tavolo, codice))
+        return;
+    // Another till may have billed the table since it was shown: a line on a free table would be
+    // an order nobody sees.
+    if (!TavoloOccupato(codice)) {
+        Avviso(QStringLiteral("Il tavolo non è occupato"), 2, 0, 2, true);
+        m_form->tableButtonClicked(m_form->state().IndiceTavoloSelezionato);
+        return;
+    }
+    OrderLines(SharedState::current().DataBase)
+        .addArticle(tavolo, articolo, m_form->cmdAggiungiArticolo()->text(), PrezzoArticolo(articolo));
+    m_form->MostraScontrino(codice);
+}
+
+void LineEditing::cmdCancSelezionato_Click()
+{
+    Grid *grid = m_form->gridScontrino();
+    const int index = m_form->state().IndiceTavoloSelezionato;
+    if (index < 0 || grid->row() < 0)
+        return;
+    const int row = grid->row();
+    const UnitRemoval plan = planUnitRemoval(grid->textMatrix(row, 0), grid->textMatrix(row, 2), grid->textMatrix(row, 3));
+    if (plan.kind == UnitRemoval::Kind::Nothing)
+        return;
+    qint64 tavolo = 0;
+    QString codice;
+    if (!selectedTable(tavolo, codice))
+        return;
+
+    OrderLines lines(SharedState::current().DataBase);
+    switch (plan.kind) {
+    case UnitRemoval::Kind::Nothing:
+        return;
+    case UnitRemoval::Kind::BadAmount:
+        Avviso(QStringLiteral("Importo della riga non valido: riga non modificata"), 2, 0, 1, true);
+        grid->setRow(-1);
+        m_form->cmdCancSelezionato()->hide();
+        return;
+    case UnitRemoval::Kind::RemoveLine:
+        if (lines.removeLine(tavolo, plan.id) == OrderLines::Result::Failed)
+            return;
+        // The variant rows that followed the article move up into its place: they go with it.
+        grid->removeItem(row);
+        while (grid->row() >= 0 && grid->textMatrix(grid->row(), 3) == QLatin1String("0"))
+            grid->removeItem(grid->row());
+        break;
+    case UnitRemoval::Kind::RemoveOneUnit:
+        switch (lines.removeOneUnit(plan)) {
+        case OrderLines::Result::Failed:
+            return;
+        case OrderLines::Result::NotFound:
+            // Another till removed the line meanwhile: show what the table holds now.
+            Avviso(QStringLiteral("La riga selezionata non è più presente"), 2, 0, 1, true);
+            m_form->MostraScontrino(codice);
+            grid->setRow(-1);
+            m_form->cmdCancSelezionato()->hide();
+            return;
+        case OrderLines::Result::Done:
+            break;
+        }
+        grid->setTextMatrix(row, 0, QString::number(plan.newQuantity));
+        grid->setTextMatrix(row, 2, formatAmount(plan.newAmount));
+        break;
+    }
+
+    grid->setRow(-1);
+    m_form->cmdCancSelezionato()->hide();
+    if (grid->rows() == 0) {
+        AzzeraTavolo();
+        m_form->tableButtonClicked(index);
+        return;
+    }
+    QStringList amounts;
+    for (int r = 0; r < grid->rows(); ++r)
+        amounts.append(grid->textMatrix(r, 2));
+    m_form->lblTotale()->setText(formatAmount(sumOfAmounts(amounts)));
+}
+
+void LineEditing::cmdAzzeraTavolo_Click()
+{
+    if (m_form->state().IndiceTavoloSelezionato < 0)
+        return;
+    const qint32 answer =
+        Messaggio(QStringLiteral("Vuoi azzerare il tavolo ") + m_form->lblTavoloAnteprima()->text() + QStringLiteral(" ?"),
+                  QStringLiteral("AZZERRAMENTO TAVOLO"), MessageBox::vbYesNo, false);
+    if (answer == MessageBox::vbYes)
+        AzzeraTavolo();
+}
+
+void LineEditing::AzzeraTavolo()
+{
+    qint64 tavolo = 0;
+    QString codice;
+    if (!selectedTable(tavolo, codice))
+        return;
+    if (OrderLines(SharedState::current().DataBase).emptyTable(tavolo) == OrderLines::Result::Failed) {
+        m_form->MostraScontrino(codice);
+        return;
+    }
+    m_form->RefreshTavoloCodice(codice);
+    m_form->MostraScontrino(codice);
+    Avviso(QStringLiteral("Liberato e azzerato tavolo ") + m_form->lblTavoloAnteprima()->text(), 2, 0, 3, false);
 }
 
 } // namespace qrv

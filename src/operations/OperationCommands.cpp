@@ -1,6 +1,11 @@
 #include "operations/OperationCommands.h"
 
+#include "component/FormRegistry.h"
+#include "component/SharedState.h"
+#include "data/Lookups.h"
 #include "tablemap/frmTavoli.h"
+
+#include <QPushButton>
 
 namespace qrv {
 
@@ -8,6 +13,123 @@ OperationCommands::OperationCommands(frmTavoli *form)
     : QObject(form)
     , m_form(form)
 {
+    const auto bind = [this](QPushButton *button, void (OperationCommands::*handler)()) {
+        connect(button, &QPushButton::clicked, this, handler);
+    };
+    bind(form->cmdNuovoConto(), &OperationCommands::cmdNuovoConto_Click);
+    bind(form->cmdNuovoContoWeb(), &OperationCommands::cmdNuovoContoWeb_Click);
+    bind(form->cmdAggiungiOrdine(), &OperationCommands::cmdAggiungiOrdine_Click);
+    bind(form->cmdContoSubito(), &OperationCommands::cmdContoSubito_Click);
+    bind(form->cmdPortaAlBanco(), &OperationCommands::cmdPortaAlBanco_Click);
+    bind(form->cmdPreconto(), &OperationCommands::cmdPreconto_Click);
+    bind(form->cmdContiSeparati(), &OperationCommands::cmdContiSeparati_Click);
+    bind(form->cmdBancoTavoli(), &OperationCommands::cmdBancoTavoli_Click);
+}
+
+QString OperationCommands::codice() const
+{
+    return m_form->tagTavolo(m_form->state().IndiceTavoloSelezionato);
+}
+
+bool OperationCommands::refusedInConsultation(const QString &codice) const
+{
+    // Read again: another till may have billed the table since it was shown.
+    const bool occupato = TavoloOccupato(codice);
+    if (SharedState::current().Operazione == qrvConsultaTavolo && !occupato) {
+        Avviso(QStringLiteral("Il tavolo non ha conti in sospeso"), 2, 0, 1, true);
+        return true;
+    }
+    return false;
+}
+
+void OperationCommands::cmdNuovoConto_Click()
+{
+    SharedState &s = SharedState::current();
+    s.TavoloScelto = codice();
+    s.OperazioneScelta = qrvContoNuovoTavolo;
+    s.ContoSubito = false;
+    s.ContoSeparato = false;
+    s.OrdineDaWeb = false;
+    m_form->finish();
+}
+
+void OperationCommands::cmdNuovoContoWeb_Click()
+{
+    SharedState &s = SharedState::current();
+    s.TavoloScelto = codice();
+    s.OperazioneScelta = qrvContoNuovoTavolo;
+    s.ContoSubito = false;
+    s.ContoSeparato = false;
+    s.OrdineDaWeb = true;
+    m_form->finish();
+}
+
+void OperationCommands::cmdAggiungiOrdine_Click()
+{
+    SharedState &s = SharedState::current();
+    s.TavoloScelto = codice();
+    s.OperazioneScelta = qrvContoNuovoTavolo;
+    s.ContoSubito = false;
+    s.ContoSeparato = false;
+    m_form->finish();
+}
+
+void OperationCommands::cmdContoSubito_Click()
+{
+    SharedState &s = SharedState::current();
+    s.TavoloScelto = codice();
+    s.OperazioneScelta = qrvFaiContoTavolo;
+    s.ContoSubito = true;
+    s.ContoSeparato = false;
+    m_form->finish();
+}
+
+void OperationCommands::cmdPortaAlBanco_Click()
+{
+    const QString tavolo = codice();
+    if (refusedInConsultation(tavolo))
+        return;
+    SharedState &s = SharedState::current();
+    s.TavoloScelto = tavolo;
+    s.OperazioneScelta = qrvFaiContoTavolo;
+    s.ContoSubito = false;
+    s.ContoSeparato = false;
+    m_form->finish();
+}
+
+void OperationCommands::cmdPreconto_Click()
+{
+    const QString tavolo = codice();
+    if (refusedInConsultation(tavolo))
+        return;
+    SharedState &s = SharedState::current();
+    s.TavoloScelto = tavolo;
+    s.OperazioneScelta = qrvPrecontoTavolo;
+    m_form->finish();
+}
+
+void OperationCommands::cmdContiSeparati_Click()
+{
+    SharedState &s = SharedState::current();
+    s.TavoloScelto = codice();
+    s.OperazioneScelta = qrvFaiContoTavolo;
+    s.ContoSubito = true;
+    s.ContoSeparato = true;
+    // Without the screen nothing was chosen: the host must not bill a selection that was never made.
+    if (!FormRegistry::show(FormId::ContiSeparati))
+        s.ContoSeparato = false;
+    if (s.ContoSeparato)
+        m_form->finish();
+    else
+        m_form->MostraScontrino(s.TavoloScelto);
+}
+
+void OperationCommands::cmdBancoTavoli_Click()
+{
+    SharedState &s = SharedState::current();
+    s.TavoloScelto = QString();
+    s.OperazioneScelta = qrvNessunaOperazioneScelta;
+    m_form->finish();
 }
 
 } // namespace qrv

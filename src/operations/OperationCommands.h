@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QString>
 
 namespace qrv {
 
@@ -9,7 +10,7 @@ class frmTavoli;
 /**
  * The commands of the receipt panel and the room bar that end the map with an operation for
  * the host (open, web open, add order, bill, pre-bill, to the counter, separate bills, counter sale).
- * Connects itself to the form's command buttons.
+ * Connects itself to the form's command buttons. None of them writes to the database.
  */
 class OperationCommands : public QObject
 {
@@ -17,7 +18,27 @@ class OperationCommands : public QObject
 public:
     explicit OperationCommands(frmTavoli *form);
 
+    void cmdNuovoConto_Click();
+    void cmdNuovoContoWeb_Click();
+    void cmdAggiungiOrdine_Click();
+    void cmdContoSubito_Click();
+    /** Refused in the consult context when another till has freed the table meanwhile. */
+    void cmdPortaAlBanco_Click();
+    /** Refused in the consult context when another till has freed the table meanwhile. */
+    void cmdPreconto_Click();
+    /**
+     * Shows the separate-bill screen for the table; closes the map when a choice was confirmed
+     * there, otherwise redraws the receipt and keeps the map open.
+     */
+    void cmdContiSeparati_Click();
+    void cmdBancoTavoli_Click();
+
 private:
+    /** The Codice of the selected table button (its tag). */
+    QString codice() const;
+    /** True when the consult context refuses a table that is not occupied (the notice is shown). */
+    bool refusedInConsultation(const QString &codice) const;
+
     frmTavoli *m_form;
 };
 

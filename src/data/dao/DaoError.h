@@ -36,6 +36,9 @@ constexpr int FieldNotFound = 3265;     // no column of that name
 constexpr int TransactionFailed = 3034; // commit or rollback failed
 constexpr int TypeMismatch = 13;        // a value of the wrong kind
 constexpr int ObjectClosed = 3420;      // the recordset was closed
+constexpr int ReadOnly = 3027;          // the rows cannot be written back (no table or no key)
+constexpr int RecordDeleted = 3167;     // the row was deleted meanwhile
+constexpr int InvalidOperation = 3219;  // the operation does not fit the object (e.g. not a query)
 } // namespace DaoErrorCode
 
 } // namespace qrv::dao

@@ -2,9 +2,12 @@
 
 #include "data/dao/DaoError.h"
 
+#include <QHash>
 #include <QSqlDatabase>
 #include <QString>
 #include <memory>
+
+class QSqlError;
 
 namespace qrv::dao {
 
@@ -48,6 +51,9 @@ public:
     /** Runs one statement at once; throws on failure. Returns the number of rows affected. */
     int Execute(const QString &sql);
 
+    /** As Execute, for a statement already in the engine's own SQL (schema scripts): no translation. */
+    int ExecuteNative(const QString &sql);
+
     /** The engine's idle operation with cache refresh: later reads see other tills' commits. */
     void Idle();
 
@@ -57,16 +63,32 @@ public:
     void rollbackTransaction();
     bool inTransaction() const { return m_transactionDepth > 0; }
 
+    /**
+     * How long a write or a lock on edit waits for another till before it fails with RecordLocked
+     * (SQLite busy timeout, PostgreSQL lock_timeout of a lock on edit). 5000 ms unless set.
+     */
+    void setBusyTimeout(int milliseconds);
+    int busyTimeout() const { return m_busyTimeout; }
+
+    /** The primary key column of a table as the engine names it; empty when it has none. */
+    QString primaryKey(const QString &table);
+
 private:
     Database() = default;
     friend class Recordset;
     friend class Workspace;
+
+    /** The access-layer error for a failure of the engine; lock conflicts become RecordLocked. */
+    DaoError errorFrom(const QSqlError &error, int fallbackNumber) const;
+    int runStatement(const QString &nativeSql);
 
     QString m_connectionName;
     QString m_url;
     Engine m_engine = Engine::SQLite;
     bool m_ownsConnection = false;
     int m_transactionDepth = 0;
+    int m_busyTimeout = 5000;
+    QHash<QString, QString> m_primaryKeys; // lowercase table name -> key column
 };
 
 } // namespace qrv::dao

@@ -60,7 +60,11 @@ public:
 
 private:
     friend class Database;
-    Recordset() = default;
+    Recordset();
+    static std::unique_ptr<Recordset> create(std::shared_ptr<Database> database, const QString &sqlOrTable);
+    void requireOpen() const;
+    void requireCurrent() const;
+
     struct Impl;
     std::unique_ptr<Impl> d;
     bool m_open = false;

@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QJsonObject>
+#include <QString>
+#include <memory>
+
+namespace qrv {
+class clsTavoli;
+namespace dao {
+class Database;
+class Workspace;
+} // namespace dao
+} // namespace qrv
+
+/** What the command line asks of the demo till. */
+struct DemoOptions {
+    QString dbUrl;      ///< "" for the demo venue in dataDir
+    QString dataDir;    ///< venue, app folder and archive folder of the demo
+    QString appDir;     ///< "" for dataDir/app
+    QString archiveDir; ///< "" for dataDir/archivi
+    qint32 context = 1; ///< Operazione
+    qint32 sala = 0;    ///< room to open first, 0 for the first room
+    bool once = false;
+    QString screenshot; ///< render the map to this PNG and exit
+    QString notifyHost = QStringLiteral("127.0.0.1");
+    quint16 notifyPort = 0;
+};
+
+/**
+ * A small host till: opens (or creates and fills) a venue, shows the table map in a loop,
+ * prints each outcome as one JSON line, opens and bills tables itself so the map changes, and
+ * tells the other tills which table changed.
+ */
+class DemoTill {
+public:
+    explicit DemoTill(DemoOptions options);
+    ~DemoTill();
+
+    /** $XDG_DATA_HOME/qrvtavoli-demo (or ~/.local/share/qrvtavoli-demo). */
+    static QString defaultDataDir();
+    /** The schema/ folder of the source tree or of the installed package; "" when neither exists. */
+    static QString schemaDir();
+
+    /** Opens the database (creating the demo venue when it has no tables) and the folders. */
+    bool prepare(QString *error);
+    /** Shows the map until it is closed by the window manager (or once); returns the exit code. */
+    int run();
+    /** Renders the map as it would be shown to file; false when the image cannot be written. */
+    bool renderScreenshot(const QString &file);
+
+private:
+    void configure(qrv::clsTavoli &tavoli) const;
+    QString perform(const qrv::clsTavoli &tavoli);
+    QString openTable(qint32 codice);
+    QString billTable(qint32 codice, bool separate, const QString &ids, bool now);
+    QString numeroOf(qint32 codice) const;
+    void notify(const QString &numero) const;
+    void print(const QJsonObject &line) const;
+    void prepareAppFolder() const;
+
+    DemoOptions m_options;
+    std::shared_ptr<qrv::dao::Database> m_db;
+    std::shared_ptr<qrv::dao::Workspace> m_workspace;
+};

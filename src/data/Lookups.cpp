@@ -1,0 +1,118 @@
+#include "data/Lookups.h"
+
+#include "data/FinestraMessaggi.h"
+#include "data/MessageBox.h"
+#include "data/SqlText.h"
+#include "data/clsRecordset.h"
+#include "data/dao/Recordset.h"
+
+#include <optional>
+
+namespace qrv {
+
+namespace {
+
+/**
+ * Runs query under routine and returns column of its first row; nothing when there is no row
+ * (or the operator cancelled a failure).
+ */
+std::optional<QVariant> firstValue(const QString &routine, const QString &query, const QString &column) {
+    clsRecordset rs;
+    rs.Apri(routine, true, query, false, true);
+    std::optional<QVariant> value;
+    if (rs.Errore() != clsRecordset::NoRow && rs.ilRecordset()) {
+        try {
+            value = rs.ilRecordset()->Field(column);
+        } catch (const dao::DaoError &) {
+        }
+    }
+    rs.Chiudi();
+    return value;
+}
+
+/**
+ * A code handed over as text, written back in decimal; nothing when the text is not a whole
+ * number, so that no text can reach the statement unquoted.
+ */
+std::optional<QString> codeText(const QString &codice) {
+    bool ok = false;
+    const qlonglong value = codice.trimmed().toLongLong(&ok);
+    if (!ok)
+        return std::nullopt;
+    return QString::number(value);
+}
+
+QString textOf(const std::optional<QVariant> &value) {
+    return value && !value->isNull() ? value->toString() : QString();
+}
+
+} // namespace
+
+bool TavoloPresente(const QString &Numero) {
+    return firstValue(QStringLiteral("TavoloPresente"),
+                      QStringLiteral("Select Numero from Tavoli Where Numero = ") + sqlText(Numero) +
+                          QStringLiteral(";"),
+                      QStringLiteral("Numero"))
+        .has_value();
+}
+
+bool TavoloOccupato(const QString &Codice) {
+    const auto code = codeText(Codice);
+    if (!code)
+        return false;
+    // Reported under the name of the lookup it was copied from, as the operators know it.
+    const auto value = firstValue(QStringLiteral("TavoloPresente"),
+                                  QStringLiteral("Select Occupato from Tavoli Where Codice = ") + *code +
+                                      QStringLiteral(";"),
+                                  QStringLiteral("Occupato"));
+    return value && value->toBool();
+}
+
+QString DescrizioneContoCLiente(qint32 idconto) {
+    return textOf(
+        firstValue(QStringLiteral("DescrizioneContoCLiente"),
+                   QStringLiteral("Select Descrizione from Tavoli Where Numero = '999' and Codice = ") +
+                       QString::number(idconto),
+                   QStringLiteral("Descrizione")));
+}
+
+QString DescrizioneArticolo(const QString &Codice) {
+    const auto code = codeText(Codice);
+    if (!code)
+        return QString();
+    return textOf(firstValue(QStringLiteral("DescrizioneArticolo"),
+                             QStringLiteral("Select Descrizione from Articoli Where Codice = ") + *code +
+                                 QStringLiteral(";"),
+                             QStringLiteral("Descrizione")));
+}
+
+double PrezzoArticolo(qint32 Codice) {
+    const auto value =
+        firstValue(QStringLiteral("PrezzoArticolo"),
+                   QStringLiteral("Select Prezzo from Articoli Where Codice = ") + QString::number(Codice),
+                   QStringLiteral("Prezzo"));
+    return value && !value->isNull() ? value->toDouble() : 0.0;
+}
+
+QVariant SeNullo(const QVariant &valore, const QVariant &predefinito) {
+    return valore.isNull() ? predefinito : valore;
+}
+
+void Avviso(const QString &testo, qint32 a, qint32 b, qint32 c, bool d) {
+    // A notice never interrupts the caller, whatever the window does.
+    if (FinestraMessaggi *window = FinestraMessaggi::current()) {
+        try {
+            window->notice(testo, a, b, c, d);
+        } catch (...) {
+        }
+    }
+}
+
+qint32 Messaggio(const QString &testo, const QString &titolo, qint32 pulsanti, bool grande) {
+    if (FinestraMessaggi *window = FinestraMessaggi::current())
+        return grande ? window->largeQuestion(testo, titolo, pulsanti)
+                      : window->question(testo, titolo, pulsanti);
+    return MsgBox(testo, pulsanti, titolo);
+}
+
+} // namespace qrv

@@ -1,0 +1,50 @@
+#include "layout/logic/LayoutErrors.h"
+
+#include "data/MessageBox.h"
+#include "data/dao/DaoError.h"
+#include "data/dao/Recordset.h"
+
+#include <QRegularExpression>
+
+namespace qrv {
+
+bool runReported(const QString &routine, const std::function<void()> &step) {
+    for (;;) {
+        try {
+            step();
+            return true;
+        } catch (const dao::DaoError &error) {
+            const QString text = QStringLiteral("Errore in ") + routine + QStringLiteral("\r\n") +
+                                 QString::number(error.number()) + QLatin1Char(' ') + error.description();
+            const int answer =
+                MsgBox(text, MessageBox::vbRetryCancel + MessageBox::vbCritical, QStringLiteral("qrvTavoli"));
+            if (answer != MessageBox::vbRetry)
+                return false;
+        }
+    }
+}
+
+void writeRow(dao::Recordset *rows, bool addNew, const std::function<void(dao::Recordset &)> &setFields) {
+    if (addNew)
+        rows->AddNew();
+    else
+        rows->Edit();
+    try {
+        setFields(*rows);
+        rows->Update();
+    } catch (...) {
+        try {
+            rows->CancelUpdate();
+        } catch (const dao::DaoError &) {
+            // The first failure is the one worth reporting.
+        }
+        throw;
+    }
+}
+
+bool isWholeNumber(const QString &text) {
+    static const QRegularExpression pattern(QStringLiteral("^-?\\d{1,18}$"));
+    return pattern.match(text).hasMatch();
+}
+
+} // namespace qrv

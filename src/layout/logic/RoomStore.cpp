@@ -1,0 +1,116 @@
+#include "layout/logic/RoomStore.h"
+
+#include "component/SharedState.h"
+#include "data/clsRecordset.h"
+#include "data/dao/Database.h"
+#include "data/dao/Recordset.h"
+#include "layout/logic/LayoutErrors.h"
+
+namespace qrv {
+
+namespace {
+const QString &routineName() {
+    static const QString name = QStringLiteral("CaricaSale");
+    return name;
+}
+
+QString nonNull(const QString &text) {
+    return text.isNull() ? QStringLiteral("") : text;
+}
+} // namespace
+
+RoomEdit::RoomEdit() = default;
+
+RoomEdit::~RoomEdit() {
+    close();
+}
+
+void RoomEdit::openNew() {
+    close();
+    m_new = true;
+    m_rs = std::make_unique<clsRecordset>();
+    m_rs->Apri(routineName(), false, QStringLiteral("Select * from Sale;"), false, true);
+}
+
+bool RoomEdit::openExisting(const QString &codice) {
+    close();
+    m_new = false;
+    m_codice = codice;
+    if (!isWholeNumber(codice))
+        return false;
+    m_rs = std::make_unique<clsRecordset>();
+    m_rs->Apri(routineName(), false,
+               QStringLiteral("Select * from Sale Where codice = ") + codice + QLatin1Char(';'), false, true);
+    if (m_rs->Errore() == clsRecordset::NoRow || !m_rs->ilRecordset())
+        return false;
+    const dao::Recordset *row = m_rs->ilRecordset();
+    const QVariant descrizione = row->Field(QStringLiteral("Descrizione"));
+    const QVariant sfondo = row->Field(QStringLiteral("Sfondo"));
+    const QVariant colore = row->Field(QStringLiteral("ColoreSfondo"));
+    m_descrizione = descrizione.isNull() ? QString() : descrizione.toString();
+    m_sfondo = sfondo.isNull() ? QString() : sfondo.toString();
+    m_colore = colore.isNull() ? 0 : colore.toInt();
+    return true;
+}
+
+bool RoomEdit::roomStillThere() const {
+    if (!isWholeNumber(m_codice))
+        return false;
+    clsRecordset check;
+    check.Apri(routineName(), true,
+               QStringLiteral("Select Codice from Sale Where codice = ") + m_codice + QLatin1Char(';'), false,
+               true);
+    const bool there = check.Errore() != clsRecordset::NoRow && check.ilRecordset();
+    check.Chiudi();
+    return there;
+}
+
+RoomEdit::SaveResult RoomEdit::save(const QString &descrizione, const QString &sfondo, qint32 coloreSfondo) {
+    if (!m_new &&
+        (!m_rs || !m_rs->ilRecordset() || m_rs->Errore() == clsRecordset::NoRow || !roomStillThere()))
+        return SaveResult::RoomGone;
+    if (!m_rs || !m_rs->ilRecordset())
+        return SaveResult::Failed;
+    dao::Recordset *rows = m_rs->ilRecordset();
+    const bool written = runReported(routineName(), [&] {
+        writeRow(rows, m_new, [&](dao::Recordset &r) {
+            r.setField(QStringLiteral("Descrizione"), nonNull(descrizione));
+            r.setField(QStringLiteral("Sfondo"), nonNull(sfondo));
+            r.setField(QStringLiteral("ColoreSfondo"), coloreSfondo);
+        });
+    });
+    return written ? SaveResult::Saved : SaveResult::Failed;
+}
+
+void RoomEdit::close() {
+    if (m_rs)
+        m_rs->Chiudi();
+    m_rs.reset();
+    m_descrizione.clear();
+    m_sfondo.clear();
+    m_colore = 0;
+}
+
+bool RoomEdit::deleteRoom(const QString &codice) {
+    const std::shared_ptr<dao::Database> db = SharedState::current().DataBase;
+    if (!db || !isWholeNumber(codice))
+        return false;
+    return runReported(QStringLiteral("cmdCancella_Click"), [&] {
+        db->beginTransaction();
+        try {
+            db->Execute(QStringLiteral("Delete * from Sale Where Codice = ") + codice + QLatin1Char(';'));
+            db->Execute(QStringLiteral("Delete * from Tavoli Where CodiceSala = ") + codice +
+                        QLatin1Char(';'));
+            db->commitTransaction();
+        } catch (...) {
+            try {
+                db->rollbackTransaction();
+            } catch (const dao::DaoError &) {
+                // The statement's failure is the one reported; a dead connection rolls back by itself.
+            }
+            throw;
+        }
+    });
+}
+
+} // namespace qrv

@@ -1,0 +1,127 @@
+#include "layout/logic/TableStore.h"
+
+#include "component/SharedState.h"
+#include "data/clsRecordset.h"
+#include "data/dao/Database.h"
+#include "data/dao/Recordset.h"
+#include "layout/logic/LayoutErrors.h"
+
+namespace qrv {
+
+namespace {
+QString textOf(const QVariant &value) {
+    return value.isNull() ? QString() : value.toString();
+}
+
+// Empty text is stored as '' and never as a null.
+QString nonNull(const QString &text) {
+    return text.isNull() ? QStringLiteral("") : text;
+}
+} // namespace
+
+bool TableStore::savePosition(const QString &codice, int top, int left) {
+    if (!isWholeNumber(codice))
+        return false;
+    const QString routine = QStringLiteral("SalvaPosizionecmdArt");
+    clsRecordset rs;
+    rs.Apri(routine, false, QStringLiteral("Select Codice, Top, Left from Tavoli Where codice = ") + codice,
+            false, true);
+    bool written = false;
+    if (rs.Errore() != clsRecordset::NoRow && rs.ilRecordset()) {
+        dao::Recordset *row = rs.ilRecordset();
+        written = runReported(routine, [&] {
+            writeRow(row, false, [&](dao::Recordset &r) {
+                r.setField(QStringLiteral("Top"), top);
+                r.setField(QStringLiteral("Left"), left);
+            });
+        });
+    }
+    rs.Chiudi();
+    return written;
+}
+
+bool TableStore::insertTable(const NewTable &table) {
+    const QString routine = QStringLiteral("mnuNuovoBottone");
+    clsRecordset rs;
+    rs.Apri(routine, false, QStringLiteral("Tavoli"), false, true);
+    bool written = false;
+    if (dao::Recordset *rows = rs.ilRecordset()) {
+        written = runReported(routine, [&] {
+            writeRow(rows, true, [&](dao::Recordset &r) {
+                r.setField(QStringLiteral("Numero"), table.numero);
+                r.setField(QStringLiteral("Descrizione"), nonNull(table.descrizione));
+                r.setField(QStringLiteral("CodiceSala"), table.codiceSala);
+                r.setField(QStringLiteral("Left"), table.left);
+                r.setField(QStringLiteral("Top"), table.top);
+                r.setField(QStringLiteral("Occupato"), false);
+                r.setField(QStringLiteral("OraUltimoOrdine"), QStringLiteral(""));
+                r.setField(QStringLiteral("ID_Scontrino"), 0);
+                r.setField(QStringLiteral("OraOccupato"), QStringLiteral(""));
+            });
+        });
+    }
+    rs.Chiudi();
+    return written;
+}
+
+bool TableStore::deleteTable(const QString &codice) {
+    const std::shared_ptr<dao::Database> db = SharedState::current().DataBase;
+    if (!db || !isWholeNumber(codice))
+        return false;
+    return runReported(QStringLiteral("EliminaTavolo"),
+                       [&] { db->Execute(QStringLiteral("Delete * from Tavoli Where Codice = ") + codice); });
+}
+
+TablePropertiesEdit::TablePropertiesEdit() = default;
+
+TablePropertiesEdit::~TablePropertiesEdit() {
+    close();
+}
+
+bool TablePropertiesEdit::open(const QString &codice) {
+    close();
+    if (!isWholeNumber(codice))
+        return false;
+    const QString routine = QStringLiteral("cmdAggProprieta_Click");
+    m_rs = std::make_unique<clsRecordset>();
+    m_rs->Apri(routine, false,
+               QStringLiteral("Select Codice,Numero, Descrizione from Tavoli Where codice = ") + codice,
+               false, true);
+    if (!m_rs->ilRecordset() ||
+        !m_rs->Start(routine, QStringLiteral("codice"), QStringLiteral("="), codice)) {
+        close();
+        return false;
+    }
+    m_numero = textOf(m_rs->ilRecordset()->Field(QStringLiteral("Numero")));
+    m_descrizione = textOf(m_rs->ilRecordset()->Field(QStringLiteral("Descrizione")));
+    return true;
+}
+
+bool TablePropertiesEdit::apply(const QString &numero, const QString &descrizione) {
+    if (!m_rs || !m_rs->ilRecordset())
+        return false;
+    if (numero == m_numero && descrizione == m_descrizione)
+        return false;
+    dao::Recordset *row = m_rs->ilRecordset();
+    const bool written = runReported(QStringLiteral("cmdAggProprieta_Click"), [&] {
+        writeRow(row, false, [&](dao::Recordset &r) {
+            r.setField(QStringLiteral("Numero"), numero);
+            if (!descrizione.isEmpty())
+                r.setField(QStringLiteral("Descrizione"), descrizione);
+        });
+    });
+    if (written) {
+        m_numero = numero;
+        if (!descrizione.isEmpty())
+            m_descrizione = descrizione;
+    }
+    return written;
+}
+
+void TablePropertiesEdit::close() {
+    if (m_rs)
+        m_rs->Chiudi();
+    m_rs.reset();
+}
+
+} // namespace qrv

@@ -1,0 +1,62 @@
+#pragma once
+
+#include "operations/logic/LineRemoval.h"
+#include "operations/logic/VariantLines.h"
+
+#include <QString>
+#include <QVector>
+#include <memory>
+#include <optional>
+
+namespace qrv {
+
+namespace dao {
+class Database;
+}
+
+/**
+ * Runs one statement on db; a failure is shown to the operator (naming routine and statement) with
+ * Retry and Cancel, and Retry runs it again. Returns the rows affected, or nullopt once the
+ * operator cancelled a failure.
+ */
+std::optional<int> runStatement(const std::shared_ptr<dao::Database> &db, const QString &sql, const QString &routine);
+
+/**
+ * The direct edits of a table's order lines: one unit less, a line with its variants removed,
+ * the table emptied and freed, one unit of the preset article added. Each writes to the database
+ * at once; failures are reported to the operator here, so callers only look at the result.
+ */
+class OrderLines
+{
+public:
+    enum class Result {
+        Done,     ///< the database was changed
+        NotFound, ///< the line is no longer there (another till removed it); nothing changed
+        Failed,   ///< the database refused and the operator gave up; nothing changed
+    };
+
+    explicit OrderLines(std::shared_ptr<dao::Database> db);
+
+    /** The lines of table tavolo in ID order (identifier and variant mark); empty when it has none. */
+    QVector<OrderLineRef> lines(qint64 tavolo) const;
+
+    /** Writes plan's quantity and amount into its line (plan.kind must be RemoveOneUnit). */
+    Result removeOneUnit(const UnitRemoval &plan);
+
+    /**
+     * Deletes line id of table tavolo and the variant lines that belong to it, all or none.
+     * removedVariants, when given, receives the variants' identifiers.
+     */
+    Result removeLine(qint64 tavolo, qint64 id, QVector<qint64> *removedVariants = nullptr);
+
+    /** Deletes every line of the table and marks it free without description; its times stay. */
+    Result emptyTable(qint64 tavolo);
+
+    /** Adds one unit of article (description and price as given) to table tavolo. */
+    Result addArticle(qint64 tavolo, qint64 article, const QString &description, double price);
+
+private:
+    std::shared_ptr<dao::Database> m_db;
+};
+
+} // namespace qrv

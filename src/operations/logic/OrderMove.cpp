@@ -1,0 +1,104 @@
+#include "operations/logic/OrderMove.h"
+
+#include "data/LockFile.h"
+#include "data/MessageBox.h"
+#include "data/dao/Database.h"
+#include "data/dao/Workspace.h"
+#include "operations/logic/OperationStatements.h"
+
+#include <QElapsedTimer>
+#include <QThread>
+
+namespace qrv {
+
+QString OrderMove::Result::message() const
+{
+    return QStringLiteral("Spostamento non eseguito: i tavoli sono rimasti come prima.\r\n") + statement +
+           QStringLiteral("\r\n") + QString::number(errorNumber) + QLatin1Char(' ') + errorDescription;
+}
+
+OrderMove::OrderMove(std::shared_ptr<dao::Database> db, std::shared_ptr<dao::Workspace> workspace,
+                     QString archiveFolder)
+    : m_db(std::move(db))
+    , m_workspace(std::move(workspace))
+    , m_archiveFolder(std::move(archiveFolder))
+    , m_wait([](qint64) {
+        QThread::msleep(5);
+        return true;
+    })
+    , m_openFailure([](int errorNumber) {
+        return MsgBox(QStringLiteral("Errore attendivendite ") + QString::number(errorNumber),
+                      MessageBox::vbRetryCancel | MessageBox::vbCritical, QString()) == MessageBox::vbRetry;
+    })
+{
+}
+
+QString OrderMove::lockPath(const QString &archiveFolder)
+{
+    return archiveFolder + QStringLiteral("/LockVenditeMan.txt");
+}
+
+OrderMove::Result OrderMove::run(qint64 source, qint64 destination, const QString &description, const QTime &now)
+{
+    Result result;
+    if (source < 1 || destination < 1 || source == destination)
+        return result;
+
+    LockFile lock(lockPath(m_archiveFolder));
+    QElapsedTimer waited;
+    waited.start();
+    for (;;) {
+        const LockFile::Result attempt = lock.tryLock();
+        if (attempt == LockFile::Result::Locked)
+            break;
+        const bool goOn = attempt == LockFile::Result::Busy ? m_wait(waited.elapsed())
+                                                            : m_openFailure(lock.errorNumber());
+        if (!goOn) {
+            result.outcome = Outcome::GaveUp;
+            return result;
+        }
+    }
+    stage(Stage::LockTaken);
+
+    const QStringList statements = OperationStatements::move(source, destination, description, now);
+    QString running = QStringLiteral("BeginTrans");
+    try {
+        if (m_workspace)
+            m_workspace->BeginTrans();
+        else
+            m_db->beginTransaction();
+        stage(Stage::TransactionBegun);
+        for (int i = 0; i < statements.size(); ++i) {
+            running = statements.at(i);
+            m_db->Execute(running);
+            stage(Stage::StatementRun, i);
+        }
+        running = QStringLiteral("CommitTrans");
+        if (m_workspace)
+            m_workspace->CommitTrans();
+        else
+            m_db->commitTransaction();
+        stage(Stage::Committed);
+        result.outcome = Outcome::Moved;
+    } catch (const dao::DaoError &error) {
+        try {
+            if (m_db->inTransaction()) {
+                if (m_workspace)
+                    m_workspace->Rollback();
+                else
+                    m_db->rollbackTransaction();
+            }
+        } catch (const dao::DaoError &) {
+            // The engine has already dropped the transaction (a failed commit, a lost connection).
+        }
+        result.outcome = Outcome::Failed;
+        result.statement = running;
+        result.errorNumber = error.number();
+        result.errorDescription = error.description();
+    }
+    lock.unlock(false);
+    stage(Stage::LockReleased);
+    return result;
+}
+
+} // namespace qrv

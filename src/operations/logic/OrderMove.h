@@ -1,0 +1,93 @@
+#pragma once
+
+#include <QString>
+#include <QTime>
+#include <functional>
+#include <memory>
+
+namespace qrv {
+
+namespace dao {
+class Database;
+class Workspace;
+} // namespace dao
+
+/**
+ * Moves a table's whole order to another table: under the sales lock file LockVenditeMan.txt of
+ * the archive folder, in one transaction, the four statements of the move, then a durable commit.
+ * A failure rolls everything back and releases the lock; nothing is shown to the operator here
+ * except the lock file's open failures (the caller reports the result).
+ */
+class OrderMove
+{
+public:
+    enum class Outcome {
+        Moved,         ///< committed: the destination holds the order, the source is free
+        NothingToMove, ///< source and destination are the same table (or a code below 1)
+        GaveUp,        ///< the sales lock could not be taken and the wait was abandoned
+        Failed,        ///< a statement or the commit failed; everything was rolled back
+    };
+
+    struct Result {
+        Outcome outcome = Outcome::NothingToMove;
+        QString statement;   ///< Failed: the statement that failed ("CommitTrans" for the commit)
+        int errorNumber = 0; ///< Failed: the access layer's error number
+        QString errorDescription;
+
+        /** The text that tells the operator a failed move left both tables as they were. */
+        QString message() const;
+    };
+
+    /** Points of the move that the stage hook is told about. */
+    enum class Stage { LockTaken, TransactionBegun, StatementRun, Committed, LockReleased };
+
+    /** Between two refused lock attempts; elapsedMs since the first. Return false to give up. */
+    using WaitFunction = std::function<bool(qint64 elapsedMs)>;
+    /**
+     * The lock file cannot be opened at all (no folder, no permission): errorNumber in the classic
+     * runtime's numbering. Return true to try again, false to give up.
+     */
+    using OpenFailureFunction = std::function<bool(int errorNumber)>;
+    /** Told each stage; statementIndex is 0 to 3 for StatementRun, -1 otherwise. */
+    using StageHook = std::function<void(Stage stage, int statementIndex)>;
+
+    /**
+     * The move runs its statements on db; the transaction is begun and committed on workspace, or
+     * on db itself when workspace is null. archiveFolder holds LockVenditeMan.txt.
+     */
+    OrderMove(std::shared_ptr<dao::Database> db, std::shared_ptr<dao::Workspace> workspace, QString archiveFolder);
+
+    /** The sales lock file of an archive folder. */
+    static QString lockPath(const QString &archiveFolder);
+
+    /**
+     * Until replaced: pause a few milliseconds and keep waiting for ever. The open failure asks
+     * with "Errore attendivendite " and the number, Retry or Cancel.
+     */
+    void setWaitFunction(WaitFunction wait) { m_wait = std::move(wait); }
+    void setOpenFailureFunction(OpenFailureFunction onFailure) { m_openFailure = std::move(onFailure); }
+    void setStageHook(StageHook hook) { m_hook = std::move(hook); }
+
+    /**
+     * Moves every line of source to destination, gives destination the description and the time
+     * now (hour and minute) and marks it occupied, frees source. Returns NothingToMove without
+     * touching anything when source equals destination.
+     */
+    Result run(qint64 source, qint64 destination, const QString &description, const QTime &now);
+
+private:
+    void stage(Stage s, int index = -1) const
+    {
+        if (m_hook)
+            m_hook(s, index);
+    }
+
+    std::shared_ptr<dao::Database> m_db;
+    std::shared_ptr<dao::Workspace> m_workspace;
+    QString m_archiveFolder;
+    WaitFunction m_wait;
+    OpenFailureFunction m_openFailure;
+    StageHook m_hook;
+};
+
+} // namespace qrv

@@ -1,0 +1,209 @@
+#include "platform/Grid.h"
+
+#include "platform/Twips.h"
+
+#include <QHeaderView>
+#include <QPainter>
+#include <QScrollBar>
+#include <QScroller>
+#include <QStyledItemDelegate>
+
+namespace qrv {
+
+namespace {
+
+/**
+ * Paints a cell with its own background even when its row is selected, and marks the selected row
+ * with a frame instead: on the separate-bill screen the colour of a row is what tells the operator
+ * it is marked, so the selection must not hide it. Carriage returns of CR LF line breaks are not
+ * drawn.
+ */
+class CellDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    QString displayText(const QVariant &value, const QLocale &locale) const override {
+        QString text = QStyledItemDelegate::displayText(value, locale);
+        text.remove(QLatin1Char('\r'));
+        return text;
+    }
+
+    void paint(QPainter *painter, const QStyleOptionViewItem &option,
+               const QModelIndex &index) const override {
+        QStyleOptionViewItem plain = option;
+        const bool selected = option.state & QStyle::State_Selected;
+        plain.state &= ~(QStyle::State_Selected | QStyle::State_HasFocus);
+        QStyledItemDelegate::paint(painter, plain, index);
+        if (!selected)
+            return;
+        painter->save();
+        painter->fillRect(option.rect, QColor(0, 0, 0, 36));
+        QPen pen(option.palette.color(QPalette::Highlight), 3);
+        painter->setPen(pen);
+        const QRect r = option.rect.adjusted(1, 1, -2, -2);
+        painter->drawLine(r.topLeft(), r.topRight());
+        painter->drawLine(r.bottomLeft(), r.bottomRight());
+        if (index.column() == 0)
+            painter->drawLine(r.topLeft(), r.bottomLeft());
+        if (index.column() == index.model()->columnCount() - 1)
+            painter->drawLine(r.topRight(), r.bottomRight());
+        painter->restore();
+    }
+
+    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override {
+        // Rows tall enough for a finger.
+        QSize size = QStyledItemDelegate::sizeHint(option, index);
+        size.setHeight(qMax(size.height() + 8, option.fontMetrics.height() + 14));
+        return size;
+    }
+};
+
+} // namespace
+
+Grid::Grid(QWidget *parent) : QTableWidget(parent) {
+    horizontalHeader()->hide();
+    verticalHeader()->hide();
+    verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setTabKeyNavigation(false);
+    setWordWrap(true);
+    setItemDelegate(new CellDelegate(this));
+    QScroller::grabGesture(viewport(), QScroller::TouchGesture);
+
+    connect(this, &QTableWidget::cellClicked, this, [this](int row, int) {
+        if (row >= 0)
+            emit rowTouched();
+    });
+}
+
+void Grid::clearCells() {
+    clearContents();
+}
+
+int Grid::rows() const {
+    return rowCount();
+}
+
+void Grid::setRows(int count) {
+    setRowCount(qMax(0, count));
+}
+
+int Grid::cols() const {
+    return columnCount();
+}
+
+void Grid::setCols(int count) {
+    setColumnCount(qMax(0, count));
+}
+
+int Grid::row() const {
+    return currentRow();
+}
+
+void Grid::setRow(int row) {
+    if (row < 0 || row >= rowCount()) {
+        setCurrentCell(-1, -1);
+        clearSelection();
+        return;
+    }
+    const int col = qBound(0, currentColumn() < 0 ? 0 : currentColumn(), qMax(0, columnCount() - 1));
+    setCurrentCell(row, col);
+}
+
+void Grid::setCol(int col) {
+    if (currentRow() >= 0 && col >= 0 && col < columnCount())
+        setCurrentCell(currentRow(), col);
+}
+
+void Grid::setTopRow(int row) {
+    if (rowCount() == 0)
+        return;
+    executeDelayedItemsLayout();
+    updateGeometries();
+    // Per-item scrolling: the scroll value is the index of the first row shown.
+    verticalScrollBar()->setValue(qBound(0, row, rowCount() - 1));
+}
+
+int Grid::topRow() const {
+    if (rowCount() == 0)
+        return -1;
+    return rowAt(0) >= 0 ? rowAt(0) : verticalScrollBar()->value();
+}
+
+int Grid::bottomRow() const {
+    if (rowCount() == 0)
+        return -1;
+    const int last = rowAt(viewport()->height() - 1);
+    return last >= 0 ? last : rowCount() - 1;
+}
+
+QString Grid::textMatrix(int row, int col) const {
+    const QTableWidgetItem *cell = item(row, col);
+    return cell ? cell->text() : QString();
+}
+
+void Grid::setTextMatrix(int row, int col, const QString &text) {
+    if (row < 0 || row >= rowCount() || col < 0 || col >= columnCount())
+        return;
+    if (QTableWidgetItem *cell = item(row, col))
+        cell->setText(text);
+    else
+        setItem(row, col, new QTableWidgetItem(text));
+}
+
+void Grid::addItem(const QString &tabSeparated) {
+    const QStringList cells = tabSeparated.split(QLatin1Char('\t'));
+    const int row = rowCount();
+    insertRow(row);
+    for (int col = 0; col < columnCount(); ++col)
+        setItem(row, col, new QTableWidgetItem(col < cells.size() ? cells.at(col) : QString()));
+}
+
+void Grid::removeItem(int row) {
+    if (row < 0 || row >= rowCount())
+        return;
+    int current = currentRow();
+    const int col = currentColumn();
+    removeRow(row);
+    // The removed current row is replaced by the row that moved into its place (the new last row
+    // when the last one went); a current row below the removed one moves up with its row.
+    if (current > row)
+        --current;
+    if (current < 0 || rowCount() == 0) {
+        setCurrentCell(-1, -1);
+        clearSelection();
+        return;
+    }
+    setCurrentCell(qMin(current, rowCount() - 1), qMax(0, col));
+}
+
+void Grid::fillRange(int row1, int col1, int row2, int col2, const QColor &background) {
+    if (row1 > row2)
+        std::swap(row1, row2);
+    if (col1 > col2)
+        std::swap(col1, col2);
+    row1 = qMax(0, row1);
+    col1 = qMax(0, col1);
+    row2 = qMin(row2, rowCount() - 1);
+    col2 = qMin(col2, columnCount() - 1);
+    for (int r = row1; r <= row2; ++r) {
+        for (int c = col1; c <= col2; ++c) {
+            QTableWidgetItem *cell = item(r, c);
+            if (!cell) {
+                cell = new QTableWidgetItem;
+                setItem(r, c, cell);
+            }
+            cell->setBackground(background);
+        }
+    }
+}
+
+void Grid::setColWidthTwips(int col, int twips) {
+    setColumnWidth(col, px(twips));
+}
+
+} // namespace qrv

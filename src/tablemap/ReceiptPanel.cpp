@@ -1,0 +1,161 @@
+#include "tablemap/ReceiptPanel.h"
+
+#include "platform/Grid.h"
+#include "tablemap/MapLook.h"
+#include "tablemap/logic/MapGeometry.h"
+#include "tablemap/logic/ReceiptRows.h"
+
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QStyle>
+
+namespace qrv {
+
+namespace {
+const QColor Lilac(0xC0, 0xC0, 0xFF);
+}
+
+ReceiptPanel::ReceiptPanel(QWidget *parent) : QFrame(parent) {
+    setObjectName(QStringLiteral("frxScontrino"));
+    MapLook::setBackground(this, QColor(0xE0, 0xE0, 0xE0));
+
+    m_titolo = new QLabel(this);
+    m_titolo->setObjectName(QStringLiteral("lblTavoloAnteprima"));
+    m_titolo->setFont(MapLook::arialBold(18));
+    MapLook::place(m_titolo, 60, 90, 3315, 525);
+
+    m_azzeraTavolo =
+        command("cmdAzzeraTavolo", QStringLiteral("Svuota"), 3375, 45, 1230, 615, QColor(0xFF, 0x80, 0x80));
+
+    m_grid = new Grid(this);
+    m_grid->setObjectName(QStringLiteral("gridScontrino"));
+    MapLook::place(m_grid, 45, 705, 3810, 5565);
+    m_grid->setFont(MapLook::arialBold(11.25));
+    m_grid->setCols(4);
+    m_grid->setColWidthTwips(0, 405);
+    m_grid->setColWidthTwips(1, 2700);
+    m_grid->setColWidthTwips(2, 1260);
+    // The line ID is for the commands, not for the operator.
+    m_grid->setColumnHidden(3, true);
+
+    m_paginaSu = new QPushButton(this);
+    m_paginaSu->setObjectName(QStringLiteral("cmdPaginaSu"));
+    m_paginaSu->setIcon(style()->standardIcon(QStyle::SP_ArrowUp));
+    m_paginaSu->setIconSize(QSize(32, 32));
+    MapLook::place(m_paginaSu, 3870, 690, 735, 2805);
+    m_paginaGiu = new QPushButton(this);
+    m_paginaGiu->setObjectName(QStringLiteral("cmdPaginaGiu"));
+    m_paginaGiu->setIcon(style()->standardIcon(QStyle::SP_ArrowDown));
+    m_paginaGiu->setIconSize(QSize(32, 32));
+    MapLook::place(m_paginaGiu, 3870, 3510, 735, 2760);
+
+    auto *caption = new QLabel(QStringLiteral("Totale"), this);
+    caption->setObjectName(QStringLiteral("lblEtichettaTotale"));
+    caption->setFont(MapLook::arialBold(12));
+    MapLook::place(caption, 1605, 6345, 915, 345);
+
+    m_totale = new QLabel(this);
+    m_totale->setObjectName(QStringLiteral("lblTotale"));
+    m_totale->setFont(MapLook::arialBold(14.25));
+    m_totale->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    MapLook::place(m_totale, 2490, 6315, 1365, 390);
+
+    m_cancSelezionato = command("cmdCancSelezionato", QStringLiteral("Cancella riga selezionata"), 15, 6660,
+                                4590, 600, QColor(0xFF, 0xC0, 0xC0));
+    m_aggiungiOrdine =
+        command("cmdAggiungiOrdine", QStringLiteral("AGGIUNGI ORDINE"), 0, 7260, 2295, 960, Lilac);
+    m_sposta = command("cmdSposta", QStringLiteral("SPOSTA PERSONE"), 2295, 7260, 2310, 960, Lilac);
+    m_contiSeparati =
+        command("cmdContiSeparati", QStringLiteral("CONTI SEPARATI"), 0, 8220, 2295, 960, Lilac);
+    m_preconto = command("cmdPreconto", QStringLiteral("PRECONTO"), 2295, 8220, 2310, 960, Lilac);
+    m_portaAlBanco = command("cmdPortaAlBanco", QStringLiteral("PORTA AL BANCO"), 0, 9180, 2295, 1335, Lilac);
+    m_contoSubito =
+        command("cmdContoSubito", QStringLiteral("CONTO"), 2295, 9180, 2310, 1335, QColor(0, 0xFF, 0));
+    m_nuovoContoWeb = command("cmdNuovoContoWeb", QStringLiteral("APERTURA TAVOLO DA ORDINE WEB"), 0, 7260,
+                              4605, 990, QColor(0xFF, 0xC0, 0x80));
+    m_nuovoConto = command("cmdNuovoConto", QStringLiteral("APERTURA TAVOLO"), 0, 8235, 4605, 2265,
+                           QColor(0xFF, 0x80, 0x00));
+
+    connect(m_grid, &Grid::rowTouched, this, &ReceiptPanel::updateDeleteButton);
+    resetToDesign();
+}
+
+QPushButton *ReceiptPanel::command(const char *name, const QString &caption, int l, int t, int w, int h,
+                                   const QColor &colour) {
+    auto *button = new QPushButton(caption, this);
+    button->setObjectName(QLatin1String(name));
+    MapLook::place(button, l, t, w, h);
+    MapLook::makeGraphical(button);
+    MapLook::setButtonColour(button, colour);
+    button->setFont(MapLook::arialBold(12));
+    return button;
+}
+
+void ReceiptPanel::resetToDesign() {
+    m_titolo->setText(QStringLiteral("Tavolo XXX"));
+    m_sposta->setText(QStringLiteral("SPOSTA PERSONE"));
+    m_grid->setRows(0);
+    m_totale->clear();
+    m_cancSelezionato->hide();
+    hide();
+}
+
+void ReceiptPanel::clear() {
+    m_grid->clearCells();
+    m_grid->setRows(0);
+    m_totale->setText(QString());
+    for (QPushButton *b : {m_contoSubito, m_contiSeparati, m_portaAlBanco, m_nuovoConto, m_nuovoContoWeb,
+                           m_sposta, m_azzeraTavolo, m_aggiungiArticolo, m_aggiungiOrdine, m_preconto})
+        if (b)
+            b->hide();
+}
+
+void ReceiptPanel::setTitle(const QString &caption) {
+    m_titolo->setText(caption);
+}
+
+void ReceiptPanel::addRow(const ReceiptRow &row) {
+    m_grid->addItem(row.tabText());
+}
+
+void ReceiptPanel::setTotal(const QString &text) {
+    m_totale->setText(text);
+}
+
+void ReceiptPanel::showFreeCommands() {
+    m_nuovoConto->show();
+    m_nuovoContoWeb->show();
+    m_azzeraTavolo->show();
+    for (QPushButton *b : {m_portaAlBanco, m_contoSubito, m_contiSeparati, m_sposta, m_aggiungiOrdine,
+                           m_preconto, m_aggiungiArticolo})
+        if (b)
+            b->hide();
+}
+
+void ReceiptPanel::showOccupiedCommands(bool quickAdd) {
+    m_nuovoConto->hide();
+    m_nuovoContoWeb->hide();
+    for (QPushButton *b : {m_portaAlBanco, m_contoSubito, m_contiSeparati, m_sposta, m_aggiungiOrdine,
+                           m_preconto, m_azzeraTavolo})
+        b->show();
+    if (m_aggiungiArticolo)
+        m_aggiungiArticolo->setVisible(quickAdd);
+}
+
+void ReceiptPanel::updateDeleteButton() {
+    const int row = m_grid->row();
+    m_cancSelezionato->setVisible(row >= 0 && isDeletableLine(m_grid->textMatrix(row, 3)));
+}
+
+void ReceiptPanel::pageDown() {
+    if (m_grid->rows() > 0)
+        m_grid->setTopRow(m_grid->bottomRow());
+}
+
+void ReceiptPanel::pageUp() {
+    if (m_grid->rows() > 0)
+        m_grid->setTopRow(0);
+}
+
+} // namespace qrv

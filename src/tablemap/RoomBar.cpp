@@ -1,0 +1,172 @@
+#include "tablemap/RoomBar.h"
+
+#include "data/clsRecordset.h"
+#include "data/dao/Recordset.h"
+#include "tablemap/MapLook.h"
+#include "tablemap/frmTavoli.h"
+#include "tablemap/logic/MapGeometry.h"
+
+#include <QCheckBox>
+#include <QPushButton>
+#include <QStyle>
+
+namespace qrv {
+
+namespace {
+const QColor RoomColour(0xC0, 0xC0, 0xFF);
+const QColor CommandColour(0xFF, 0xC0, 0x80);
+constexpr int EditLeft = 2070;
+constexpr int EditTop = 240;
+constexpr int EditHeight = 570;
+
+QString indexed(const char *name, int i) {
+    return QStringLiteral("%1(%2)").arg(QLatin1String(name)).arg(i);
+}
+} // namespace
+
+RoomBar::RoomBar(QWidget *parent) : QFrame(parent) {
+    setObjectName(QStringLiteral("fraSale"));
+    MapLook::place(this, 15, -30, MapGeometry::FraSaleWidth, 11490);
+
+    m_sala.append(makeRoomButton(0));
+    m_modifica.append(makeEditButton(0, EditTop));
+
+    m_aggiungiArticolo = new QPushButton(this);
+    m_aggiungiArticolo->setObjectName(QStringLiteral("cmdAggiungiArticolo"));
+    MapLook::place(m_aggiungiArticolo, 135, 7350, 2430, 885);
+    MapLook::makeGraphical(m_aggiungiArticolo);
+    MapLook::setButtonColour(m_aggiungiArticolo, CommandColour);
+    m_aggiungiArticolo->setFont(MapLook::arialBold(12));
+    m_aggiungiArticolo->hide();
+
+    m_bottoniGrandi = new QCheckBox(QStringLiteral("Tavoli grandi"), this);
+    m_bottoniGrandi->setObjectName(QStringLiteral("chkBottoniGrandiTavolo"));
+    MapLook::place(m_bottoniGrandi, 150, 8340, 2370, 330);
+    m_bottoniGrandi->setFont(MapLook::arialBold(12));
+    MapLook::setTextColour(m_bottoniGrandi, Qt::white);
+
+    m_nuovaSala = new QPushButton(QStringLiteral("Nuova sala"), this);
+    m_nuovaSala->setObjectName(QStringLiteral("cmdNuovaSala"));
+    MapLook::place(m_nuovaSala, 150, 8850, 2430, 885);
+    MapLook::makeGraphical(m_nuovaSala);
+    MapLook::setButtonColour(m_nuovaSala, CommandColour);
+    m_nuovaSala->setFont(MapLook::arialBold(12));
+
+    m_banco = new QPushButton(QStringLiteral("BANCO"), this);
+    m_banco->setObjectName(QStringLiteral("cmdBancoTavoli"));
+    MapLook::place(m_banco, 150, 10020, 2430, 1350);
+    MapLook::makeGraphical(m_banco);
+    MapLook::setButtonColour(m_banco, CommandColour);
+    m_banco->setFont(MapLook::arialBold(12));
+}
+
+QPushButton *RoomBar::makeRoomButton(int index) {
+    auto *button = new QPushButton(this);
+    button->setObjectName(indexed("cmdSala", index));
+    MapLook::makeGraphical(button);
+    MapLook::setButtonColour(button, RoomColour);
+    button->setFont(MapLook::arialBold(12));
+    connect(button, &QPushButton::clicked, this, [this, index] { emit roomClicked(index); });
+    return button;
+}
+
+QPushButton *RoomBar::makeEditButton(int index, int topTw) {
+    auto *button = new QPushButton(this);
+    button->setObjectName(indexed("cmdModifica", index));
+    button->setIcon(style()->standardIcon(QStyle::SP_FileDialogDetailedView));
+    button->setIconSize(QSize(24, 24));
+    MapLook::place(button, EditLeft, topTw, MapGeometry::RoomEditWidth, EditHeight);
+    button->hide();
+    connect(button, &QPushButton::clicked, this, [this, index] { emit roomEditClicked(index); });
+    return button;
+}
+
+void RoomBar::retire(QWidget *w) {
+    if (!w)
+        return;
+    // The button may be the sender of the click that led here: delete it once the click is over.
+    w->hide();
+    w->setObjectName(QString());
+    w->deleteLater();
+}
+
+void RoomBar::resetToDesign(bool layoutEditing) {
+    for (int k = 1; k < m_sala.size(); ++k) {
+        retire(m_sala.at(k));
+        retire(m_modifica.at(k));
+    }
+    m_sala.resize(1);
+    m_modifica.resize(1);
+
+    QPushButton *first = m_sala.first();
+    first->setText(QStringLiteral("Principale"));
+    first->setProperty("Tag", QString());
+    m_roomWidthTw = MapGeometry::roomButtonWidth(layoutEditing);
+    MapLook::place(first, 150, MapGeometry::RoomButtonTop, m_roomWidthTw, MapGeometry::RoomButtonHeight);
+    first->show();
+    m_modifica.first()->hide();
+    m_aggiungiArticolo->hide();
+    m_bottoniGrandi->setVisible(layoutEditing);
+    m_nuovaSala->setVisible(layoutEditing);
+}
+
+QString RoomBar::roomTag(int i) const {
+    if (i < 0 || i >= m_sala.size())
+        return QString();
+    return m_sala.at(i)->property("Tag").toString();
+}
+
+void RoomBar::CaricaSale(bool layoutEditing, QVector<DatiSala> &datiSale) {
+    const QString routine = QStringLiteral("CaricaSale");
+    clsRecordset rs;
+    rs.Apri(routine, true, QStringLiteral("Select * from Sale Where Codice <> 9999 Order by Codice;"), false,
+            true);
+
+    datiSale.clear();
+    for (int k = 1; k < m_sala.size(); ++k) {
+        retire(m_sala.at(k));
+        retire(m_modifica.at(k));
+    }
+    m_sala.resize(1);
+    m_modifica.resize(1);
+
+    int i = 0;
+    while (rs.Errore() == clsRecordset::Ok && rs.ilRecordset()) {
+        const dao::Recordset &row = *rs.ilRecordset();
+        QPushButton *button;
+        if (i >= 1) {
+            button = makeRoomButton(i);
+            const int topTw = MapGeometry::roomButtonTop(i);
+            MapLook::place(button, 150, topTw, m_roomWidthTw, MapGeometry::RoomButtonHeight);
+            button->show();
+            m_sala.append(button);
+            QPushButton *edit = nullptr;
+            if (layoutEditing) {
+                edit = makeEditButton(i, topTw);
+                edit->show();
+            }
+            m_modifica.append(edit);
+        } else {
+            button = m_sala.first();
+            button->show();
+            if (layoutEditing)
+                m_modifica.first()->show();
+        }
+        button->setText(row.Field(QStringLiteral("Descrizione")).toString());
+        button->setProperty("Tag", row.Field(QStringLiteral("Codice")).toString());
+
+        datiSale.resize(i + 1);
+        const QVariant sfondo = row.Field(QStringLiteral("Sfondo"));
+        if (!sfondo.isNull())
+            datiSale[i].Sfondo = sfondo.toString();
+        const QVariant colore = row.Field(QStringLiteral("ColoreSfondo"));
+        if (!colore.isNull())
+            datiSale[i].ColoreSfondo = static_cast<qint32>(colore.toLongLong());
+
+        rs.LeggiNext(routine);
+        ++i;
+    }
+    rs.Chiudi();
+}
+
+} // namespace qrv

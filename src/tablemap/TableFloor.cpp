@@ -1,0 +1,255 @@
+#include "tablemap/TableFloor.h"
+
+#include "data/clsRecordset.h"
+#include "data/dao/Recordset.h"
+#include "platform/Twips.h"
+#include "tablemap/MapLook.h"
+#include "tablemap/frmTavoli.h"
+#include "tablemap/logic/MapGeometry.h"
+
+#include <QDir>
+#include <QFrame>
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
+#include <cmath>
+
+namespace qrv {
+
+namespace {
+constexpr int LabelWidth = 2130;
+constexpr int LabelHeight = 405;
+
+QString indexed(const char *name, int i) {
+    return QStringLiteral("%1(%2)").arg(QLatin1String(name)).arg(i);
+}
+
+int twipsField(const dao::Recordset &row, const QString &name) {
+    return static_cast<int>(std::lround(row.Field(name).toDouble()));
+}
+} // namespace
+
+TableFloor::TableFloor(QWidget *parent)
+    : QWidget(parent)
+    , m_side(MapGeometry::SmallTable)
+    , m_colour(MapLook::FloorGrey) {
+    setObjectName(QStringLiteral("fraTavoli"));
+    setAttribute(Qt::WA_OpaquePaintEvent);
+
+    m_lblAggiungi = new QLabel(QStringLiteral("Cliccare per aggiungere tavoli"), this);
+    m_lblAggiungi->setObjectName(QStringLiteral("lblAggiungi"));
+    m_lblAggiungi->setFont(MapLook::arialBold(20));
+    MapLook::setTextColour(m_lblAggiungi, Qt::white);
+    MapLook::place(m_lblAggiungi, 120, 120, 9000, 600);
+    m_lblAggiungi->setAttribute(Qt::WA_TransparentForMouseEvents);
+
+    for (int i = 0; i < PermanentButtons; ++i)
+        addButton();
+
+    m_frxAggiorna = new QFrame(this);
+    m_frxAggiorna->setObjectName(QStringLiteral("frxAggiorna"));
+    MapLook::place(m_frxAggiorna, 0, 0, 3150, 1035);
+    m_frxAggiorna->setFrameShape(QFrame::Box);
+    m_frxAggiorna->hide();
+}
+
+void TableFloor::addButton() {
+    const int i = static_cast<int>(m_buttons.size());
+    auto *button = new QPushButton(this);
+    button->setObjectName(indexed("cmdTavolo", i));
+    MapLook::makeGraphical(button);
+    button->setFont(MapLook::arialBold(14.25));
+    button->resize(px(m_side), px(m_side));
+    button->hide();
+    connect(button, &QPushButton::clicked, this, [this, i] { emit tableClicked(i); });
+
+    auto *label = new QLabel(this);
+    label->setObjectName(indexed("lblTavolo", i));
+    label->setFont(MapLook::arialBold(12));
+    label->resize(px(LabelWidth), px(LabelHeight));
+    label->setAttribute(Qt::WA_TransparentForMouseEvents);
+    label->hide();
+
+    m_buttons.append(button);
+    m_labels.append(label);
+    m_pos.append(QPoint());
+    m_tags.append(QString());
+    button->setProperty("Tag", QString());
+}
+
+QPushButton *TableFloor::button(int i) const {
+    return i >= 0 && i < m_buttons.size() ? m_buttons.at(i) : nullptr;
+}
+
+QLabel *TableFloor::label(int i) const {
+    return i >= 0 && i < m_labels.size() ? m_labels.at(i) : nullptr;
+}
+
+QString TableFloor::tag(int i) const {
+    return i >= 0 && i < m_tags.size() ? m_tags.at(i) : QString();
+}
+
+int TableFloor::topTwips(int i) const {
+    return i >= 0 && i < m_pos.size() ? m_pos.at(i).y() : 0;
+}
+
+int TableFloor::leftTwips(int i) const {
+    return i >= 0 && i < m_pos.size() ? m_pos.at(i).x() : 0;
+}
+
+void TableFloor::moveTo(int i, int topTw, int leftTw) {
+    if (i < 0 || i >= m_buttons.size())
+        return;
+    m_pos[i] = QPoint(leftTw, topTw);
+    m_buttons.at(i)->move(px(leftTw), px(topTw));
+    placeLabel(i);
+}
+
+void TableFloor::placeLabel(int i) {
+    const QPoint p = m_pos.at(i);
+    m_labels.at(i)->move(px(p.x()), px(p.y() + m_side));
+}
+
+void TableFloor::setSide(int sideTw) {
+    m_side = sideTw;
+    const int side = px(sideTw);
+    for (QPushButton *b : qAsConst(m_buttons))
+        b->resize(side, side);
+    // Labels stand under their buttons; they move with the new height.
+    for (int i = 0; i < m_labels.size(); ++i)
+        placeLabel(i);
+}
+
+void TableFloor::applyRow(int i, bool occupato, const QString &descrizione) {
+    MapLook::setButtonColour(m_buttons.at(i), occupato ? MapLook::Occupied : MapLook::Free);
+    m_labels.at(i)->setText(descrizione);
+}
+
+void TableFloor::CaricaTavoli(qint32 sala, const DatiSala *look, const QString &appPath, bool showLabels) {
+    const QString routine = QStringLiteral("CaricaTavoli");
+    m_index.clear();
+    m_frxAggiorna->hide();
+
+    clsRecordset rs;
+    rs.Apri(routine, true,
+            QStringLiteral("Select * from Tavoli Where CodiceSala = %1;").arg(QString::number(sala)), false,
+            true);
+
+    // Room look: a picture that cannot be loaded leaves only the colour.
+    m_picture = QPixmap();
+    if (look && !look->Sfondo.isEmpty())
+        m_picture.load(QDir(appPath).filePath(QStringLiteral("SfondiSale/") + look->Sfondo));
+    m_colour = !look || look->ColoreSfondo < 1 ? MapLook::FloorGrey : MapLook::fromStored(look->ColoreSfondo);
+
+    for (int i = static_cast<int>(m_buttons.size()) - 1; i >= 0; --i) {
+        m_buttons.at(i)->hide();
+        m_labels.at(i)->hide();
+        m_labels.at(i)->setText(QString());
+        if (i >= PermanentButtons) {
+            // The clicked button may be one of these: delete it once its click is over.
+            m_buttons.at(i)->setObjectName(QString());
+            m_buttons.at(i)->deleteLater();
+            m_labels.at(i)->setObjectName(QString());
+            m_labels.at(i)->deleteLater();
+        }
+    }
+    const int keep = qMin(static_cast<int>(m_buttons.size()), int(PermanentButtons));
+    m_buttons.resize(keep);
+    m_labels.resize(keep);
+    m_pos.resize(keep);
+    m_tags.resize(keep);
+    update();
+
+    int i = 0;
+    while (rs.Errore() == clsRecordset::Ok && rs.ilRecordset()) {
+        const dao::Recordset &row = *rs.ilRecordset();
+        if (i >= m_buttons.size())
+            addButton();
+        QPushButton *button = m_buttons.at(i);
+        const qint32 codice = row.Field(QStringLiteral("Codice")).toInt();
+        button->resize(px(m_side), px(m_side));
+        moveTo(i, twipsField(row, QStringLiteral("Top")), twipsField(row, QStringLiteral("Left")));
+        button->setText(row.Field(QStringLiteral("Numero")).toString());
+        applyRow(i, row.Field(QStringLiteral("Occupato")).toBool(),
+                 row.Field(QStringLiteral("Descrizione")).toString());
+        button->show();
+        m_tags[i] = QString::number(codice);
+        button->setProperty("Tag", m_tags.at(i));
+        m_labels.at(i)->setVisible(showLabels);
+        // Keyed by code, so rows in any order never drop an earlier table's entry.
+        m_index.insert(codice, i);
+        emit buttonPlaced(button, i);
+
+        rs.LeggiNext(routine);
+        ++i;
+    }
+    rs.Chiudi();
+}
+
+int TableFloor::RefreshTavoloCodice(const QString &codice) {
+    const QString routine = QStringLiteral("RefreshTavoloCodice");
+    for (int i = 0; i < m_buttons.size(); ++i) {
+        if (m_tags.at(i) != codice || m_buttons.at(i)->isHidden())
+            continue;
+        clsRecordset rs;
+        rs.Apri(routine, true, QStringLiteral("Select * from Tavoli Where Codice = %1;").arg(m_tags.at(i)),
+                false, true);
+        if (rs.Errore() == clsRecordset::Ok && rs.ilRecordset()) {
+            const dao::Recordset &row = *rs.ilRecordset();
+            applyRow(i, row.Field(QStringLiteral("Occupato")).toBool(),
+                     row.Field(QStringLiteral("Descrizione")).toString());
+            rs.Chiudi();
+            return i;
+        }
+        rs.Chiudi();
+    }
+    return -1;
+}
+
+int TableFloor::RefreshTavolo(const QString &numero) {
+    const QString routine = QStringLiteral("RefreshTavolo");
+    const QString wanted = numero.trimmed();
+    for (int i = 0; i < m_buttons.size(); ++i) {
+        QPushButton *button = m_buttons.at(i);
+        if (button->isHidden() || button->text() != wanted)
+            continue;
+        clsRecordset rs;
+        rs.Apri(routine, true, QStringLiteral("Select * from Tavoli Where Codice = %1;").arg(m_tags.at(i)),
+                false, true);
+        if (rs.Errore() == clsRecordset::Ok && rs.ilRecordset()) {
+            const dao::Recordset &row = *rs.ilRecordset();
+            applyRow(i, row.Field(QStringLiteral("Occupato")).toBool(),
+                     row.Field(QStringLiteral("Descrizione")).toString());
+            rs.Chiudi();
+            return i;
+        }
+        rs.Chiudi();
+    }
+    return -1;
+}
+
+void TableFloor::refreshRoom(qint32 sala) {
+    const QString routine = QStringLiteral("CaricaTavoli");
+    clsRecordset rs;
+    rs.Apri(routine, true,
+            QStringLiteral("Select * from Tavoli Where CodiceSala = %1;").arg(QString::number(sala)), false,
+            true);
+    while (rs.Errore() == clsRecordset::Ok && rs.ilRecordset()) {
+        const dao::Recordset &row = *rs.ilRecordset();
+        const int k = indexOf(row.Field(QStringLiteral("Codice")).toInt());
+        if (k >= 0 && k < m_buttons.size() && !m_buttons.at(k)->isHidden())
+            applyRow(k, row.Field(QStringLiteral("Occupato")).toBool(),
+                     row.Field(QStringLiteral("Descrizione")).toString());
+        rs.LeggiNext(routine);
+    }
+    rs.Chiudi();
+}
+
+void TableFloor::paintEvent(QPaintEvent *) {
+    QPainter painter(this);
+    painter.fillRect(rect(), m_colour);
+    if (!m_picture.isNull())
+        painter.drawPixmap(0, 0, m_picture);
+}
+
+} // namespace qrv

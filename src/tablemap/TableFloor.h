@@ -1,0 +1,93 @@
+#pragma once
+
+#include <QColor>
+#include <QHash>
+#include <QPixmap>
+#include <QPoint>
+#include <QVector>
+#include <QWidget>
+
+class QFrame;
+class QLabel;
+class QPushButton;
+
+namespace qrv {
+
+struct DatiSala;
+
+/**
+ * The floor of the map (fraTavoli): the room's background picture and colour, and one square
+ * button per table at its stored position with the table's description under it.
+ *
+ * The first 18 buttons (0 to 17) and their labels are permanent and reused for every room;
+ * buttons beyond them are created for the room on show and destroyed at the next load.
+ * Positions are kept in twips, as stored, and converted to pixels only to place the widgets,
+ * so that 200-twip drag steps never lose precision.
+ */
+class TableFloor : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int PermanentButtons = 18;
+
+    explicit TableFloor(QWidget *parent = nullptr);
+
+    /**
+     * CaricaTavoli: hides every button, destroys those above the permanent ones, applies the room
+     * look (look may be nullptr: no picture, default grey) and places the tables of room sala.
+     * Labels stay hidden when showLabels is false (layout editing).
+     */
+    void CaricaTavoli(qint32 sala, const DatiSala *look, const QString &appPath, bool showLabels);
+    /** Recolours the visible button carrying codice; returns its index, -1 when none was refreshed. */
+    int RefreshTavoloCodice(const QString &codice);
+    /** Recolours the visible button captioned numero (trimmed); returns its index or -1. */
+    int RefreshTavolo(const QString &numero);
+    /** One periodic refresh of the tables of room sala; captions and positions stay. */
+    void refreshRoom(qint32 sala);
+
+    int count() const { return static_cast<int>(m_buttons.size()); }
+    QPushButton *button(int i) const;
+    QLabel *label(int i) const;
+    const QVector<QPushButton *> &buttons() const { return m_buttons; }
+    const QVector<QLabel *> &labels() const { return m_labels; }
+    QString tag(int i) const;
+    int topTwips(int i) const;
+    int leftTwips(int i) const;
+    /** Moves button i (and its label under it) to a position in twips. */
+    void moveTo(int i, int topTw, int leftTw);
+    int sideTwips() const { return m_side; }
+    /** Resizes every button to a square of sideTw twips; positions stay, labels follow. */
+    void setSide(int sideTw);
+    /** IndiceTavoli: the button of a table code of the loaded room, -1 when unknown. */
+    int indexOf(qint32 codice) const { return m_index.value(codice, -1); }
+
+    QLabel *lblAggiungi() const { return m_lblAggiungi; }
+    QFrame *frxAggiorna() const { return m_frxAggiorna; }
+    QColor floorColour() const { return m_colour; }
+    bool hasPicture() const { return !m_picture.isNull(); }
+
+signals:
+    void tableClicked(int index);
+    /** Button index has been placed for a table by a load (created or reused). */
+    void buttonPlaced(QPushButton *button, int index);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    void addButton();
+    void applyRow(int i, bool occupato, const QString &descrizione);
+    void placeLabel(int i);
+
+    QVector<QPushButton *> m_buttons;
+    QVector<QLabel *> m_labels;
+    QVector<QPoint> m_pos; ///< x = Left, y = Top, twips
+    QVector<QString> m_tags;
+    QHash<qint32, int> m_index;
+    int m_side;
+    QPixmap m_picture;
+    QColor m_colour;
+    QLabel *m_lblAggiungi = nullptr;
+    QFrame *m_frxAggiorna = nullptr;
+};
+
+} // namespace qrv

@@ -1,0 +1,699 @@
+#include "tablemap/frmTavoli.h"
+
+#include "component/FormRegistry.h"
+#include "component/SharedState.h"
+#include "component/mdlFunzioniIni.h"
+#include "data/Lookups.h"
+#include "data/clsRecordset.h"
+#include "data/dao/Recordset.h"
+#include "layout/EditMode.h"
+#include "operations/LineEditing.h"
+#include "operations/MoveOrder.h"
+#include "operations/OperationCommands.h"
+#include "platform/Grid.h"
+#include "platform/Twips.h"
+#include "tablemap/MapLook.h"
+#include "tablemap/NotificationReceiver.h"
+#include "tablemap/ReceiptPanel.h"
+#include "tablemap/RoomBar.h"
+#include "tablemap/TableFloor.h"
+#include "tablemap/logic/MapClock.h"
+#include "tablemap/logic/MapFormats.h"
+#include "tablemap/logic/MapGeometry.h"
+#include "tablemap/logic/MapSettings.h"
+#include "tablemap/logic/NotificationPayload.h"
+#include "tablemap/logic/ReceiptRows.h"
+
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QDir>
+#include <QGuiApplication>
+#include <QHash>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPointer>
+#include <QPushButton>
+#include <QScreen>
+#include <QTimer>
+#include <QUdpSocket>
+
+namespace qrv {
+
+namespace {
+
+[[maybe_unused]] const bool registered =
+    FormRegistry::registerForm(FormId::Tavoli, [] { frmTavoli::current()->exec(); });
+
+QLabel *headerLabel(QWidget *parent, const char *name, const QString &caption, const QColor &colour,
+                    double pt) {
+    auto *label = new QLabel(caption, parent);
+    label->setObjectName(QLatin1String(name));
+    label->setFont(MapLook::arialBold(pt));
+    MapLook::setTextColour(label, colour);
+    return label;
+}
+
+qint16 settingAsShort(const QString &value) {
+    bool ok = false;
+    const short n = value.toShort(&ok);
+    return ok ? n : 0;
+}
+
+} // namespace
+
+frmTavoli::frmTavoli(QWidget *parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("frmTavoli"));
+    setWindowTitle(QStringLiteral("Tavoli"));
+    setModal(true);
+    MapLook::setBackground(this, QColor(0x40, 0x40, 0x40));
+
+    m_roomBar = new RoomBar(this);
+    buildHeader();
+    m_floor = new TableFloor(this);
+    m_receipt = new ReceiptPanel(this);
+    m_receipt->setQuickAddButton(m_roomBar->cmdAggiungiArticolo());
+
+    m_timerRefresh = new QTimer(this);
+    m_timerRefresh->setObjectName(QStringLiteral("TimerRefresh"));
+    m_timerLampeggio = new QTimer(this);
+    m_timerLampeggio->setObjectName(QStringLiteral("TimerLampeggio"));
+    m_timerOrologio = new QTimer(this);
+    m_timerOrologio->setObjectName(QStringLiteral("timerOrologio"));
+    m_notify =
+        new NotificationReceiver([this](const QByteArray &payload) { notificationReceived(payload); }, this);
+
+    connectControls();
+
+    m_operationCommands = new OperationCommands(this);
+    m_lineEditing = new LineEditing(this);
+    m_moveOrder = new MoveOrder(this);
+    m_editMode = new EditMode(this);
+}
+
+frmTavoli::~frmTavoli() = default;
+
+frmTavoli *frmTavoli::current() {
+    thread_local QPointer<frmTavoli> form;
+    if (!form)
+        form = new frmTavoli;
+    return form;
+}
+
+void frmTavoli::buildHeader() {
+    m_picTitolo = new QWidget(this);
+    m_picTitolo->setObjectName(QStringLiteral("picTitolo"));
+    MapLook::setBackground(m_picTitolo, MapLook::FloorGrey);
+    m_lblTitolo = headerLabel(m_picTitolo, "lblTitolo", QString(), Qt::white, 26.25);
+
+    m_lblApplicazione =
+        headerLabel(this, "lblApplicazione", QStringLiteral("Quorvin (R)"), QColor(0xFF, 0x80, 0x80), 12);
+    m_lblDataOra = headerLabel(this, "lblDataOra", QStringLiteral("00:00"), QColor(0xC0, 0xC0, 0xC0), 12);
+    // The till code stands at the left edge of the same line, so the clock keeps to the right.
+    m_lblDataOra->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    m_lblCassa = headerLabel(this, "lblCassa", QStringLiteral("00:00"), QColor(0xC0, 0xC0, 0xC0), 12);
+}
+
+void frmTavoli::connectControls() {
+    connect(m_roomBar, &RoomBar::roomClicked, this, &frmTavoli::cmdSala_Click);
+    connect(m_roomBar, &RoomBar::roomEditClicked, this, &frmTavoli::cmdModificaClicked);
+    connect(m_roomBar->chkBottoniGrandiTavolo(), &QCheckBox::toggled, this,
+            &frmTavoli::chkBottoniGrandiTavolo_Click);
+    connect(m_floor, &TableFloor::tableClicked, this, &frmTavoli::tableButtonClicked);
+    connect(m_floor, &TableFloor::buttonPlaced, this,
+            [this](QPushButton *button, int index) { m_editMode->attachButton(button, index); });
+    connect(m_receipt->cmdPaginaSu(), &QPushButton::clicked, this, &frmTavoli::cmdPaginaSu_Click);
+    connect(m_receipt->cmdPaginaGiu(), &QPushButton::clicked, this, &frmTavoli::cmdPaginaGiu_Click);
+    connect(m_timerRefresh, &QTimer::timeout, this, &frmTavoli::TimerRefresh_Timer);
+    connect(m_timerLampeggio, &QTimer::timeout, this, &frmTavoli::TimerLampeggio_Timer);
+    connect(m_timerOrologio, &QTimer::timeout, this, &frmTavoli::timerOrologio_Timer);
+}
+
+QString frmTavoli::settingsFile() const {
+    return QDir(SharedState::current().App_Path).filePath(QStringLiteral("impostazioni.ini"));
+}
+
+int frmTavoli::exec() {
+    Form_Load();
+    return QDialog::exec();
+}
+
+void frmTavoli::Form_Load() {
+    SharedState &shared = SharedState::current();
+    const bool editing = shared.Operazione == qrvAggiornaTavoli;
+    const QString ini = settingsFile();
+
+    // A fresh load starts from the designed controls, whatever the previous show left.
+    m_loaded = true;
+    m_endedByCommand = false;
+    m_moveOrder->reset();
+    m_timerLampeggio->stop();
+    m_state.TavoloLampeggiante = -1;
+    m_state.LampeggiRestanti = 0;
+    m_state.SalaCorrente = 0;
+    m_state.IndiceSalaCorrente = 0;
+    m_state.DatiSale.clear();
+    m_roomBar->resetToDesign(editing);
+    m_roomBar->chkBottoniGrandiTavolo()->setChecked(false);
+    m_receipt->resetToDesign();
+    m_lblTitolo->clear();
+    m_lblDataOra->setText(QStringLiteral("00:00"));
+    for (int i = 0; i < m_floor->count(); ++i) {
+        m_floor->button(i)->hide();
+        m_floor->button(i)->setText(QString());
+        m_floor->button(i)->setProperty("Tag", QString());
+        m_floor->label(i)->hide();
+    }
+    m_floor->frxAggiorna()->hide();
+
+    // 1-4
+    m_state.UltimoBottoneFisso = TableFloor::PermanentButtons - 1;
+    move(0, 0);
+    m_state.GiaAttivato = false;
+    m_floor->lblAggiungi()->setVisible(editing);
+    shared.ContoSubito = false;
+    shared.ContoSeparato = false;
+
+    // 5-10: the floor takes what the room bar and the receipt panel leave of the screen.
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    const int widthPx = screen ? screen->geometry().width() : 1024;
+    const int screenTw = twips(widthPx);
+    const int floorTw = MapGeometry::floorWidth(screenTw);
+    const int receiptTw = MapGeometry::receiptLeft(screenTw);
+    setFixedSize(widthPx, px(MapGeometry::FormHeight));
+    MapLook::place(m_floor, MapGeometry::FloorLeft, MapGeometry::FloorTop, floorTw, MapGeometry::FloorHeight);
+    MapLook::place(m_receipt, receiptTw, MapGeometry::FloorTop, MapGeometry::ReceiptWidth,
+                   MapGeometry::FloorHeight);
+    MapLook::place(m_picTitolo, MapGeometry::FloorLeft, 75, floorTw, 780);
+    MapLook::place(m_lblTitolo, 0, 60, floorTw - 100, 660);
+    MapLook::place(m_lblApplicazione, receiptTw, 60, 4590, 345);
+    MapLook::place(m_lblDataOra, receiptTw, 480, 4590, 315);
+    MapLook::place(m_lblCassa, receiptTw + 20, 480, 1965, 315);
+    m_lblCassa->raise();
+
+    // 11-12
+    m_lblCassa->setText(QStringLiteral("Cassa ") + LeggiIni(ini, QStringLiteral("Impostazioni"),
+                                                            QStringLiteral("CodiceCassa"), QString()));
+    timerOrologio_Timer();
+
+    // 13 is in the room bar's design reset (narrow buttons in layout-editing mode).
+    // 14: a change of the switch resizes the buttons through its handler.
+    m_roomBar->chkBottoniGrandiTavolo()->setChecked(
+        settingAsShort(LeggiIni(ini, QStringLiteral("Tavoli"), QStringLiteral("BottoniGrandi"), qint64(0))) !=
+        0);
+
+    // 15-16
+    CaricaSale();
+    int index = -1;
+    if (shared.Sala >= 1) {
+        for (int i = 0; i < m_roomBar->roomButtons().size(); ++i) {
+            if (m_roomBar->roomTag(i).toInt() == shared.Sala && !m_roomBar->roomTag(i).isEmpty()) {
+                index = i;
+                break;
+            }
+        }
+    }
+    // A room deleted meanwhile (or the hidden room 9999) opens the first room, as Sala 0 does.
+    if (index < 0 && !m_roomBar->roomTag(0).isEmpty())
+        index = 0;
+    if (index >= 0) {
+        m_state.SalaCorrente = m_roomBar->roomTag(index).toInt();
+        m_state.IndiceSalaCorrente = static_cast<qint16>(index);
+        m_lblTitolo->setText(m_roomBar->roomButtons().at(index)->text());
+    } else {
+        m_editMode->newRoom();
+    }
+
+    // 17-19
+    FermaLampeggio();
+    m_timerOrologio->start(MapSettings::interval(MapSettings::ClockInterval));
+    m_timerLampeggio->setInterval(MapSettings::interval(MapSettings::BlinkInterval));
+    m_notify->start(MapSettings::notifyPort());
+    CaricaTavoli();
+
+    // 20
+    m_state.ArticoloAggiunta = settingAsShort(
+        LeggiIni(ini, QStringLiteral("Tavoli"), QStringLiteral("ArticoloAggiunta"), qint64(0)));
+    if (m_state.ArticoloAggiunta >= 1)
+        m_roomBar->cmdAggiungiArticolo()->setText(
+            DescrizioneArticolo(QString::number(m_state.ArticoloAggiunta)));
+}
+
+void frmTavoli::Form_Activate() {
+    if (m_state.GiaAttivato || !m_loaded)
+        return;
+    const QString scelto = SharedState::current().TavoloScelto;
+    if (!scelto.isEmpty()) {
+        for (int i = 0; i < m_floor->count(); ++i) {
+            if (m_floor->tag(i) == scelto)
+                tableButtonClicked(i);
+        }
+    }
+    m_state.GiaAttivato = true;
+}
+
+void frmTavoli::Form_Unload() {
+    if (!m_loaded)
+        return;
+    m_loaded = false;
+    SharedState &shared = SharedState::current();
+    shared.Sala = m_state.SalaCorrente;
+    if (!m_roomBar->chkBottoniGrandiTavolo()->isHidden())
+        ScriviIni(settingsFile(), QStringLiteral("Tavoli"), QStringLiteral("BottoniGrandi"),
+                  m_roomBar->chkBottoniGrandiTavolo()->isChecked() ? QStringLiteral("1")
+                                                                   : QStringLiteral("0"));
+
+    // Closing the form ends its timers and its socket.
+    m_timerRefresh->stop();
+    m_timerLampeggio->stop();
+    m_timerOrologio->stop();
+    m_notify->stop();
+    if (QPushButton *b = m_floor->button(m_state.TavoloLampeggiante))
+        b->show();
+    m_state.TavoloLampeggiante = -1;
+    m_moveOrder->reset();
+}
+
+void frmTavoli::finish() {
+    m_endedByCommand = true;
+    done(QDialog::Accepted);
+}
+
+void frmTavoli::done(int result) {
+    Form_Unload();
+    QDialog::done(result);
+}
+
+void frmTavoli::showEvent(QShowEvent *event) {
+    QDialog::showEvent(event);
+    // The platform may not report activation (offscreen, some window managers): run it once shown.
+    QTimer::singleShot(0, this, &frmTavoli::Form_Activate);
+}
+
+void frmTavoli::changeEvent(QEvent *event) {
+    QDialog::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        Form_Activate();
+}
+
+void frmTavoli::keyPressEvent(QKeyEvent *event) {
+    // A stray Escape on a till keyboard must not leave the map without a command.
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+int frmTavoli::indiceTavolo(qint32 codice) const {
+    return m_floor->indexOf(codice);
+}
+
+// Accessors.
+QFrame *frmTavoli::fraSale() const {
+    return m_roomBar;
+}
+QPushButton *frmTavoli::cmdSala(int i) const {
+    return m_roomBar->roomButtons().value(i, nullptr);
+}
+int frmTavoli::cmdSalaCount() const {
+    return static_cast<int>(m_roomBar->roomButtons().size());
+}
+const QVector<QPushButton *> &frmTavoli::roomButtons() const {
+    return m_roomBar->roomButtons();
+}
+QPushButton *frmTavoli::cmdModifica(int i) const {
+    return m_roomBar->editButtons().value(i, nullptr);
+}
+const QVector<QPushButton *> &frmTavoli::roomEditButtons() const {
+    return m_roomBar->editButtons();
+}
+QPushButton *frmTavoli::cmdAggiungiArticolo() const {
+    return m_roomBar->cmdAggiungiArticolo();
+}
+QCheckBox *frmTavoli::chkBottoniGrandiTavolo() const {
+    return m_roomBar->chkBottoniGrandiTavolo();
+}
+QPushButton *frmTavoli::cmdNuovaSala() const {
+    return m_roomBar->cmdNuovaSala();
+}
+QPushButton *frmTavoli::cmdBancoTavoli() const {
+    return m_roomBar->cmdBancoTavoli();
+}
+QWidget *frmTavoli::picTitolo() const {
+    return m_picTitolo;
+}
+QLabel *frmTavoli::lblTitolo() const {
+    return m_lblTitolo;
+}
+QLabel *frmTavoli::lblApplicazione() const {
+    return m_lblApplicazione;
+}
+QLabel *frmTavoli::lblDataOra() const {
+    return m_lblDataOra;
+}
+QLabel *frmTavoli::lblCassa() const {
+    return m_lblCassa;
+}
+TableFloor *frmTavoli::fraTavoli() const {
+    return m_floor;
+}
+QPushButton *frmTavoli::cmdTavolo(int i) const {
+    return m_floor->button(i);
+}
+QLabel *frmTavoli::lblTavolo(int i) const {
+    return m_floor->label(i);
+}
+int frmTavoli::cmdTavoloCount() const {
+    return m_floor->count();
+}
+const QVector<QPushButton *> &frmTavoli::tableButtons() const {
+    return m_floor->buttons();
+}
+const QVector<QLabel *> &frmTavoli::tableLabels() const {
+    return m_floor->labels();
+}
+QString frmTavoli::tagTavolo(int i) const {
+    return m_floor->tag(i);
+}
+int frmTavoli::topTavolo(int i) const {
+    return m_floor->topTwips(i);
+}
+int frmTavoli::leftTavolo(int i) const {
+    return m_floor->leftTwips(i);
+}
+void frmTavoli::moveTavolo(int i, int topTwips, int leftTwips) {
+    m_floor->moveTo(i, topTwips, leftTwips);
+}
+int frmTavoli::latoTavolo() const {
+    return m_floor->sideTwips();
+}
+QLabel *frmTavoli::lblAggiungi() const {
+    return m_floor->lblAggiungi();
+}
+QFrame *frmTavoli::frxAggiorna() const {
+    return m_floor->frxAggiorna();
+}
+QFrame *frmTavoli::frxScontrino() const {
+    return m_receipt;
+}
+Grid *frmTavoli::gridScontrino() const {
+    return m_receipt->grid();
+}
+QLabel *frmTavoli::lblTotale() const {
+    return m_receipt->lblTotale();
+}
+QLabel *frmTavoli::lblTavoloAnteprima() const {
+    return m_receipt->lblTavoloAnteprima();
+}
+QPushButton *frmTavoli::cmdCancSelezionato() const {
+    return m_receipt->cmdCancSelezionato();
+}
+QPushButton *frmTavoli::cmdPaginaSu() const {
+    return m_receipt->cmdPaginaSu();
+}
+QPushButton *frmTavoli::cmdPaginaGiu() const {
+    return m_receipt->cmdPaginaGiu();
+}
+QPushButton *frmTavoli::cmdNuovoConto() const {
+    return m_receipt->cmdNuovoConto();
+}
+QPushButton *frmTavoli::cmdNuovoContoWeb() const {
+    return m_receipt->cmdNuovoContoWeb();
+}
+QPushButton *frmTavoli::cmdAggiungiOrdine() const {
+    return m_receipt->cmdAggiungiOrdine();
+}
+QPushButton *frmTavoli::cmdContoSubito() const {
+    return m_receipt->cmdContoSubito();
+}
+QPushButton *frmTavoli::cmdContiSeparati() const {
+    return m_receipt->cmdContiSeparati();
+}
+QPushButton *frmTavoli::cmdPreconto() const {
+    return m_receipt->cmdPreconto();
+}
+QPushButton *frmTavoli::cmdPortaAlBanco() const {
+    return m_receipt->cmdPortaAlBanco();
+}
+QPushButton *frmTavoli::cmdSposta() const {
+    return m_receipt->cmdSposta();
+}
+QPushButton *frmTavoli::cmdAzzeraTavolo() const {
+    return m_receipt->cmdAzzeraTavolo();
+}
+QTimer *frmTavoli::TimerRefresh() const {
+    return m_timerRefresh;
+}
+QTimer *frmTavoli::TimerLampeggio() const {
+    return m_timerLampeggio;
+}
+QTimer *frmTavoli::timerOrologio() const {
+    return m_timerOrologio;
+}
+QUdpSocket *frmTavoli::WinsockNotify() const {
+    return m_notify->socket();
+}
+
+// Room bar and floor.
+
+void frmTavoli::CaricaSale() {
+    m_roomBar->CaricaSale(SharedState::current().Operazione == qrvAggiornaTavoli, m_state.DatiSale);
+    emit roomsLoaded();
+}
+
+void frmTavoli::cmdSala_Click(int index) {
+    QPushButton *button = cmdSala(index);
+    if (!button)
+        return;
+    m_state.SalaCorrente = m_roomBar->roomTag(index).toInt();
+    m_state.IndiceSalaCorrente = static_cast<qint16>(index);
+    m_lblTitolo->setText(button->text());
+    CaricaTavoli();
+}
+
+void frmTavoli::CaricaTavoli() {
+    // A blink must not carry over to whatever button takes the same index in the new set.
+    if (m_timerLampeggio->isActive()) {
+        m_timerLampeggio->stop();
+        m_state.TavoloLampeggiante = -1;
+        if (m_loaded)
+            m_timerRefresh->start(MapSettings::interval(MapSettings::RefreshInterval));
+    }
+    m_receipt->hide();
+    const int i = m_state.IndiceSalaCorrente;
+    const DatiSala *look = i >= 0 && i < m_state.DatiSale.size() ? &m_state.DatiSale.at(i) : nullptr;
+    const SharedState &shared = SharedState::current();
+    m_floor->CaricaTavoli(m_state.SalaCorrente, look, shared.App_Path,
+                          shared.Operazione != qrvAggiornaTavoli);
+    emit tablesLoaded();
+}
+
+void frmTavoli::RefreshTavoloCodice(const QString &codice) {
+    m_floor->RefreshTavoloCodice(codice);
+}
+
+void frmTavoli::RefreshTavolo(const QString &numero, bool mostra) {
+    const int i = m_floor->RefreshTavolo(numero);
+    if (i < 0)
+        return;
+    QCoreApplication::processEvents();
+    if (mostra)
+        AvviaLampeggio(i);
+}
+
+void frmTavoli::chkBottoniGrandiTavolo_Click() {
+    m_floor->setSide(MapGeometry::tableSide(m_roomBar->chkBottoniGrandiTavolo()->isChecked()));
+}
+
+// Timers and notifications.
+
+void frmTavoli::AvviaLampeggio(int index) {
+    // The previous blink gives way: its button is shown again (also when it is the same one,
+    // which then blinks again from the start).
+    if (m_timerLampeggio->isActive())
+        if (QPushButton *previous = m_floor->button(m_state.TavoloLampeggiante))
+            previous->show();
+    m_state.TavoloLampeggiante = index;
+    QPushButton *button = m_floor->button(index);
+    if (button && !button->isHidden()) {
+        m_state.LampeggiRestanti = MapSettings::BlinkTicks;
+        m_timerLampeggio->start(MapSettings::interval(MapSettings::BlinkInterval));
+        m_timerRefresh->stop();
+    }
+}
+
+void frmTavoli::FermaLampeggio() {
+    if (m_state.TavoloLampeggiante >= 0 && m_timerLampeggio->isActive())
+        if (QPushButton *button = m_floor->button(m_state.TavoloLampeggiante))
+            button->show();
+    m_timerLampeggio->stop();
+    QCoreApplication::processEvents();
+    m_state.TavoloLampeggiante = -1;
+    if (m_loaded)
+        m_timerRefresh->start(MapSettings::interval(MapSettings::RefreshInterval));
+}
+
+void frmTavoli::TimerLampeggio_Timer() {
+    m_state.LampeggiRestanti = static_cast<qint16>(m_state.LampeggiRestanti - 1);
+    QPushButton *button = m_floor->button(m_state.TavoloLampeggiante);
+    if (m_state.LampeggiRestanti >= 0) {
+        if (button)
+            button->setVisible(button->isHidden());
+        return;
+    }
+    if (button)
+        button->show();
+    FermaLampeggio();
+    QCoreApplication::processEvents();
+}
+
+void frmTavoli::TimerRefresh_Timer() {
+    m_floor->refreshRoom(m_state.SalaCorrente);
+}
+
+void frmTavoli::timerOrologio_Timer() {
+    m_lblDataOra->setText(clockText(MapClock::currentTime()));
+}
+
+void frmTavoli::notificationReceived(const QByteArray &payload) {
+    if (!m_loaded)
+        return;
+    const QVector<NotificationPart> parts = splitNotification(payload);
+    for (const NotificationPart &part : parts) {
+        // A failing part must not stop the others.
+        try {
+            RefreshTavolo(part.numero, part.mostra);
+        } catch (...) {
+        }
+        if (!m_loaded)
+            return;
+    }
+}
+
+// Receipt panel.
+
+void frmTavoli::tableButtonClicked(int index) {
+    QPushButton *button = m_floor->button(index);
+    if (!button)
+        return;
+    m_receipt->hide();
+    const qint32 operazione = SharedState::current().Operazione;
+    if (operazione == qrvAggiornaTavoli) {
+        m_state.IndiceTavoloSelezionato = static_cast<qint16>(index);
+        m_editMode->tableClicked(index);
+        return;
+    }
+    if (m_moveOrder->waiting()) {
+        m_moveOrder->destinationClicked(index);
+        return;
+    }
+    if (operazione != qrvScegliUnTavolo && operazione != qrvConsultaTavolo)
+        return;
+    m_state.IndiceTavoloSelezionato = static_cast<qint16>(index);
+    if (!TavoloOccupato(m_floor->tag(index))) {
+        PulisciScontrino();
+        m_receipt->setTitle(QStringLiteral("Tavolo ") + button->text());
+        m_receipt->showFreeCommands();
+        m_receipt->show();
+        m_receipt->addRow(freeTableRow());
+        m_receipt->cmdCancSelezionato()->hide();
+        return;
+    }
+    cmdConsulta();
+}
+
+void frmTavoli::PulisciScontrino() {
+    m_receipt->clear();
+    SharedState::current().IdDettSelezionati.clear();
+}
+
+void frmTavoli::cmdConsulta(int index) {
+    m_state.IndiceTavoloSelezionato = static_cast<qint16>(index);
+    cmdConsulta();
+}
+
+void frmTavoli::cmdConsulta() {
+    const int i = m_state.IndiceTavoloSelezionato;
+    QPushButton *button = m_floor->button(i);
+    PulisciScontrino();
+    const QString tag = m_floor->tag(i);
+    if (!button || tag.isEmpty()) {
+        // No table behind the selection: nothing to show.
+        m_receipt->hide();
+        m_receipt->cmdCancSelezionato()->hide();
+        return;
+    }
+    m_receipt->setTitle(QStringLiteral("Tavolo ") + button->text());
+
+    clsRecordset rs;
+    rs.Apri(QStringLiteral("cmdConsulta"), true,
+            QStringLiteral("Select ID_Scontrino, Codice, Occupato from Tavoli Where codice = %1;").arg(tag),
+            false, true);
+    if (rs.Errore() != clsRecordset::NoRow && rs.ilRecordset()) {
+        if (!rs.ilRecordset()->Field(QStringLiteral("Occupato")).toBool()) {
+            Avviso(QStringLiteral("Il tavolo non è occupato"), 2, 0, 2, true);
+            m_receipt->hide();
+        } else {
+            m_receipt->show();
+        }
+    }
+    rs.Chiudi();
+    if (!m_receipt->isHidden())
+        MostraScontrino(tag);
+    m_receipt->cmdCancSelezionato()->hide();
+}
+
+void frmTavoli::MostraScontrino(const QString &codice) {
+    const QString routine = QStringLiteral("MostraScontrino");
+    PulisciScontrino();
+
+    QVector<OrderLine> lines;
+    clsRecordset rs;
+    rs.Apri(routine, false,
+            QStringLiteral("Select * from DettaglioTavoli Where Tavolo = %1 order by ID;").arg(codice), false,
+            true);
+    while (rs.Errore() == clsRecordset::Ok && rs.ilRecordset()) {
+        const dao::Recordset &row = *rs.ilRecordset();
+        OrderLine line;
+        line.id = row.Field(QStringLiteral("ID")).toInt();
+        line.codice = row.Field(QStringLiteral("Codice")).toInt();
+        line.quantita = row.Field(QStringLiteral("Quantita")).toInt();
+        line.variante = row.Field(QStringLiteral("Variante")).toInt();
+        line.descrizione = row.Field(QStringLiteral("Descrizione")).toString();
+        line.importo = row.Field(QStringLiteral("Importo")).toDouble();
+        lines.append(line);
+        rs.LeggiNext(routine);
+    }
+    rs.Chiudi();
+
+    // One lookup per article, however many lines name it.
+    QHash<qint32, QString> descriptions;
+    const Receipt receipt = buildReceipt(lines, [&descriptions](qint32 articolo) {
+        auto it = descriptions.find(articolo);
+        if (it == descriptions.end())
+            it = descriptions.insert(articolo, DescrizioneArticolo(QString::number(articolo)));
+        return it.value();
+    });
+    Grid *grid = m_receipt->grid();
+    grid->setUpdatesEnabled(false);
+    for (const ReceiptRow &row : receipt.rows)
+        m_receipt->addRow(row);
+    grid->setUpdatesEnabled(true);
+    SharedState::current().IdDettSelezionati = receipt.idDettSelezionati;
+    m_receipt->setTotal(formatAmount(receipt.totale));
+    m_receipt->showOccupiedCommands(m_state.ArticoloAggiunta >= 1);
+}
+
+void frmTavoli::gridScontrino_RowTouched() {
+    m_receipt->updateDeleteButton();
+}
+
+void frmTavoli::cmdPaginaSu_Click() {
+    m_receipt->pageUp();
+}
+
+void frmTavoli::cmdPaginaGiu_Click() {
+    m_receipt->pageDown();
+}
+
+} // namespace qrv

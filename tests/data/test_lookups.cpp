@@ -1,0 +1,233 @@
+#include "component/SharedState.h"
+#include "data/Lookups.h"
+#include "data/SqlText.h"
+#include "data/dao/Database.h"
+#include "support/ScriptedMessages.h"
+#include "support/TestDatabases.h"
+
+#include <QtTest>
+
+using qrv::MessageBox;
+using qrv::SharedState;
+using qrvtest::ScriptedMessageBox;
+using qrvtest::ScriptedMessageWindow;
+using DatabasePtr = std::shared_ptr<qrv::dao::Database>;
+
+namespace {
+
+qint64 addTable(const DatabasePtr &db, const QString &numero, const QString &descrizione, bool occupato,
+                int sala = 1) {
+    db->Execute(
+        QStringLiteral("Insert into Tavoli (Numero, Descrizione, Occupato, OraOccupato, OraUltimoOrdine, "
+                       "ID_Scontrino, Top, Left, CodiceSala, Forma) values (%1, %2, %3, '', '', 0, 0, 0, "
+                       "%4, 'ROTONDO')")
+            .arg(qrv::sqlText(numero),
+                 descrizione.isNull() ? QStringLiteral("Null") : qrv::sqlText(descrizione),
+                 occupato ? QStringLiteral("True") : QStringLiteral("False"))
+            .arg(sala));
+    return qrvtest::scalar(
+               db, QStringLiteral("Select Codice from Tavoli Where Numero = %1").arg(qrv::sqlText(numero)))
+        .toLongLong();
+}
+
+void addArticle(const DatabasePtr &db, qint32 codice, const QString &descrizione, const QString &prezzo) {
+    db->Execute(QStringLiteral("Insert into Articoli (Codice, Descrizione, Prezzo) values (%1, %2, %3)")
+                    .arg(QString::number(codice),
+                         descrizione.isNull() ? QStringLiteral("Null") : qrv::sqlText(descrizione), prezzo));
+}
+
+} // namespace
+
+class TestLookups : public QObject {
+    Q_OBJECT
+
+private:
+    DatabasePtr useDatabase(DatabasePtr db) {
+        SharedState::current().DataBase = db;
+        return db;
+    }
+
+private slots:
+    void cleanup() { SharedState::current().DataBase.reset(); }
+
+    void sqlTextDoublesApostrophes_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("literal");
+        QTest::newRow("plain") << QStringLiteral("12") << QStringLiteral("'12'");
+        QTest::newRow("empty") << QString() << QStringLiteral("''");
+        QTest::newRow("apostrophe") << QStringLiteral("Dell'Orto") << QStringLiteral("'Dell''Orto'");
+        QTest::newRow("only quotes") << QStringLiteral("''") << QStringLiteral("''''''");
+    }
+    void sqlTextDoublesApostrophes() {
+        QFETCH(QString, text);
+        QFETCH(QString, literal);
+        QCOMPARE(qrv::sqlText(text), literal);
+        QCOMPARE(QLatin1Char('\'') + qrv::sqlEscaped(text) + QLatin1Char('\''), literal);
+    }
+
+    void tablesOnTheDemoVenue_data() { qrvtest::addEngineRows(); }
+    void tablesOnTheDemoVenue() {
+        QFETCH(QString, engine);
+        const DatabasePtr db = useDatabase(qrvtest::demoDatabase(engine));
+        ScriptedMessageBox box;
+        // Every table of the venue is found by its number, whatever its room.
+        const QVariant rooms = qrvtest::scalar(db, QStringLiteral("Select count(*) from Sale"));
+        QVERIFY(rooms.toInt() > 1);
+        const QString number =
+            qrvtest::scalar(db, QStringLiteral("Select Numero from Tavoli Where CodiceSala = "
+                                               "(Select max(CodiceSala) from Tavoli)"))
+                .toString();
+        QVERIFY(!number.isEmpty());
+        QVERIFY(qrv::TavoloPresente(number));
+        QVERIFY(!qrv::TavoloPresente(QStringLiteral("")));
+        QVERIFY(!qrv::TavoloPresente(QStringLiteral("Dell'Orto")));
+        QVERIFY(box.shown.isEmpty());
+    }
+
+    void tavoloPresente_data() { qrvtest::addEngineRows(); }
+    void tavoloPresente() {
+        QFETCH(QString, engine);
+        const DatabasePtr db = useDatabase(qrvtest::freshDatabase(engine));
+        ScriptedMessageBox box;
+        addTable(db, QStringLiteral("12"), QStringLiteral("Finestra"), false, 2);
+        QVERIFY(qrv::TavoloPresente(QStringLiteral("12")));
+        QVERIFY(!qrv::TavoloPresente(QStringLiteral("13")));
+        // An apostrophe is text, not the end of the literal: no failure, and no way to widen the match.
+        QVERIFY(!qrv::TavoloPresente(QStringLiteral("Dell'Orto")));
+        QVERIFY(!qrv::TavoloPresente(QStringLiteral("' or ''='")));
+        addTable(db, QStringLiteral("1'2"), QStringLiteral("Apice"), false);
+        QVERIFY(qrv::TavoloPresente(QStringLiteral("1'2")));
+        // "" matches only a table whose number is empty.
+        QVERIFY(!qrv::TavoloPresente(QString()));
+        addTable(db, QString(), QStringLiteral("Senza numero"), false);
+        QVERIFY(qrv::TavoloPresente(QString()));
+        QVERIFY(box.shown.isEmpty());
+    }
+
+    void tavoloOccupatoAndClientBills_data() { qrvtest::addEngineRows(); }
+    void tavoloOccupatoAndClientBills() {
+        QFETCH(QString, engine);
+        const DatabasePtr db = useDatabase(qrvtest::freshDatabase(engine));
+        ScriptedMessageBox box;
+        const qint64 free = addTable(db, QStringLiteral("1"), QStringLiteral("Libero"), false);
+        const qint64 busy = addTable(db, QStringLiteral("2"), QStringLiteral("Occupato"), true);
+        const qint64 client = addTable(db, QStringLiteral("999"), QStringLiteral("Conto Rossi"), true);
+        QVERIFY(!qrv::TavoloOccupato(QString::number(free)));
+        QVERIFY(qrv::TavoloOccupato(QString::number(busy)));
+        QVERIFY(!qrv::TavoloOccupato(QString::number(busy + client + 100)));
+        // A code that is not a number reaches no statement.
+        QVERIFY(!qrv::TavoloOccupato(QStringLiteral("1 or 1=1")));
+        QVERIFY(!qrv::TavoloOccupato(QString()));
+
+        QCOMPARE(qrv::DescrizioneContoCLiente(qint32(client)), QStringLiteral("Conto Rossi"));
+        QCOMPARE(qrv::DescrizioneContoCLiente(qint32(busy)), QString());
+        QCOMPARE(qrv::DescrizioneContoCLiente(-1), QString());
+        db->Execute(QStringLiteral("Update Tavoli Set Descrizione = Null Where Codice = ") +
+                    QString::number(client));
+        QCOMPARE(qrv::DescrizioneContoCLiente(qint32(client)), QString());
+        QVERIFY(box.shown.isEmpty());
+    }
+
+    void articles_data() { qrvtest::addEngineRows(); }
+    void articles() {
+        QFETCH(QString, engine);
+        const DatabasePtr db = useDatabase(qrvtest::freshDatabase(engine));
+        ScriptedMessageBox box;
+        addArticle(db, 7, QStringLiteral("Caffè"), QStringLiteral("1.2"));
+        addArticle(db, 40000, QStringLiteral("Menù degustazione"), QStringLiteral("45.5"));
+        addArticle(db, 8, QString(), QStringLiteral("0.5"));
+        QCOMPARE(qrv::DescrizioneArticolo(QStringLiteral("7")), QStringLiteral("Caffè"));
+        QCOMPARE(qrv::PrezzoArticolo(7), 1.2);
+        // Codes beyond 16 bits.
+        QCOMPARE(qrv::PrezzoArticolo(40000), 45.5);
+        QCOMPARE(qrv::DescrizioneArticolo(QStringLiteral("40000")), QStringLiteral("Menù degustazione"));
+        QCOMPARE(qrv::DescrizioneArticolo(QStringLiteral("8")), QString());
+        QCOMPARE(qrv::DescrizioneArticolo(QStringLiteral("9")), QString());
+        QCOMPARE(qrv::DescrizioneArticolo(QStringLiteral("x")), QString());
+        QCOMPARE(qrv::PrezzoArticolo(9), 0.0);
+        QVERIFY(box.shown.isEmpty());
+    }
+
+    void failureNamesTheLookup_data() { qrvtest::addEngineRows(); }
+    void failureNamesTheLookup() {
+        QFETCH(QString, engine);
+        const DatabasePtr db = useDatabase(qrvtest::freshDatabase(engine));
+        db->Execute(QStringLiteral("Drop table Tavoli"));
+        ScriptedMessageBox box;
+        QVERIFY(!qrv::TavoloOccupato(QStringLiteral("5")));
+        QCOMPARE(box.shown.size(), 1);
+        QVERIFY2(box.shown[0].text.startsWith(QStringLiteral(
+                     "Errore nel metodo Apri (tabella:Select Occupato from Tavoli Where Codice = 5; ) "
+                     "chiamato da TavoloPresente\r\n")),
+                 qPrintable(box.shown[0].text));
+        QCOMPARE(qrv::DescrizioneContoCLiente(5), QString());
+        QCOMPARE(box.shown.size(), 2);
+        QVERIFY(box.shown[1].text.contains(QStringLiteral(" chiamato da DescrizioneContoCLiente\r\n")));
+    }
+
+    void seNullo_data() {
+        QTest::addColumn<QVariant>("valore");
+        QTest::addColumn<QVariant>("predefinito");
+        QTest::addColumn<QVariant>("expected");
+        QTest::newRow("empty value") << QVariant() << QVariant(QString()) << QVariant(QString());
+        QTest::newRow("typed null") << QVariant(QMetaType::fromType<QString>()) << QVariant(3) << QVariant(3);
+        QTest::newRow("zero is a value") << QVariant(0) << QVariant(QString()) << QVariant(0);
+        QTest::newRow("empty text is a value")
+            << QVariant(QStringLiteral("")) << QVariant(QStringLiteral("x")) << QVariant(QStringLiteral(""));
+    }
+    void seNullo() {
+        QFETCH(QVariant, valore);
+        QFETCH(QVariant, predefinito);
+        QFETCH(QVariant, expected);
+        const QVariant result = qrv::SeNullo(valore, predefinito);
+        QCOMPARE(result, expected);
+        QCOMPARE(result.metaType(), expected.metaType());
+    }
+
+    void seNulloOfADatabaseNull_data() { qrvtest::addEngineRows(); }
+    void seNulloOfADatabaseNull() {
+        QFETCH(QString, engine);
+        const DatabasePtr db = useDatabase(qrvtest::freshDatabase(engine));
+        addTable(db, QStringLiteral("4"), QString(), false);
+        const QVariant descrizione = qrvtest::scalar(db, QStringLiteral("Select Descrizione from Tavoli"));
+        QCOMPARE(qrv::SeNullo(descrizione, QStringLiteral("")).toString(), QStringLiteral(""));
+        QCOMPARE(qrv::SeNullo(descrizione, QStringLiteral("-")).toString(), QStringLiteral("-"));
+    }
+
+    void messages() {
+        {
+            ScriptedMessageBox box;
+            // No window: a notice is dropped, a question goes to the standard message box.
+            qrv::Avviso(QStringLiteral("Spostamento terminato"), 2, 0, 3, true);
+            box.answers = {MessageBox::vbYes};
+            QCOMPARE(qrv::Messaggio(QStringLiteral("Vuoi azzerare il tavolo 4 ?"),
+                                    QStringLiteral("AZZERRAMENTO TAVOLO"), MessageBox::vbYesNo, false),
+                     qint32(MessageBox::vbYes));
+            QCOMPARE(box.shown.size(), 1);
+            QCOMPARE(box.shown[0].text, QStringLiteral("Vuoi azzerare il tavolo 4 ?"));
+            QCOMPARE(box.shown[0].flags, int(MessageBox::vbYesNo));
+            QCOMPARE(box.shown[0].title, QStringLiteral("AZZERRAMENTO TAVOLO"));
+        }
+        ScriptedMessageBox box;
+        ScriptedMessageWindow window;
+        qrv::Avviso(QStringLiteral("Liberato e azzerato tavolo 4"), 2, 0, 3, false);
+        QCOMPARE(window.notices.size(), 1);
+        QCOMPARE(window.notices[0].testo, QStringLiteral("Liberato e azzerato tavolo 4"));
+        QCOMPARE(window.notices[0].a, 2);
+        QCOMPARE(window.notices[0].c, 3);
+        QCOMPARE(window.notices[0].d, false);
+        window.answers = {MessageBox::vbYes, MessageBox::vbNo};
+        QCOMPARE(qrv::Messaggio(QStringLiteral("A"), QStringLiteral("T"), MessageBox::vbYesNo, false),
+                 qint32(MessageBox::vbYes));
+        QCOMPARE(qrv::Messaggio(QStringLiteral("B"), QStringLiteral("T"), MessageBox::vbYesNo, true),
+                 qint32(MessageBox::vbNo));
+        QCOMPARE(window.questions.size(), 2);
+        QCOMPARE(window.questions[0].large, false);
+        QCOMPARE(window.questions[1].large, true);
+        QCOMPARE(window.questions[1].pulsanti, qint32(MessageBox::vbYesNo));
+        QVERIFY(box.shown.isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestLookups)
+#include "test_lookups.moc"

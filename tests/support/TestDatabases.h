@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <memory>
+
+namespace qrv::dao {
+class Database;
+}
+
+namespace qrvtest {
+
+/** "sqlite", and "postgresql" unless QRV_TEST_PG=off. */
+QStringList engines();
+
+/** Adds the column "engine" and one row per engine to the current QtTest _data() table. */
+void addEngineRows();
+
+/**
+ * A new, empty venue database on engine ("sqlite" or "postgresql"): the four tables exist, no rows.
+ * SQLite lives in a temporary folder kept until the process exits; PostgreSQL is a new database
+ * in the throwaway cluster (the ctest fixture's, or one this process starts and removes at exit).
+ */
+std::shared_ptr<qrv::dao::Database> freshDatabase(const QString &engine);
+
+/** As freshDatabase, filled with the demo venue of schema/. */
+std::shared_ptr<qrv::dao::Database> demoDatabase(const QString &engine);
+
+/** The URL that opens the same database from another connection or process. */
+QString urlOf(const std::shared_ptr<qrv::dao::Database> &db);
+
+/** Runs a statement and returns the first column of the first row (null when there is none). */
+QVariant scalar(const std::shared_ptr<qrv::dao::Database> &db, const QString &sql);
+
+} // namespace qrvtest
