@@ -6,6 +6,7 @@
 #include "data/clsRecordset.h"
 #include "data/dao/DaoError.h"
 #include "data/dao/Database.h"
+#include "data/dao/Recordset.h"
 #include "support/TestDatabases.h"
 
 #include <QCoreApplication>

@@ -16,10 +16,12 @@ namespace {
  * A venue whose table 1 holds `units` units: article lines of `perLine` units each, every one
  * with a variant line, the articles taken from a menu of 40 (or all different when distinct).
  */
+// Venues built once per shape; emptied before main returns, while the SQL drivers still exist.
+std::map<QString, std::shared_ptr<qrv::dao::Database>> venues;
+
 std::shared_ptr<qrv::dao::Database> venue(const QString &engine, int units, int perLine, bool distinct) {
-    static std::map<QString, std::shared_ptr<qrv::dao::Database>> cache;
     const QString key = QStringLiteral("%1/%2/%3/%4").arg(engine).arg(units).arg(perLine).arg(distinct);
-    auto &db = cache[key];
+    auto &db = venues[key];
     if (db)
         return db;
     db = qrvtest::freshDatabase(engine);
@@ -94,5 +96,6 @@ int main(int argc, char **argv) {
         return 1;
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+    venues.clear();
     return 0;
 }

@@ -23,11 +23,11 @@ int openNoTruncate(const QByteArray &path) {
 
 /** True when fd is still the file at path (a holder may have deleted it before we got the lock). */
 bool stillLinked(int fd, const QByteArray &path) {
-    struct stat open {};
+    struct stat opened {};
     struct stat named {};
-    if (::fstat(fd, &open) != 0 || ::stat(path.constData(), &named) != 0)
+    if (::fstat(fd, &opened) != 0 || ::stat(path.constData(), &named) != 0)
         return false;
-    return open.st_dev == named.st_dev && open.st_ino == named.st_ino;
+    return opened.st_dev == named.st_dev && opened.st_ino == named.st_ino;
 }
 
 } // namespace

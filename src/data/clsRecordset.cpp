@@ -1,6 +1,7 @@
 #include "data/clsRecordset.h"
 
 #include "component/SharedState.h"
+#include "component/logic/IniFile.h"
 #include "data/LockFile.h"
 #include "data/MessageBox.h"
 #include "data/dao/DaoError.h"
@@ -10,7 +11,6 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QStringDecoder>
 #include <QThread>
 
 #include <algorithm>
@@ -61,7 +61,7 @@ void pauseWithEvents(int ms) {
     }
 }
 
-/** The first line of a marker file: UTF-8 when it is valid UTF-8, else the Western code page. */
+/** The first line of a marker file: UTF-8 when it is valid UTF-8, else the Western Windows code page. */
 QString firstLineOf(const QString &path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
@@ -69,9 +69,7 @@ QString firstLineOf(const QString &path) {
     QByteArray line = file.readLine();
     while (line.endsWith('\n') || line.endsWith('\r'))
         line.chop(1);
-    QStringDecoder utf8(QStringDecoder::Utf8);
-    const QString text = utf8.decode(line);
-    return utf8.hasError() ? QString::fromLatin1(line) : text;
+    return IniFile::decode(line, IniFile::detectEncoding(line));
 }
 
 } // namespace

@@ -254,8 +254,18 @@ void EditMode::cmdAggProprieta_Click() {
     shared.NumeroTavoloDati = edit.numero();
     shared.DescrizioneTavoloDati = edit.descrizione();
     frmDatiTavolo::mostra(frmDatiTavolo::Opening::ExistingTable);
-    if (edit.apply(shared.NumeroTavoloDati, shared.DescrizioneTavoloDati))
+    switch (edit.apply(shared.NumeroTavoloDati, shared.DescrizioneTavoloDati)) {
+    case TablePropertiesEdit::Outcome::Written:
         button->setText(shared.NumeroTavoloDati);
+        break;
+    case TablePropertiesEdit::Outcome::TableGone:
+        Avviso(QStringLiteral("Il tavolo è stato cancellato da un'altra postazione: modifiche non salvate"),
+               1, 0, 1, true);
+        break;
+    case TablePropertiesEdit::Outcome::Unchanged:
+    case TablePropertiesEdit::Outcome::Failed:
+        break;
+    }
     edit.close();
 }
 
@@ -266,14 +276,12 @@ void EditMode::newRoom() {
     frmSala::mostra();
     m_form->CaricaSale();
     // The room bar lists rooms by ascending Codice: after a save the new room is the last one.
+    // With no room at all button 0 has no tag: room 0, an empty floor.
     const int last = m_form->cmdSalaCount() - 1;
-    if (QPushButton *room = m_form->cmdSala(last)) {
-        // No room at all leaves button 0 without a tag: room 0, an empty floor.
-        m_form->state().SalaCorrente = room->property("Tag").toString().toInt();
-        m_form->state().IndiceSalaCorrente = static_cast<qint16>(last);
-        m_form->lblTitolo()->setText(room->text());
-    }
-    m_form->CaricaTavoli();
+    if (m_form->cmdSala(last))
+        m_form->cmdSala_Click(last);
+    else
+        m_form->CaricaTavoli();
 }
 
 void EditMode::editRoom(int index) {

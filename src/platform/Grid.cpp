@@ -62,6 +62,7 @@ public:
 
 Grid::Grid(QWidget *parent) : QTableWidget(parent) {
     horizontalHeader()->hide();
+    horizontalHeader()->setMinimumSectionSize(0); // the identifier column is a few pixels wide
     verticalHeader()->hide();
     verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     setEditTriggers(QAbstractItemView::NoEditTriggers);

@@ -23,7 +23,8 @@ bool canShowWindows() {
     return app && QThread::currentThread() == app->thread();
 }
 
-/** A modal form blocks input to every other window but its own children: hang windows off it. */
+/** The window a question belongs to: the modal form on show (which blocks every other window), else the
+ * active one. */
 QWidget *ownerWindow() {
     if (QWidget *modal = QApplication::activeModalWidget())
         return modal;
@@ -42,8 +43,10 @@ void centreOnScreen(QWidget *window, QWidget *owner) {
 
 class NoticeWidget : public QWidget {
 public:
+    // A tool-tip window: never activated (the form below keeps the keyboard focus), not blocked by
+    // the modal form it appears over, frameless and above everything.
     NoticeWidget(QWidget *owner, const QString &text, const QColor &background)
-        : QWidget(owner, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
+        : QWidget(owner, Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
                              Qt::WindowDoesNotAcceptFocus) {
         setObjectName(QStringLiteral("NoticeWindow"));
         setAttribute(Qt::WA_DeleteOnClose);
@@ -92,11 +95,11 @@ void MessageWindow::notice(const QString &testo, qint32 a, qint32 b, qint32 c, b
     window->adjustSize();
     centreOnScreen(window, owner);
 
-    const int factor2 = c >= 3 ? 4 : (c == 2 ? 3 : 2); // twice the time factor: 1, 1.5, 2
+    const int halves = c >= 3 ? 4 : (c == 2 ? 3 : 2); // time on screen in halves of the base time
     auto *timer = new QTimer(window);
     timer->setSingleShot(true);
     QObject::connect(timer, &QTimer::timeout, window, &QWidget::close);
-    timer->start(m_noticeMilliseconds * factor2 / 2);
+    timer->start(m_noticeMilliseconds * halves / 2);
 
     m_notice = window;
     window->show();

@@ -16,6 +16,7 @@
 #include <QCoreApplication>
 #include <QFrame>
 #include <QHash>
+#include <QHeaderView>
 #include <QLabel>
 #include <QPainter>
 #include <QPointer>
@@ -147,6 +148,9 @@ void frmContiSeparati::buildLayout() {
     m_gridScontrino->setGeometry(pxRect(45, 705, 4440, 7095));
     m_gridScontrino->setFont(arial(11.25));
     m_gridScontrino->setCols(4);
+    // The identifier column is 3 pixels wide by design: there, not to be read.
+    m_gridScontrino->horizontalHeader()->setMinimumSectionSize(0);
+    m_gridScontrino->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     const int widths[] = {2805, 900, 1140, 45};
     for (int col = 0; col < 4; ++col)
         m_gridScontrino->setColWidthTwips(col, widths[col]);
@@ -274,12 +278,30 @@ void frmContiSeparati::MostraScontrino(const QString &T) {
 
     const QLocale locale;
     m_gridScontrino->setUpdatesEnabled(false);
-    for (const UnitRow &unit : units.rows)
+    // Rows are as tall as their description needs (the article, then its variants, wrapped in
+    // the first column); the units of one line share the text, so each text is measured once.
+    QHash<QString, int> heights;
+    for (const UnitRow &unit : units.rows) {
         m_gridScontrino->addItem(unit.gridText(locale));
+        auto height = heights.constFind(unit.description);
+        if (height == heights.constEnd())
+            height = heights.insert(unit.description, rowHeightFor(unit.description));
+        m_gridScontrino->setRowHeight(m_gridScontrino->rows() - 1, *height);
+    }
     m_gridScontrino->setUpdatesEnabled(true);
 
     m_lblTotale->setText(formatAmount(units.total, locale));
     AggiornaSelezione();
+}
+
+int frmContiSeparati::rowHeightFor(const QString &description) const {
+    const QFontMetrics metrics(m_gridScontrino->font());
+    QString text = description;
+    text.remove(QLatin1Char('\r'));
+    const int width = qMax(1, m_gridScontrino->columnWidth(DescriptionColumn) - 8);
+    const QRect needed = metrics.boundingRect(QRect(0, 0, width, 100000), Qt::TextWordWrap, text);
+    // At least two lines (the article and its variants' line), with room for a finger.
+    return qMax(needed.height(), 2 * metrics.lineSpacing()) + 10;
 }
 
 void frmContiSeparati::AggiornaSelezione() {

@@ -52,6 +52,8 @@ private:
     void confirm(bool payNow);
     void setMarked(int row, bool marked);
     void repaintGrid();
+    /** The height of a grid row showing description in the first column, in pixels. */
+    int rowHeightFor(const QString &description) const;
     void buildLayout();
 
     QLabel *m_title = nullptr;

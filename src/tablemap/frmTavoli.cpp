@@ -647,14 +647,14 @@ void frmTavoli::MostraScontrino(const QString &codice) {
     const QString routine = QStringLiteral("MostraScontrino");
     PulisciScontrino();
 
-    QVector<OrderLine> lines;
+    QVector<ReceiptLine> lines;
     clsRecordset rs;
     rs.Apri(routine, false,
             QStringLiteral("Select * from DettaglioTavoli Where Tavolo = %1 order by ID;").arg(codice), false,
             true);
     while (rs.Errore() == clsRecordset::Ok && rs.ilRecordset()) {
         const dao::Recordset &row = *rs.ilRecordset();
-        OrderLine line;
+        ReceiptLine line;
         line.id = row.Field(QStringLiteral("ID")).toInt();
         line.codice = row.Field(QStringLiteral("Codice")).toInt();
         line.quantita = row.Field(QStringLiteral("Quantita")).toInt();
@@ -680,7 +680,7 @@ void frmTavoli::MostraScontrino(const QString &codice) {
         m_receipt->addRow(row);
     grid->setUpdatesEnabled(true);
     SharedState::current().IdDettSelezionati = receipt.idDettSelezionati;
-    m_receipt->setTotal(formatAmount(receipt.totale));
+    m_receipt->setTotal(formatReceiptAmount(receipt.totale));
     m_receipt->showOccupiedCommands(m_state.ArticoloAggiunta >= 1);
 }
 

@@ -203,8 +203,11 @@ signals:
     /** The room edit button index (layout-editing mode) was clicked. */
     void cmdModificaClicked(int index);
 
-protected:
+public:
+    /** Closes the form the way the window manager does; the unload steps run first. */
     void done(int result) override;
+
+protected:
     void showEvent(QShowEvent *event) override;
     void changeEvent(QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;

@@ -1,5 +1,6 @@
 #include "component/SharedState.h"
 #include "data/clsRecordset.h"
+#include "data/dao/DaoError.h"
 #include "data/dao/Database.h"
 #include "data/dao/Recordset.h"
 #include "support/ScriptedMessages.h"
@@ -65,16 +66,23 @@ public:
     }
 
     bool waitFor(const QByteArray &word) {
-        while (!m_output.contains(word)) {
-            if (!m_process.waitForReadyRead(20000))
-                return false;
+        for (;;) {
             m_output += m_process.readAllStandardOutput();
+            if (m_output.contains(word))
+                return true;
+            if (!m_process.waitForReadyRead(20000)) {
+                m_output += m_process.readAllStandardOutput();
+                return m_output.contains(word);
+            }
         }
-        return true;
     }
 
     void release() { m_process.write("release\n"); }
-    bool finish() { return m_process.waitForFinished(20000) && m_process.exitCode() == 0; }
+    bool finish() {
+        if (m_process.state() != QProcess::NotRunning && !m_process.waitForFinished(20000))
+            return false;
+        return m_process.exitStatus() == QProcess::NormalExit && m_process.exitCode() == 0;
+    }
     void kill() {
         m_process.kill();
         m_process.waitForFinished(20000);
@@ -96,6 +104,7 @@ int holdLock(int argc, char **argv) {
     const QStringList args = app.arguments();
     if (args.size() != 6)
         return 3;
+    ScriptedMessageBox box; // a refusal is told through the exit code
     try {
         SharedState::current().DataBase = qrv::dao::Database::open(args.at(2));
     } catch (const qrv::dao::DaoError &error) {
@@ -283,6 +292,72 @@ private slots:
         QCOMPARE(box.shown[2].text, box.shown[0].text);
         QCOMPARE(rs.Errore(), qint16(clsRecordset::NoRow));
         rs.Chiudi();
+    }
+
+    void failuresOfTheOtherMethods_data() { qrvtest::addEngineRows(); }
+    void failuresOfTheOtherMethods() {
+        useFreshDatabase();
+        ScriptedMessageBox box;
+        const QString query = QStringLiteral("Select * from Tavoli Where CodiceSala = 1;");
+        clsRecordset rs;
+        rs.Apri(QStringLiteral("Prova"), true, query, false, true);
+        QCOMPARE(rs.Errore(), qint16(clsRecordset::Ok));
+        // Rows closed behind the wrapper's back: every move now fails in the access layer.
+        rs.ilRecordset()->Close();
+        const QString closed =
+            QStringLiteral("\r\n") + QString::number(qrv::dao::DaoErrorCode::ObjectClosed) + QLatin1Char(' ');
+        const int retryCancel = MessageBox::vbRetryCancel + MessageBox::vbCritical;
+
+        box.answers = {MessageBox::vbRetry, MessageBox::vbCancel};
+        rs.LeggiNext(QStringLiteral("CaricaTavoli"));
+        QCOMPARE(box.shown.size(), 2);
+        QVERIFY2(
+            box.shown[1].text.startsWith(QStringLiteral("Errore nel metodo LeggiNext chiamato da CaricaTavoli"
+                                                        "\r\nRecordset:") +
+                                         query + closed),
+            qPrintable(box.shown[1].text));
+        QCOMPARE(box.shown[1].title, apriTitle);
+        QCOMPARE(box.shown[1].flags, retryCancel);
+        QCOMPARE(rs.Errore(), qint16(clsRecordset::NoRow)); // the reading loop ends
+
+        rs.AzzeraErrore();
+        QString routine;
+        rs.MoveFirst(routine);
+        QCOMPARE(box.shown.size(), 3);
+        QVERIFY2(
+            box.shown[2].text.startsWith(QStringLiteral("Errore nel metodo MoveFirst chiamato da Prova\r\n"
+                                                        "Recordset:") +
+                                         query + closed),
+            qPrintable(box.shown[2].text));
+        QCOMPARE(box.shown[2].title, QStringLiteral("clsRecordset"));
+        QCOMPARE(box.shown[2].flags, retryCancel);
+        QCOMPARE(rs.Errore(), qint16(clsRecordset::NoRow));
+
+        QVERIFY(!rs.Start(QStringLiteral("SalvaPosizionecmdArt"), QStringLiteral("codice"),
+                          QStringLiteral("="), QStringLiteral("12"), QStringLiteral("Numero"),
+                          QStringLiteral("<>"), QStringLiteral("'3'")));
+        QCOMPARE(box.shown.size(), 4);
+        QVERIFY2(box.shown[3].text.startsWith(
+                     QStringLiteral("Errore nel metodo Start chiamato da SalvaPosizionecmdArt"
+                                    "\r\ncodice = 12 and Numero <> '3'") +
+                     closed),
+                 qPrintable(box.shown[3].text));
+        QCOMPARE(box.shown[3].title, apriTitle);
+        QCOMPARE(rs.Errore(), qint16(clsRecordset::Ok));
+
+        rs.CancellazioneRecordSet(QStringLiteral("Prova"));
+        QCOMPARE(box.shown.size(), 5);
+        QVERIFY2(box.shown[4].text.startsWith(
+                     QStringLiteral("Errore nel metodo CancellazioneRecordset chiamato da "
+                                    "Prova\r\nRecordset:") +
+                     query + closed),
+                 qPrintable(box.shown[4].text));
+        QCOMPARE(box.shown[4].title, apriTitle);
+        QCOMPARE(box.shown[4].flags, MessageBox::vbOKOnly + MessageBox::vbCritical);
+
+        rs.Chiudi();
+        QCOMPARE(box.shown.size(), 5);
+        QCOMPARE(qrvtest::scalar(m_db, QStringLiteral("Select count(*) from Tavoli")).toInt(), 4);
     }
 
     void retryAfterTheCauseIsMended_data() { qrvtest::addEngineRows(); }

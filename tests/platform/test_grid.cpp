@@ -1,5 +1,6 @@
 #include "platform/Grid.h"
 
+#include <QLineEdit>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -272,7 +273,9 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&grid));
         const QRect cell = grid.visualRect(grid.model()->index(0, 1));
         QTest::mouseDClick(grid.viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
-        QCOMPARE(grid.state(), QAbstractItemView::NoState);
+        QTest::keyClicks(grid.viewport(), QStringLiteral("abc"));
+        QTest::keyClick(grid.viewport(), Qt::Key_Return);
+        QVERIFY(!grid.findChild<QLineEdit *>());
         QCOMPARE(grid.textMatrix(0, 1), QStringLiteral("r0"));
     }
 };

@@ -27,31 +27,26 @@ using qrv::dao::Database;
 
 namespace {
 
-QString schemaDir()
-{
+QString schemaDir() {
     return QStringLiteral(QRV_SOURCE_DIR "/schema");
 }
 
-QString clusterScript()
-{
+QString clusterScript() {
     return QStringLiteral(QRV_SOURCE_DIR "/tests/support/pg_cluster.sh");
 }
 
-[[noreturn]] void fail(const QString &text)
-{
+[[noreturn]] void fail(const QString &text) {
     qCritical("%s", qPrintable(text));
     throw std::runtime_error(text.toStdString());
 }
 
-bool pgWanted()
-{
+bool pgWanted() {
     return qEnvironmentVariable("QRV_TEST_PG").compare(QLatin1String("off"), Qt::CaseInsensitive) != 0;
 }
 
 // ---- SQLite: files in one temporary folder, kept until the process ends --------------------
 
-QTemporaryDir &sqliteFolder()
-{
+QTemporaryDir &sqliteFolder() {
     static QTemporaryDir folder(QDir::tempPath() + QStringLiteral("/qrvtest-XXXXXX"));
     if (!folder.isValid())
         fail(QStringLiteral("Cannot create a temporary folder for the SQLite databases"));
@@ -60,18 +55,15 @@ QTemporaryDir &sqliteFolder()
 
 // ---- PostgreSQL: the ctest fixture's cluster, or one this process starts and stops ----------
 
-class PgCluster
-{
+class PgCluster {
 public:
-    static PgCluster &instance()
-    {
+    static PgCluster &instance() {
         static PgCluster cluster;
         return cluster;
     }
 
     /** A new database named after this process; from the template when one is given. */
-    QString createDatabase(const QString &templateName = QString())
-    {
+    QString createDatabase(const QString &templateName = QString()) {
         QMutexLocker lock(&m_mutex);
         ensureRunning();
         const QString name =
@@ -84,17 +76,16 @@ public:
         return name;
     }
 
-    QString urlFor(const QString &database) const
-    {
+    QString urlFor(const QString &database) const {
         QUrlQuery query;
         query.addQueryItem(QStringLiteral("host"), m_socketDir);
         query.addQueryItem(QStringLiteral("user"), QStringLiteral("postgres"));
-        return QStringLiteral("postgresql:///") + database + QLatin1Char('?') + query.toString(QUrl::FullyEncoded);
+        return QStringLiteral("postgresql:///") + database + QLatin1Char('?') +
+               query.toString(QUrl::FullyEncoded);
     }
 
     /** A template database holding the schema (and the demo when demo is true), made once. */
-    QString templateDatabase(bool demo)
-    {
+    QString templateDatabase(bool demo) {
         QString &name = demo ? m_demoTemplate : m_schemaTemplate;
         if (!name.isEmpty())
             return name;
@@ -112,8 +103,7 @@ public:
 private:
     PgCluster() = default;
 
-    void ensureRunning()
-    {
+    void ensureRunning() {
         if (!m_socketDir.isEmpty())
             return;
         const QString fixture = qEnvironmentVariable("QRV_TEST_PG_DIR");
@@ -131,8 +121,11 @@ private:
                                                    .arg(QDateTime::currentMSecsSinceEpoch() % 100000);
         QProcess script;
         script.setProcessChannelMode(QProcess::MergedChannels);
-        script.start(QStringLiteral("bash"), {clusterScript(), QStringLiteral("start"), dir});
-        if (!script.waitForFinished(120000) || script.exitStatus() != QProcess::NormalExit || script.exitCode() != 0)
+        // The script's watcher removes the cluster should this process end without cleaning up.
+        script.start(QStringLiteral("bash"), {clusterScript(), QStringLiteral("start"), dir,
+                                              QString::number(QCoreApplication::applicationPid())});
+        if (!script.waitForFinished(120000) || script.exitStatus() != QProcess::NormalExit ||
+            script.exitCode() != 0)
             fail(QStringLiteral("Cannot start a PostgreSQL cluster for the tests (%1):\n%2")
                      .arg(clusterScript(), QString::fromLocal8Bit(script.readAll())));
         m_privateDir = dir;
@@ -140,19 +133,18 @@ private:
         registerCleanup();
     }
 
-    void registerCleanup()
-    {
+    void registerCleanup() {
         if (QCoreApplication::instance())
             qAddPostRoutine(&PgCluster::cleanup);
         else
             std::atexit(&PgCluster::cleanup);
     }
 
-    static void cleanup()
-    {
+    static void cleanup() {
         PgCluster &c = instance();
         if (!c.m_privateDir.isEmpty()) {
-            QProcess::execute(QStringLiteral("bash"), {clusterScript(), QStringLiteral("stop"), c.m_privateDir});
+            QProcess::execute(QStringLiteral("bash"),
+                              {clusterScript(), QStringLiteral("stop"), c.m_privateDir});
             c.m_privateDir.clear();
         } else if (!c.m_created.isEmpty()) {
             // The shared cluster lives on for the other tests: drop what this process made.
@@ -170,8 +162,7 @@ private:
         }
     }
 
-    void maintenance(const QString &sql)
-    {
+    void maintenance(const QString &sql) {
         const QString connectionName = QStringLiteral("qrvtest-maintenance");
         QString error;
         {
@@ -204,8 +195,7 @@ private:
     int m_counter = 0;
 };
 
-std::shared_ptr<Database> newDatabase(const QString &engine, bool demo)
-{
+std::shared_ptr<Database> newDatabase(const QString &engine, bool demo) {
     if (engine == QLatin1String("sqlite")) {
         static int counter = 0;
         const QString path = sqliteFolder().filePath(QStringLiteral("venue-%1.db").arg(++counter));
@@ -225,38 +215,32 @@ std::shared_ptr<Database> newDatabase(const QString &engine, bool demo)
 
 } // namespace
 
-QStringList engines()
-{
+QStringList engines() {
     QStringList list{QStringLiteral("sqlite")};
     if (pgWanted())
         list.append(QStringLiteral("postgresql"));
     return list;
 }
 
-void addEngineRows()
-{
+void addEngineRows() {
     QTest::addColumn<QString>("engine");
     for (const QString &engine : engines())
         QTest::newRow(qPrintable(engine)) << engine;
 }
 
-std::shared_ptr<Database> freshDatabase(const QString &engine)
-{
+std::shared_ptr<Database> freshDatabase(const QString &engine) {
     return newDatabase(engine, false);
 }
 
-std::shared_ptr<Database> demoDatabase(const QString &engine)
-{
+std::shared_ptr<Database> demoDatabase(const QString &engine) {
     return newDatabase(engine, true);
 }
 
-QString urlOf(const std::shared_ptr<Database> &db)
-{
+QString urlOf(const std::shared_ptr<Database> &db) {
     return db->url();
 }
 
-QVariant scalar(const std::shared_ptr<Database> &db, const QString &sql)
-{
+QVariant scalar(const std::shared_ptr<Database> &db, const QString &sql) {
     std::unique_ptr<qrv::dao::Recordset> rs = db->OpenRecordset(sql);
     if (rs->Eof() || rs->FieldCount() == 0)
         return QVariant();

@@ -1,6 +1,9 @@
 #!/bin/bash
 # A throwaway PostgreSQL cluster for the tests, reachable only through a Unix socket.
-#   pg_cluster.sh start DIR   initialise a cluster in DIR and start it; the socket lives in DIR
+#   pg_cluster.sh start DIR [PID]
+#                             initialise a cluster in DIR and start it; the socket lives in DIR.
+#                             With PID, a watcher stops and removes the cluster once that process
+#                             has ended, however it ended.
 #   pg_cluster.sh stop DIR    stop it at once and remove DIR
 # Superuser "postgres", trust authentication. Run as root, the server runs as the postgres user;
 # when DIR is not reachable for that user (or its path is too long for a socket) the cluster lives
@@ -9,6 +12,7 @@ set -euo pipefail
 
 action=${1:-}
 dir=${2:-}
+owner=${3:-}
 if [[ -z "$action" || -z "$dir" ]]; then
     echo "usage: $0 start|stop DIR" >&2
     exit 2
@@ -68,6 +72,11 @@ start)
     fi
     for _ in $(seq 1 100); do
         if "$bindir/pg_isready" -q -h "$real" -U postgres; then
+            if [[ -n "$owner" ]]; then
+                script=$(readlink -f "$0")
+                setsid bash -c 'while kill -0 "$1" 2>/dev/null; do sleep 1; done; exec "$2" stop "$3"' \
+                    watcher "$owner" "$script" "$dir" </dev/null >/dev/null 2>&1 &
+            fi
             echo "$real"
             exit 0
         fi

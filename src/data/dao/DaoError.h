@@ -9,8 +9,7 @@ namespace qrv::dao {
  * A failure of the database access layer: an error number and a description.
  * Numbers are our own (see DaoErrorCode); the description carries the engine's text.
  */
-class DaoError : public std::exception
-{
+class DaoError : public std::exception {
 public:
     DaoError(int number, QString description);
 

@@ -14,15 +14,13 @@ namespace qrv::dao {
 
 namespace {
 
-QString newConnectionName()
-{
+QString newConnectionName() {
     static QAtomicInt counter;
     return QStringLiteral("qrv-dao-%1").arg(counter.fetchAndAddRelaxed(1) + 1);
 }
 
 // The keys of the venue's tables, for an engine that does not report them.
-QString knownKey(const QString &table)
-{
+QString knownKey(const QString &table) {
     static const QHash<QString, QString> keys = {
         {QStringLiteral("tavoli"), QStringLiteral("Codice")},
         {QStringLiteral("sale"), QStringLiteral("Codice")},
@@ -32,15 +30,13 @@ QString knownKey(const QString &table)
     return keys.value(table.toLower());
 }
 
-QString queryValue(const QUrlQuery &query, const char *key)
-{
+QString queryValue(const QUrlQuery &query, const char *key) {
     return query.queryItemValue(QLatin1String(key), QUrl::FullyDecoded);
 }
 
 } // namespace
 
-std::shared_ptr<Database> Database::open(const QString &url)
-{
+std::shared_ptr<Database> Database::open(const QString &url) {
     using namespace DaoErrorCode;
     std::shared_ptr<Database> db(new Database);
     db->m_url = url;
@@ -80,19 +76,22 @@ std::shared_ptr<Database> Database::open(const QString &url)
         address.startsWith(QLatin1String("postgres:"), Qt::CaseInsensitive)) {
         const QUrl parsed(address, QUrl::StrictMode);
         if (!parsed.isValid())
-            throw DaoError(OpenFailed,
-                           QStringLiteral("Invalid database address \"%1\": %2").arg(url, parsed.errorString()));
+            throw DaoError(
+                OpenFailed,
+                QStringLiteral("Invalid database address \"%1\": %2").arg(url, parsed.errorString()));
         const QUrlQuery query(parsed);
-        const QString host = query.hasQueryItem(QStringLiteral("host")) ? queryValue(query, "host") : parsed.host();
-        const QString user =
-            query.hasQueryItem(QStringLiteral("user")) ? queryValue(query, "user") : parsed.userName(QUrl::FullyDecoded);
-        const QString password = query.hasQueryItem(QStringLiteral("password")) ? queryValue(query, "password")
-                                                                                 : parsed.password(QUrl::FullyDecoded);
+        const QString host =
+            query.hasQueryItem(QStringLiteral("host")) ? queryValue(query, "host") : parsed.host();
+        const QString user = query.hasQueryItem(QStringLiteral("user")) ? queryValue(query, "user")
+                                                                        : parsed.userName(QUrl::FullyDecoded);
+        const QString password = query.hasQueryItem(QStringLiteral("password"))
+                                     ? queryValue(query, "password")
+                                     : parsed.password(QUrl::FullyDecoded);
         int port = parsed.port(5432);
         if (query.hasQueryItem(QStringLiteral("port")))
             port = queryValue(query, "port").toInt();
         QString name = query.hasQueryItem(QStringLiteral("dbname")) ? queryValue(query, "dbname")
-                                                                     : parsed.path(QUrl::FullyDecoded).mid(1);
+                                                                    : parsed.path(QUrl::FullyDecoded).mid(1);
         if (name.isEmpty())
             throw DaoError(OpenFailed, QStringLiteral("No database name in the address \"%1\"").arg(url));
         if (port <= 0)
@@ -130,11 +129,11 @@ std::shared_ptr<Database> Database::open(const QString &url)
     throw DaoError(OpenFailed, QStringLiteral("Unknown kind of database address \"%1\"").arg(url));
 }
 
-std::shared_ptr<Database> Database::fromConnection(const QSqlDatabase &connection)
-{
+std::shared_ptr<Database> Database::fromConnection(const QSqlDatabase &connection) {
     using namespace DaoErrorCode;
     if (!connection.isValid() || !connection.isOpen())
-        throw DaoError(OpenFailed, QStringLiteral("The connection \"%1\" is not open").arg(connection.connectionName()));
+        throw DaoError(OpenFailed,
+                       QStringLiteral("The connection \"%1\" is not open").arg(connection.connectionName()));
     std::shared_ptr<Database> db(new Database);
     const QString driver = connection.driverName();
     if (driver == QLatin1String("QSQLITE")) {
@@ -160,8 +159,7 @@ std::shared_ptr<Database> Database::fromConnection(const QSqlDatabase &connectio
     return db;
 }
 
-Database::~Database()
-{
+Database::~Database() {
     if (m_transactionDepth > 0) {
         // Never leave a half-done transaction on a connection that outlives us.
         try {
@@ -179,32 +177,27 @@ Database::~Database()
     }
 }
 
-QSqlDatabase Database::connection() const
-{
+QSqlDatabase Database::connection() const {
     return QSqlDatabase::database(m_connectionName, false);
 }
 
-std::unique_ptr<Recordset> Database::OpenRecordset(const QString &sqlOrTable)
-{
+std::unique_ptr<Recordset> Database::OpenRecordset(const QString &sqlOrTable) {
     return Recordset::create(shared_from_this(), sqlOrTable);
 }
 
-int Database::Execute(const QString &sql)
-{
+int Database::Execute(const QString &sql) {
     if (sql.trimmed().isEmpty())
         throw DaoError(DaoErrorCode::SyntaxError, QStringLiteral("Empty statement"));
     return runStatement(translateJet(sql, m_engine));
 }
 
-int Database::ExecuteNative(const QString &sql)
-{
+int Database::ExecuteNative(const QString &sql) {
     if (sql.trimmed().isEmpty())
         throw DaoError(DaoErrorCode::SyntaxError, QStringLiteral("Empty statement"));
     return runStatement(sql);
 }
 
-int Database::runStatement(const QString &nativeSql)
-{
+int Database::runStatement(const QString &nativeSql) {
     QSqlDatabase c = connection();
     if (!c.isOpen())
         throw DaoError(DaoErrorCode::ObjectClosed, QStringLiteral("The database is not open"));
@@ -215,8 +208,7 @@ int Database::runStatement(const QString &nativeSql)
     return affected < 0 ? 0 : affected;
 }
 
-void Database::Idle()
-{
+void Database::Idle() {
     // Every recordset reads all its rows and finishes its statement at once, and Execute keeps
     // no statement open, so outside a transaction no read snapshot survives a call: the next
     // read on either engine sees every commit made meanwhile by other tills.
@@ -224,8 +216,7 @@ void Database::Idle()
         throw DaoError(DaoErrorCode::ObjectClosed, QStringLiteral("The database is not open"));
 }
 
-void Database::beginTransaction()
-{
+void Database::beginTransaction() {
     using namespace DaoErrorCode;
     if (m_transactionDepth > 0) {
         runStatement(QStringLiteral("SAVEPOINT qrv_savepoint_%1").arg(m_transactionDepth));
@@ -248,19 +239,29 @@ void Database::beginTransaction()
     m_transactionDepth = 1;
 }
 
-void Database::commitTransaction()
-{
+void Database::commitTransaction() {
     using namespace DaoErrorCode;
     if (m_transactionDepth == 0)
         throw DaoError(TransactionFailed, QStringLiteral("Commit without a transaction"));
     if (m_transactionDepth > 1) {
         --m_transactionDepth;
+        // A failure inside the released level now belongs to the level around it.
+        if (m_failedAtDepth > m_transactionDepth)
+            m_failedAtDepth = m_transactionDepth;
         try {
             runStatement(QStringLiteral("RELEASE SAVEPOINT qrv_savepoint_%1").arg(m_transactionDepth));
         } catch (const DaoError &e) {
             throw DaoError(TransactionFailed, e.description());
         }
         return;
+    }
+    if (m_failedAtDepth > 0) {
+        try {
+            rollbackTransaction();
+        } catch (const DaoError &) {
+        }
+        throw DaoError(TransactionFailed,
+                       QStringLiteral("A statement of the transaction failed: nothing of it was kept"));
     }
     m_transactionDepth = 0;
     if (m_engine == Engine::SQLite) {
@@ -280,18 +281,20 @@ void Database::commitTransaction()
         if (!c.commit()) {
             const QSqlError error = c.lastError();
             c.rollback();
-            throw DaoError(TransactionFailed,
-                           error.text().trimmed().isEmpty() ? QStringLiteral("The transaction was rolled back")
-                                                            : error.text().trimmed());
+            throw DaoError(TransactionFailed, error.text().trimmed().isEmpty()
+                                                  ? QStringLiteral("The transaction was rolled back")
+                                                  : error.text().trimmed());
         }
     }
 }
 
-void Database::rollbackTransaction()
-{
+void Database::rollbackTransaction() {
     using namespace DaoErrorCode;
     if (m_transactionDepth == 0)
         throw DaoError(TransactionFailed, QStringLiteral("Rollback without a transaction"));
+    // Rolling back a level also undoes the failure that happened inside it.
+    if (m_failedAtDepth >= m_transactionDepth)
+        m_failedAtDepth = 0;
     if (m_transactionDepth > 1) {
         --m_transactionDepth;
         try {
@@ -316,8 +319,7 @@ void Database::rollbackTransaction()
     }
 }
 
-void Database::setBusyTimeout(int milliseconds)
-{
+void Database::setBusyTimeout(int milliseconds) {
     m_busyTimeout = qMax(0, milliseconds);
     if (m_engine == Engine::SQLite)
         runStatement(QStringLiteral("PRAGMA busy_timeout = %1").arg(m_busyTimeout));
@@ -325,8 +327,7 @@ void Database::setBusyTimeout(int milliseconds)
         runStatement(QStringLiteral("SET lock_timeout = %1").arg(m_busyTimeout));
 }
 
-QString Database::primaryKey(const QString &table)
-{
+QString Database::primaryKey(const QString &table) {
     const QString lower = table.toLower();
     const auto known = m_primaryKeys.constFind(lower);
     if (known != m_primaryKeys.constEnd())
@@ -340,8 +341,9 @@ QString Database::primaryKey(const QString &table)
     return key;
 }
 
-DaoError Database::errorFrom(const QSqlError &error, int fallbackNumber) const
-{
+DaoError Database::errorFrom(const QSqlError &error, int fallbackNumber) {
+    if (m_transactionDepth > 0 && m_failedAtDepth == 0)
+        m_failedAtDepth = m_transactionDepth;
     using namespace DaoErrorCode;
     QString text = error.text().trimmed();
     if (text.isEmpty())

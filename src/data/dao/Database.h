@@ -19,8 +19,7 @@ class Recordset;
  * Statements are written in the Jet dialect ("Delete * from", True/False, unquoted Left/Top)
  * and translated for the engine in use. Every failure throws DaoError.
  */
-class Database : public std::enable_shared_from_this<Database>
-{
+class Database : public std::enable_shared_from_this<Database> {
 public:
     enum class Engine { SQLite, PostgreSQL };
 
@@ -57,7 +56,12 @@ public:
     /** The engine's idle operation with cache refresh: later reads see other tills' commits. */
     void Idle();
 
-    /** Begins, commits (durably) and rolls back a transaction on this connection. */
+    /**
+     * Begins, commits (durably) and rolls back a transaction on this connection. Calls nest
+     * (savepoints). When a statement failed inside the transaction the commit rolls everything
+     * back and throws TransactionFailed, on both engines: the statements are kept together or not
+     * at all. Commit or rollback without a transaction throws TransactionFailed.
+     */
     void beginTransaction();
     void commitTransaction();
     void rollbackTransaction();
@@ -79,7 +83,8 @@ private:
     friend class Workspace;
 
     /** The access-layer error for a failure of the engine; lock conflicts become RecordLocked. */
-    DaoError errorFrom(const QSqlError &error, int fallbackNumber) const;
+    /** Also marks the open transaction as failed. */
+    DaoError errorFrom(const QSqlError &error, int fallbackNumber);
     int runStatement(const QString &nativeSql);
 
     QString m_connectionName;
@@ -87,6 +92,7 @@ private:
     Engine m_engine = Engine::SQLite;
     bool m_ownsConnection = false;
     int m_transactionDepth = 0;
+    int m_failedAtDepth = 0; // transaction level at which a statement failed, 0 when none
     int m_busyTimeout = 5000;
     QHash<QString, QString> m_primaryKeys; // lowercase table name -> key column
 };

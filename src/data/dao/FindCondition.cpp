@@ -1,32 +1,24 @@
 #include "data/dao/FindCondition.h"
 
-
 namespace qrv::dao {
 
 namespace {
 
-class Scanner
-{
+class Scanner {
 public:
-    explicit Scanner(const QString &text)
-        : m_text(text)
-    {
-    }
+    explicit Scanner(const QString &text) : m_text(text) {}
 
-    void skipBlanks()
-    {
+    void skipBlanks() {
         while (m_pos < m_text.size() && m_text.at(m_pos).isSpace())
             ++m_pos;
     }
-    bool atEnd()
-    {
+    bool atEnd() {
         skipBlanks();
         return m_pos >= m_text.size();
     }
 
     // A name: letters, digits and _, or [bracketed], or "quoted".
-    std::optional<QString> name()
-    {
+    std::optional<QString> name() {
         skipBlanks();
         if (m_pos >= m_text.size())
             return std::nullopt;
@@ -43,34 +35,35 @@ public:
         if (!c.isLetter() && c != QLatin1Char('_'))
             return std::nullopt;
         const int start = m_pos;
-        while (m_pos < m_text.size() && (m_text.at(m_pos).isLetterOrNumber() || m_text.at(m_pos) == QLatin1Char('_')))
+        while (m_pos < m_text.size() &&
+               (m_text.at(m_pos).isLetterOrNumber() || m_text.at(m_pos) == QLatin1Char('_')))
             ++m_pos;
         return m_text.mid(start, m_pos - start);
     }
 
     // Consumes the word when it comes next (whole word, any case).
-    bool keyword(const char *word)
-    {
+    bool keyword(const char *word) {
         skipBlanks();
         const QLatin1String w(word);
         if (m_text.mid(m_pos, w.size()).compare(w, Qt::CaseInsensitive) != 0)
             return false;
         const int after = m_pos + w.size();
-        if (after < m_text.size() && (m_text.at(after).isLetterOrNumber() || m_text.at(after) == QLatin1Char('_')))
+        if (after < m_text.size() &&
+            (m_text.at(after).isLetterOrNumber() || m_text.at(after) == QLatin1Char('_')))
             return false;
         m_pos = after;
         return true;
     }
 
-    std::optional<FindCondition::Op> op()
-    {
+    std::optional<FindCondition::Op> op() {
         skipBlanks();
         using Op = FindCondition::Op;
         static const struct {
             const char *text;
             Op op;
-        } ops[] = {{"<>", Op::NotEqual}, {"<=", Op::LessEqual}, {">=", Op::GreaterEqual}, {"!=", Op::NotEqual},
-                   {"=", Op::Equal},     {"<", Op::Less},       {">", Op::Greater}};
+        } ops[] = {{"<>", Op::NotEqual}, {"<=", Op::LessEqual}, {">=", Op::GreaterEqual},
+                   {"!=", Op::NotEqual}, {"=", Op::Equal},      {"<", Op::Less},
+                   {">", Op::Greater}};
         for (const auto &o : ops) {
             const QLatin1String t(o.text);
             if (m_text.mid(m_pos, t.size()) == t) {
@@ -86,8 +79,7 @@ public:
         return std::nullopt;
     }
 
-    std::optional<QVariant> value()
-    {
+    std::optional<QVariant> value() {
         skipBlanks();
         if (m_pos >= m_text.size())
             return std::nullopt;
@@ -157,8 +149,7 @@ private:
     int m_pos = 0;
 };
 
-bool isNumeric(const QVariant &v)
-{
+bool isNumeric(const QVariant &v) {
     switch (v.typeId()) {
     case QMetaType::Int:
     case QMetaType::UInt:
@@ -177,15 +168,12 @@ bool isNumeric(const QVariant &v)
 }
 
 // -1, 0 or 1; nothing when the two cannot be compared.
-template<typename T>
-int threeWay(const T &a, const T &b)
-{
+template <typename T> int threeWay(const T &a, const T &b) {
     return a < b ? -1 : (b < a ? 1 : 0);
 }
 
 // Any non-zero number, and the words true/yes, are true.
-bool truthOf(const QVariant &v)
-{
+bool truthOf(const QVariant &v) {
     if (v.typeId() == QMetaType::Bool)
         return v.toBool();
     if (isNumeric(v))
@@ -199,8 +187,7 @@ bool truthOf(const QVariant &v)
            s.compare(QLatin1String("yes"), Qt::CaseInsensitive) == 0;
 }
 
-std::optional<int> compareValues(const QVariant &field, const QVariant &literal)
-{
+std::optional<int> compareValues(const QVariant &field, const QVariant &literal) {
     if (literal.typeId() == QMetaType::Bool || field.typeId() == QMetaType::Bool)
         return threeWay(int(truthOf(field)), int(truthOf(literal)));
     const bool literalNumber = isNumeric(literal);
@@ -224,8 +211,7 @@ std::optional<int> compareValues(const QVariant &field, const QVariant &literal)
 
 } // namespace
 
-std::optional<FindCondition> FindCondition::parse(const QString &text)
-{
+std::optional<FindCondition> FindCondition::parse(const QString &text) {
     Scanner scan(text);
     FindCondition condition;
     do {
@@ -251,8 +237,7 @@ std::optional<FindCondition> FindCondition::parse(const QString &text)
     return condition;
 }
 
-bool FindCondition::matches(const QVariant &value, const Term &term)
-{
+bool FindCondition::matches(const QVariant &value, const Term &term) {
     if (term.op == Op::IsNull)
         return value.isNull();
     if (term.op == Op::IsNotNull)

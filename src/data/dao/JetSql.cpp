@@ -12,19 +12,16 @@ struct Token {
     QString text;
 };
 
-bool isWordStart(QChar c)
-{
+bool isWordStart(QChar c) {
     return c.isLetter() || c == QLatin1Char('_');
 }
 
-bool isWordChar(QChar c)
-{
+bool isWordChar(QChar c) {
     return c.isLetterOrNumber() || c == QLatin1Char('_');
 }
 
 // Reads a run of text delimited by `close`, where a doubled delimiter stands for itself.
-int scanDelimited(const QString &sql, int from, QChar close)
-{
+int scanDelimited(const QString &sql, int from, QChar close) {
     int i = from + 1;
     while (i < sql.size()) {
         if (sql.at(i) == close) {
@@ -39,8 +36,7 @@ int scanDelimited(const QString &sql, int from, QChar close)
     return i; // unterminated: the engine will report it
 }
 
-QVector<Token> tokenize(const QString &sql)
-{
+QVector<Token> tokenize(const QString &sql) {
     QVector<Token> tokens;
     int i = 0;
     while (i < sql.size()) {
@@ -76,29 +72,26 @@ QVector<Token> tokenize(const QString &sql)
 }
 
 // Index of the next token after `i` that is not blank, or tokens.size().
-int nextSolid(const QVector<Token> &tokens, int i)
-{
+int nextSolid(const QVector<Token> &tokens, int i) {
     ++i;
     while (i < tokens.size() && tokens.at(i).kind == Token::Space)
         ++i;
     return i;
 }
 
-bool isWord(const QVector<Token> &tokens, int i, const char *word)
-{
+bool isWord(const QVector<Token> &tokens, int i, const char *word) {
     return i < tokens.size() && tokens.at(i).kind == Token::Word &&
            tokens.at(i).text.compare(QLatin1String(word), Qt::CaseInsensitive) == 0;
 }
 
-bool isSymbol(const QVector<Token> &tokens, int i, const char *symbol)
-{
-    return i < tokens.size() && tokens.at(i).kind == Token::Other && tokens.at(i).text == QLatin1String(symbol);
+bool isSymbol(const QVector<Token> &tokens, int i, const char *symbol) {
+    return i < tokens.size() && tokens.at(i).kind == Token::Other &&
+           tokens.at(i).text == QLatin1String(symbol);
 }
 
 } // namespace
 
-QString quoteIdentifier(const QString &name, Database::Engine engine)
-{
+QString quoteIdentifier(const QString &name, Database::Engine engine) {
     QString bare = name;
     bare.replace(QLatin1Char('"'), QLatin1String("\"\""));
     if (engine == Database::Engine::PostgreSQL)
@@ -106,13 +99,13 @@ QString quoteIdentifier(const QString &name, Database::Engine engine)
     return QLatin1Char('"') + bare + QLatin1Char('"');
 }
 
-QString translateJet(const QString &sql, Database::Engine engine)
-{
+QString translateJet(const QString &sql, Database::Engine engine) {
     const bool pg = engine == Database::Engine::PostgreSQL;
     QVector<Token> tokens = tokenize(sql);
 
     // Trailing semicolons and blanks are not part of the statement.
-    while (!tokens.isEmpty() && (tokens.constLast().kind == Token::Space || isSymbol(tokens, tokens.size() - 1, ";")))
+    while (!tokens.isEmpty() &&
+           (tokens.constLast().kind == Token::Space || isSymbol(tokens, tokens.size() - 1, ";")))
         tokens.removeLast();
 
     QString out;
@@ -152,8 +145,8 @@ QString translateJet(const QString &sql, Database::Engine engine)
         if (pg && (isWord(tokens, i, "top") || isWord(tokens, i, "left"))) {
             const int next = nextSolid(tokens, i);
             // LEFT( is a function, LEFT JOIN / LEFT OUTER a join: only the column is quoted.
-            const bool keyword = isSymbol(tokens, next, "(") || isWord(tokens, next, "join") ||
-                                 isWord(tokens, next, "outer");
+            const bool keyword =
+                isSymbol(tokens, next, "(") || isWord(tokens, next, "join") || isWord(tokens, next, "outer");
             if (!keyword) {
                 out += quoteIdentifier(t.text, engine);
                 continue;

@@ -23,8 +23,7 @@ struct Column {
     bool isBool = false;
 };
 
-bool isIntegerType(int type)
-{
+bool isIntegerType(int type) {
     switch (type) {
     case QMetaType::Int:
     case QMetaType::UInt:
@@ -43,14 +42,12 @@ bool isIntegerType(int type)
     }
 }
 
-bool isNumber(const QVariant &v)
-{
+bool isNumber(const QVariant &v) {
     return isIntegerType(v.typeId()) || v.typeId() == QMetaType::Double || v.typeId() == QMetaType::Float;
 }
 
 // Booleans come back as the engine stores them (SQLite: 0/1); any non-zero value is true.
-bool truthOf(const QVariant &v)
-{
+bool truthOf(const QVariant &v) {
     if (v.typeId() == QMetaType::Bool)
         return v.toBool();
     if (isNumber(v))
@@ -65,13 +62,11 @@ bool truthOf(const QVariant &v)
 }
 
 // Columns that hold booleans whatever type the database file declares for them.
-bool isKnownBoolean(const QString &name)
-{
+bool isKnownBoolean(const QString &name) {
     return name.compare(QLatin1String("Occupato"), Qt::CaseInsensitive) == 0;
 }
 
-QString quoted(const QString &name, Database::Engine engine)
-{
+QString quoted(const QString &name, Database::Engine engine) {
     return quoteIdentifier(name, engine);
 }
 
@@ -97,8 +92,7 @@ struct Recordset::Impl {
 
     Database::Engine engine() const { return db->engine(); }
 
-    int columnIndex(const QString &name) const
-    {
+    int columnIndex(const QString &name) const {
         for (int i = 0; i < columns.size(); ++i) {
             if (columns.at(i).name.compare(name, Qt::CaseInsensitive) == 0)
                 return i;
@@ -106,33 +100,34 @@ struct Recordset::Impl {
         return -1;
     }
 
-    int requireColumn(const QString &name) const
-    {
+    int requireColumn(const QString &name) const {
         const int i = columnIndex(name);
         if (i < 0)
             throw DaoError(FieldNotFound, QStringLiteral("Item not found in this collection: %1").arg(name));
         return i;
     }
 
-    static QVariant normalise(const QVariant &value, const Column &column)
-    {
+    static QVariant normalise(const QVariant &value, const Column &column) {
         if (!value.isValid() || value.isNull())
             return QVariant();
         if (column.isBool)
             return QVariant(truthOf(value));
+        // Whole numbers come back as qint64 from both engines alike.
+        if (isIntegerType(value.typeId()))
+            return QVariant(value.toLongLong());
         return value;
     }
 
     // The value a caller assigns, converted to the column's kind as the database would.
-    QVariant coerce(const QVariant &value, const Column &column) const
-    {
+    QVariant coerce(const QVariant &value, const Column &column) const {
         if (!value.isValid() || value.isNull())
             return QVariant();
         if (column.isBool)
             return QVariant(truthOf(value));
         const auto mismatch = [&] {
-            return DaoError(TypeMismatch,
-                            QStringLiteral("Data type conversion error: '%1' for %2").arg(value.toString(), column.name));
+            return DaoError(
+                TypeMismatch,
+                QStringLiteral("Data type conversion error: '%1' for %2").arg(value.toString(), column.name));
         };
         if (isIntegerType(column.type)) {
             if (value.typeId() == QMetaType::Bool)
@@ -160,8 +155,7 @@ struct Recordset::Impl {
     }
 
     // The value as bound into a statement.
-    QVariant bindable(const QVariant &value) const
-    {
+    QVariant bindable(const QVariant &value) const {
         if (!value.isValid() || value.isNull())
             return QVariant();
         if (value.typeId() == QMetaType::Bool && engine() == Database::Engine::SQLite)
@@ -171,15 +165,20 @@ struct Recordset::Impl {
 
     void load();
     void cancelEdit();
-    QSqlQuery prepared(const QString &sql, const QVector<QVariant> &values) const;
+    /**
+     * Prepares and runs sql with values bound. The caller owns the query so that, when it fails
+     * inside a transaction, the rollback comes before the query is released (PostgreSQL cannot
+     * free a statement inside an aborted transaction).
+     */
+    void execPrepared(QSqlQuery &query, const QString &sql, const QVector<QVariant> &values) const;
 };
 
-void Recordset::Impl::load()
-{
+void Recordset::Impl::load() {
     static const QRegularExpression bareName(QStringLiteral(R"(^\[?([A-Za-z_][A-Za-z0-9_]*)\]?\s*;?$)"));
     // One table, no join, no grouping: the rows can be written back by key.
     static const QRegularExpression singleTable(
-        QStringLiteral(R"(^\s*select\s+(.+?)\s+from\s+("?)([A-Za-z_][A-Za-z0-9_]*)\2\s*(?:$|\b(?:where|order)\b))"),
+        QStringLiteral(
+            R"(^\s*select\s+(.+?)\s+from\s+("?)([A-Za-z_][A-Za-z0-9_]*)\2\s*(?:$|\b(?:where|order)\b))"),
         QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
     static const QRegularExpression queryStart(QStringLiteral(R"(^\s*\(*\s*(select|with)\b)"),
                                                QRegularExpression::CaseInsensitiveOption);
@@ -240,8 +239,7 @@ void Recordset::Impl::load()
     dirty.clear();
 }
 
-void Recordset::Impl::cancelEdit()
-{
+void Recordset::Impl::cancelEdit() {
     mode = Mode::None;
     buffer.clear();
     dirty.clear();
@@ -256,27 +254,23 @@ void Recordset::Impl::cancelEdit()
     }
 }
 
-QSqlQuery Recordset::Impl::prepared(const QString &sql, const QVector<QVariant> &values) const
-{
-    QSqlQuery query(db->connection());
+void Recordset::Impl::execPrepared(QSqlQuery &query, const QString &sql,
+                                   const QVector<QVariant> &values) const {
     if (!query.prepare(sql))
         throw db->errorFrom(query.lastError(), StatementFailed);
     for (const QVariant &v : values)
         query.addBindValue(bindable(v));
     if (!query.exec())
         throw db->errorFrom(query.lastError(), StatementFailed);
-    return query;
 }
 
 Recordset::Recordset() = default;
 
-Recordset::~Recordset()
-{
+Recordset::~Recordset() {
     Close();
 }
 
-std::unique_ptr<Recordset> Recordset::create(std::shared_ptr<Database> database, const QString &sqlOrTable)
-{
+std::unique_ptr<Recordset> Recordset::create(std::shared_ptr<Database> database, const QString &sqlOrTable) {
     std::unique_ptr<Recordset> rs(new Recordset);
     rs->d = std::make_unique<Impl>();
     rs->d->db = std::move(database);
@@ -286,14 +280,12 @@ std::unique_ptr<Recordset> Recordset::create(std::shared_ptr<Database> database,
     return rs;
 }
 
-void Recordset::requireOpen() const
-{
+void Recordset::requireOpen() const {
     if (!m_open || !d || !d->db)
         throw DaoError(ObjectClosed, QStringLiteral("Object invalid or no longer set"));
 }
 
-void Recordset::requireCurrent() const
-{
+void Recordset::requireCurrent() const {
     requireOpen();
     if (d->currentDeleted)
         throw DaoError(RecordDeleted, QStringLiteral("Record is deleted"));
@@ -301,14 +293,12 @@ void Recordset::requireCurrent() const
         throw DaoError(NoCurrentRecord, QStringLiteral("No current record"));
 }
 
-int Recordset::RecordCount() const
-{
+int Recordset::RecordCount() const {
     requireOpen();
     return d->rows.size();
 }
 
-void Recordset::MoveFirst()
-{
+void Recordset::MoveFirst() {
     requireOpen();
     d->cancelEdit();
     if (d->rows.isEmpty())
@@ -317,8 +307,7 @@ void Recordset::MoveFirst()
     d->currentDeleted = false;
 }
 
-void Recordset::MoveLast()
-{
+void Recordset::MoveLast() {
     requireOpen();
     d->cancelEdit();
     if (d->rows.isEmpty())
@@ -327,8 +316,7 @@ void Recordset::MoveLast()
     d->currentDeleted = false;
 }
 
-void Recordset::MoveNext()
-{
+void Recordset::MoveNext() {
     requireOpen();
     d->cancelEdit();
     if (d->currentDeleted) {
@@ -341,20 +329,17 @@ void Recordset::MoveNext()
     ++d->pos;
 }
 
-bool Recordset::Eof() const
-{
+bool Recordset::Eof() const {
     requireOpen();
     return d->pos >= d->rows.size();
 }
 
-bool Recordset::Bof() const
-{
+bool Recordset::Bof() const {
     requireOpen();
     return d->rows.isEmpty() || d->pos < 0;
 }
 
-void Recordset::FindFirst(const QString &condition)
-{
+void Recordset::FindFirst(const QString &condition) {
     requireOpen();
     d->cancelEdit();
     const std::optional<FindCondition> parsed = FindCondition::parse(condition);
@@ -377,16 +362,14 @@ void Recordset::FindFirst(const QString &condition)
     m_noMatch = true;
 }
 
-void Recordset::Requery()
-{
+void Recordset::Requery() {
     requireOpen();
     d->cancelEdit();
     d->load();
     m_noMatch = false;
 }
 
-QVariant Recordset::Field(const QString &name) const
-{
+QVariant Recordset::Field(const QString &name) const {
     requireOpen();
     const int i = d->requireColumn(name);
     if (d->mode != Impl::Mode::None)
@@ -395,8 +378,7 @@ QVariant Recordset::Field(const QString &name) const
     return d->rows.at(d->pos).at(i);
 }
 
-void Recordset::setField(const QString &name, const QVariant &value)
-{
+void Recordset::setField(const QString &name, const QVariant &value) {
     requireOpen();
     const int i = d->requireColumn(name);
     if (d->mode == Impl::Mode::None)
@@ -405,14 +387,12 @@ void Recordset::setField(const QString &name, const QVariant &value)
     d->dirty[i] = true;
 }
 
-int Recordset::FieldCount() const
-{
+int Recordset::FieldCount() const {
     requireOpen();
     return d->columns.size();
 }
 
-QStringList Recordset::FieldNames() const
-{
+QStringList Recordset::FieldNames() const {
     requireOpen();
     QStringList names;
     for (const Column &c : d->columns)
@@ -420,15 +400,13 @@ QStringList Recordset::FieldNames() const
     return names;
 }
 
-int Recordset::FieldType(const QString &name) const
-{
+int Recordset::FieldType(const QString &name) const {
     requireOpen();
     const Column &c = d->columns.at(d->requireColumn(name));
     return c.isBool ? int(QMetaType::Bool) : c.type;
 }
 
-void Recordset::AddNew()
-{
+void Recordset::AddNew() {
     requireOpen();
     d->cancelEdit();
     if (d->table.isEmpty())
@@ -438,14 +416,14 @@ void Recordset::AddNew()
     d->mode = Impl::Mode::Adding;
 }
 
-void Recordset::Edit()
-{
+void Recordset::Edit() {
     requireCurrent();
     d->cancelEdit();
     if (d->table.isEmpty() || d->keyIndex < 0 || d->rows.at(d->pos).at(d->keyIndex).isNull())
         throw DaoError(ReadOnly, QStringLiteral("Cannot update: the rows of this query are read-only"));
     if (m_lockEdits) {
         const Database::Engine engine = d->engine();
+        QSqlQuery query(d->db->connection());
         if (!d->db->inTransaction()) {
             d->db->beginTransaction(); // SQLite: BEGIN IMMEDIATE, the write lock itself
             d->ownTransaction = true;
@@ -454,11 +432,11 @@ void Recordset::Edit()
             if (engine == Database::Engine::PostgreSQL)
                 d->db->runStatement(QStringLiteral("SET LOCAL lock_timeout = %1").arg(d->db->busyTimeout()));
             // Re-read the row under the lock, so the edit starts from what is stored now.
-            QString sql = QStringLiteral("SELECT * FROM ") + quoted(d->table, engine) + QStringLiteral(" WHERE ") +
-                          quoted(d->keyColumn, engine) + QStringLiteral(" = ?");
+            QString sql = QStringLiteral("SELECT * FROM ") + quoted(d->table, engine) +
+                          QStringLiteral(" WHERE ") + quoted(d->keyColumn, engine) + QStringLiteral(" = ?");
             if (engine == Database::Engine::PostgreSQL)
                 sql += QStringLiteral(" FOR UPDATE");
-            QSqlQuery query = d->prepared(sql, {d->rows.at(d->pos).at(d->keyIndex)});
+            d->execPrepared(query, sql, {d->rows.at(d->pos).at(d->keyIndex)});
             if (!query.next())
                 throw DaoError(RecordDeleted, QStringLiteral("Record is deleted"));
             const QSqlRecord record = query.record();
@@ -479,8 +457,7 @@ void Recordset::Edit()
     d->mode = Impl::Mode::Editing;
 }
 
-void Recordset::Update()
-{
+void Recordset::Update() {
     requireOpen();
     if (d->mode == Impl::Mode::None)
         throw DaoError(UpdateWithoutEdit, QStringLiteral("Update or CancelUpdate without AddNew or Edit"));
@@ -493,6 +470,7 @@ void Recordset::Update()
             values.append(d->buffer.at(i));
         }
     }
+    QSqlQuery query(d->db->connection());
     try {
         if (d->mode == Impl::Mode::Adding) {
             // The key comes back from the insert itself; lastInsertId() can be stale on PostgreSQL.
@@ -503,23 +481,21 @@ void Recordset::Update()
                 QStringList marks;
                 for (int i = 0; i < names.size(); ++i)
                     marks.append(QStringLiteral("?"));
-                sql += QStringLiteral(" (") + names.join(QStringLiteral(", ")) + QStringLiteral(") VALUES (") +
-                       marks.join(QStringLiteral(", ")) + QLatin1Char(')');
+                sql += QStringLiteral(" (") + names.join(QStringLiteral(", ")) +
+                       QStringLiteral(") VALUES (") + marks.join(QStringLiteral(", ")) + QLatin1Char(')');
             }
             sql += QStringLiteral(" RETURNING *");
             QVector<QVariant> row = d->buffer;
-            {
-                QSqlQuery query = d->prepared(sql, values);
-                if (query.next()) {
-                    const QSqlRecord record = query.record();
-                    for (int i = 0; i < d->columns.size(); ++i) {
-                        const int at = record.indexOf(d->columns.at(i).name);
-                        if (at >= 0)
-                            row[i] = Impl::normalise(query.value(at), d->columns.at(i));
-                    }
+            d->execPrepared(query, sql, values);
+            if (query.next()) {
+                const QSqlRecord record = query.record();
+                for (int i = 0; i < d->columns.size(); ++i) {
+                    const int at = record.indexOf(d->columns.at(i).name);
+                    if (at >= 0)
+                        row[i] = Impl::normalise(query.value(at), d->columns.at(i));
                 }
-                query.finish();
             }
+            query.finish(); // SQLite keeps the insert's write lock until the statement is reset
             d->rows.append(row);
             d->pos = d->rows.size() - 1;
             d->currentDeleted = false;
@@ -528,13 +504,15 @@ void Recordset::Update()
                 QStringList assignments;
                 for (const QString &n : names)
                     assignments.append(n + QStringLiteral(" = ?"));
-                const QString sql = QStringLiteral("UPDATE ") + quoted(d->table, engine) + QStringLiteral(" SET ") +
-                                    assignments.join(QStringLiteral(", ")) + QStringLiteral(" WHERE ") +
-                                    quoted(d->keyColumn, engine) + QStringLiteral(" = ?");
+                const QString sql = QStringLiteral("UPDATE ") + quoted(d->table, engine) +
+                                    QStringLiteral(" SET ") + assignments.join(QStringLiteral(", ")) +
+                                    QStringLiteral(" WHERE ") + quoted(d->keyColumn, engine) +
+                                    QStringLiteral(" = ?");
                 values.append(d->rows.at(d->pos).at(d->keyIndex));
-                QSqlQuery query = d->prepared(sql, values);
+                d->execPrepared(query, sql, values);
                 if (query.numRowsAffected() == 0)
                     throw DaoError(RecordDeleted, QStringLiteral("Record is deleted"));
+                query.finish();
             }
             if (d->ownTransaction) {
                 d->ownTransaction = false;
@@ -551,31 +529,29 @@ void Recordset::Update()
     d->dirty.clear();
 }
 
-void Recordset::CancelUpdate()
-{
+void Recordset::CancelUpdate() {
     requireOpen();
     if (d->mode == Impl::Mode::None)
         throw DaoError(UpdateWithoutEdit, QStringLiteral("Update or CancelUpdate without AddNew or Edit"));
     d->cancelEdit();
 }
 
-void Recordset::Delete()
-{
+void Recordset::Delete() {
     requireCurrent();
     d->cancelEdit();
     if (d->table.isEmpty() || d->keyIndex < 0 || d->rows.at(d->pos).at(d->keyIndex).isNull())
         throw DaoError(ReadOnly, QStringLiteral("Cannot delete: the rows of this query are read-only"));
     const Database::Engine engine = d->engine();
-    const QString sql = QStringLiteral("DELETE FROM ") + quoted(d->table, engine) + QStringLiteral(" WHERE ") +
-                        quoted(d->keyColumn, engine) + QStringLiteral(" = ?");
+    const QString sql = QStringLiteral("DELETE FROM ") + quoted(d->table, engine) +
+                        QStringLiteral(" WHERE ") + quoted(d->keyColumn, engine) + QStringLiteral(" = ?");
     // A row another till deleted already is gone all the same: no error for it.
-    d->prepared(sql, {d->rows.at(d->pos).at(d->keyIndex)});
+    QSqlQuery query(d->db->connection());
+    d->execPrepared(query, sql, {d->rows.at(d->pos).at(d->keyIndex)});
     d->rows.remove(d->pos);
     d->currentDeleted = true;
 }
 
-void Recordset::Close()
-{
+void Recordset::Close() {
     if (!m_open || !d)
         return;
     d->cancelEdit();

@@ -16,8 +16,7 @@ class Database;
  * searchable and editable. Edits and new rows are written back by key (UPDATE/INSERT).
  * Every failure throws DaoError.
  */
-class Recordset
-{
+class Recordset {
 public:
     ~Recordset();
 
@@ -39,7 +38,11 @@ public:
     void setLockEdits(bool pessimistic) { m_lockEdits = pessimistic; }
     bool LockEdits() const { return m_lockEdits; }
 
-    /** Field of the current row by name, matched case-insensitively; null for an empty column. */
+    /**
+     * Field of the current row by name, matched case-insensitively; null for an empty column.
+     * Whole numbers come back as qint64 and booleans as bool on every engine. While a row is being
+     * added or edited, the values set so far.
+     */
     QVariant Field(const QString &name) const;
     /** Sets a field of the row being added or edited. */
     void setField(const QString &name, const QVariant &value);

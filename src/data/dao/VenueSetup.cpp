@@ -8,19 +8,17 @@ namespace qrv::dao {
 
 namespace {
 
-QString readScript(const QString &schemaDir, const QString &name)
-{
+QString readScript(const QString &schemaDir, const QString &name) {
     const QString path = schemaDir + QLatin1Char('/') + name;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw DaoError(DaoErrorCode::OpenFailed, QStringLiteral("Cannot read %1: %2").arg(path, file.errorString()));
+        throw DaoError(DaoErrorCode::OpenFailed,
+                       QStringLiteral("Cannot read %1: %2").arg(path, file.errorString()));
     return QString::fromUtf8(file.readAll());
 }
 
 // Runs every statement of a script in one transaction; on failure nothing of it stays.
-template<typename Run>
-void runScript(Database &database, const QStringList &statements, Run run)
-{
+template <typename Run> void runScript(Database &database, const QStringList &statements, Run run) {
     database.beginTransaction();
     try {
         for (const QString &statement : statements)
@@ -39,8 +37,7 @@ void runScript(Database &database, const QStringList &statements, Run run)
 
 } // namespace
 
-QStringList splitSqlScript(const QString &script)
-{
+QStringList splitSqlScript(const QString &script) {
     QStringList statements;
     QString current;
     bool inText = false;
@@ -71,16 +68,14 @@ QStringList splitSqlScript(const QString &script)
     return statements;
 }
 
-void createSchema(Database &database, const QString &schemaDir)
-{
+void createSchema(Database &database, const QString &schemaDir) {
     const bool pg = database.engine() == Database::Engine::PostgreSQL;
-    const QStringList statements =
-        splitSqlScript(readScript(schemaDir, pg ? QStringLiteral("postgresql.sql") : QStringLiteral("sqlite.sql")));
+    const QStringList statements = splitSqlScript(
+        readScript(schemaDir, pg ? QStringLiteral("postgresql.sql") : QStringLiteral("sqlite.sql")));
     runScript(database, statements, [&](const QString &sql) { database.ExecuteNative(sql); });
 }
 
-void loadDemoVenue(Database &database, const QString &schemaDir)
-{
+void loadDemoVenue(Database &database, const QString &schemaDir) {
     const QStringList demo = splitSqlScript(readScript(schemaDir, QStringLiteral("demo.sql")));
     QStringList after;
     if (database.engine() == Database::Engine::PostgreSQL)

@@ -6,8 +6,7 @@ namespace qrv::dao {
 
 namespace {
 
-Database &require(const std::shared_ptr<Database> &database)
-{
+Database &require(const std::shared_ptr<Database> &database) {
     if (!database)
         throw DaoError(DaoErrorCode::ObjectClosed, QStringLiteral("The workspace has no database"));
     return *database;
@@ -15,23 +14,17 @@ Database &require(const std::shared_ptr<Database> &database)
 
 } // namespace
 
-Workspace::Workspace(std::shared_ptr<Database> database)
-    : m_database(std::move(database))
-{
-}
+Workspace::Workspace(std::shared_ptr<Database> database) : m_database(std::move(database)) {}
 
-void Workspace::BeginTrans()
-{
+void Workspace::BeginTrans() {
     require(m_database).beginTransaction();
 }
 
-void Workspace::CommitTrans()
-{
+void Workspace::CommitTrans() {
     require(m_database).commitTransaction();
 }
 
-void Workspace::Rollback()
-{
+void Workspace::Rollback() {
     require(m_database).rollbackTransaction();
 }
 

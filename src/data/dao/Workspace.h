@@ -7,8 +7,7 @@ namespace qrv::dao {
 class Database;
 
 /** The session that groups statements into transactions (the host's workspace handle). */
-class Workspace
-{
+class Workspace {
 public:
     explicit Workspace(std::shared_ptr<Database> database);
 

@@ -42,6 +42,23 @@ void writeRow(dao::Recordset *rows, bool addNew, const std::function<void(dao::R
     }
 }
 
+RowWrite writeReported(const QString &routine, dao::Recordset *rows, bool addNew,
+                       const std::function<void(dao::Recordset &)> &setFields) {
+    bool gone = false;
+    const bool ok = runReported(routine, [&] {
+        try {
+            writeRow(rows, addNew, setFields);
+        } catch (const dao::DaoError &error) {
+            if (addNew || error.number() != dao::DaoErrorCode::RecordDeleted)
+                throw;
+            gone = true;
+        }
+    });
+    if (gone)
+        return RowWrite::RowGone;
+    return ok ? RowWrite::Written : RowWrite::Failed;
+}
+
 bool isWholeNumber(const QString &text) {
     static const QRegularExpression pattern(QStringLiteral("^-?\\d{1,18}$"));
     return pattern.match(text).hasMatch();

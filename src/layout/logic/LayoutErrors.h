@@ -24,6 +24,20 @@ bool runReported(const QString &routine, const std::function<void()> &step);
  */
 void writeRow(dao::Recordset *rows, bool addNew, const std::function<void(dao::Recordset &)> &setFields);
 
+/** What became of a row written by writeReported. */
+enum class RowWrite {
+    Written,
+    RowGone, ///< the row edited was deleted meanwhile (at another till): nothing written
+    Failed,  ///< the database refused and the operator gave up (already reported)
+};
+
+/**
+ * writeRow under runReported, with one difference: a row found deleted when the edit takes
+ * its lock (or when it is written) is no failure to retry but the outcome RowGone.
+ */
+RowWrite writeReported(const QString &routine, dao::Recordset *rows, bool addNew,
+                       const std::function<void(dao::Recordset &)> &setFields);
+
 /** Whether text is a whole number, as the table and room codes used in statements must be. */
 bool isWholeNumber(const QString &text);
 

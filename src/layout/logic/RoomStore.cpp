@@ -35,7 +35,6 @@ void RoomEdit::openNew() {
 bool RoomEdit::openExisting(const QString &codice) {
     close();
     m_new = false;
-    m_codice = codice;
     if (!isWholeNumber(codice))
         return false;
     m_rs = std::make_unique<clsRecordset>();
@@ -53,33 +52,24 @@ bool RoomEdit::openExisting(const QString &codice) {
     return true;
 }
 
-bool RoomEdit::roomStillThere() const {
-    if (!isWholeNumber(m_codice))
-        return false;
-    clsRecordset check;
-    check.Apri(routineName(), true,
-               QStringLiteral("Select Codice from Sale Where codice = ") + m_codice + QLatin1Char(';'), false,
-               true);
-    const bool there = check.Errore() != clsRecordset::NoRow && check.ilRecordset();
-    check.Chiudi();
-    return there;
-}
-
 RoomEdit::SaveResult RoomEdit::save(const QString &descrizione, const QString &sfondo, qint32 coloreSfondo) {
-    if (!m_new &&
-        (!m_rs || !m_rs->ilRecordset() || m_rs->Errore() == clsRecordset::NoRow || !roomStillThere()))
-        return SaveResult::RoomGone;
-    if (!m_rs || !m_rs->ilRecordset())
-        return SaveResult::Failed;
-    dao::Recordset *rows = m_rs->ilRecordset();
-    const bool written = runReported(routineName(), [&] {
-        writeRow(rows, m_new, [&](dao::Recordset &r) {
-            r.setField(QStringLiteral("Descrizione"), nonNull(descrizione));
-            r.setField(QStringLiteral("Sfondo"), nonNull(sfondo));
-            r.setField(QStringLiteral("ColoreSfondo"), coloreSfondo);
-        });
+    if (!m_rs || !m_rs->ilRecordset() || (!m_new && m_rs->Errore() == clsRecordset::NoRow))
+        return m_new ? SaveResult::Failed : SaveResult::RoomGone;
+    // Editing re-reads the row under its lock: a room deleted meanwhile comes back as RowGone.
+    const RowWrite write = writeReported(routineName(), m_rs->ilRecordset(), m_new, [&](dao::Recordset &r) {
+        r.setField(QStringLiteral("Descrizione"), nonNull(descrizione));
+        r.setField(QStringLiteral("Sfondo"), nonNull(sfondo));
+        r.setField(QStringLiteral("ColoreSfondo"), coloreSfondo);
     });
-    return written ? SaveResult::Saved : SaveResult::Failed;
+    switch (write) {
+    case RowWrite::Written:
+        return SaveResult::Saved;
+    case RowWrite::RowGone:
+        return SaveResult::RoomGone;
+    case RowWrite::Failed:
+        break;
+    }
+    return SaveResult::Failed;
 }
 
 void RoomEdit::close() {

@@ -50,11 +50,8 @@ public:
     static bool deleteRoom(const QString &codice);
 
 private:
-    bool roomStillThere() const;
-
     std::unique_ptr<clsRecordset> m_rs;
     bool m_new = true;
-    QString m_codice;
     QString m_descrizione;
     QString m_sfondo;
     qint32 m_colore = 0;

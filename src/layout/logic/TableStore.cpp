@@ -29,12 +29,11 @@ bool TableStore::savePosition(const QString &codice, int top, int left) {
     bool written = false;
     if (rs.Errore() != clsRecordset::NoRow && rs.ilRecordset()) {
         dao::Recordset *row = rs.ilRecordset();
-        written = runReported(routine, [&] {
-            writeRow(row, false, [&](dao::Recordset &r) {
-                r.setField(QStringLiteral("Top"), top);
-                r.setField(QStringLiteral("Left"), left);
-            });
-        });
+        // A row deleted at another till is simply not written.
+        written = writeReported(routine, row, false, [&](dao::Recordset &r) {
+                      r.setField(QStringLiteral("Top"), top);
+                      r.setField(QStringLiteral("Left"), left);
+                  }) == RowWrite::Written;
     }
     rs.Chiudi();
     return written;
@@ -46,19 +45,17 @@ bool TableStore::insertTable(const NewTable &table) {
     rs.Apri(routine, false, QStringLiteral("Tavoli"), false, true);
     bool written = false;
     if (dao::Recordset *rows = rs.ilRecordset()) {
-        written = runReported(routine, [&] {
-            writeRow(rows, true, [&](dao::Recordset &r) {
-                r.setField(QStringLiteral("Numero"), table.numero);
-                r.setField(QStringLiteral("Descrizione"), nonNull(table.descrizione));
-                r.setField(QStringLiteral("CodiceSala"), table.codiceSala);
-                r.setField(QStringLiteral("Left"), table.left);
-                r.setField(QStringLiteral("Top"), table.top);
-                r.setField(QStringLiteral("Occupato"), false);
-                r.setField(QStringLiteral("OraUltimoOrdine"), QStringLiteral(""));
-                r.setField(QStringLiteral("ID_Scontrino"), 0);
-                r.setField(QStringLiteral("OraOccupato"), QStringLiteral(""));
-            });
-        });
+        written = writeReported(routine, rows, true, [&](dao::Recordset &r) {
+                      r.setField(QStringLiteral("Numero"), table.numero);
+                      r.setField(QStringLiteral("Descrizione"), nonNull(table.descrizione));
+                      r.setField(QStringLiteral("CodiceSala"), table.codiceSala);
+                      r.setField(QStringLiteral("Left"), table.left);
+                      r.setField(QStringLiteral("Top"), table.top);
+                      r.setField(QStringLiteral("Occupato"), false);
+                      r.setField(QStringLiteral("OraUltimoOrdine"), QStringLiteral(""));
+                      r.setField(QStringLiteral("ID_Scontrino"), 0);
+                      r.setField(QStringLiteral("OraOccupato"), QStringLiteral(""));
+                  }) == RowWrite::Written;
     }
     rs.Chiudi();
     return written;
@@ -97,25 +94,29 @@ bool TablePropertiesEdit::open(const QString &codice) {
     return true;
 }
 
-bool TablePropertiesEdit::apply(const QString &numero, const QString &descrizione) {
+TablePropertiesEdit::Outcome TablePropertiesEdit::apply(const QString &numero, const QString &descrizione) {
     if (!m_rs || !m_rs->ilRecordset())
-        return false;
+        return Outcome::TableGone;
     if (numero == m_numero && descrizione == m_descrizione)
-        return false;
-    dao::Recordset *row = m_rs->ilRecordset();
-    const bool written = runReported(QStringLiteral("cmdAggProprieta_Click"), [&] {
-        writeRow(row, false, [&](dao::Recordset &r) {
-            r.setField(QStringLiteral("Numero"), numero);
-            if (!descrizione.isEmpty())
-                r.setField(QStringLiteral("Descrizione"), descrizione);
-        });
-    });
-    if (written) {
+        return Outcome::Unchanged;
+    const RowWrite write = writeReported(QStringLiteral("cmdAggProprieta_Click"), m_rs->ilRecordset(), false,
+                                         [&](dao::Recordset &r) {
+                                             r.setField(QStringLiteral("Numero"), numero);
+                                             if (!descrizione.isEmpty())
+                                                 r.setField(QStringLiteral("Descrizione"), descrizione);
+                                         });
+    switch (write) {
+    case RowWrite::Written:
         m_numero = numero;
         if (!descrizione.isEmpty())
             m_descrizione = descrizione;
+        return Outcome::Written;
+    case RowWrite::RowGone:
+        return Outcome::TableGone;
+    case RowWrite::Failed:
+        break;
     }
-    return written;
+    return Outcome::Failed;
 }
 
 void TablePropertiesEdit::close() {

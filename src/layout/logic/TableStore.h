@@ -52,11 +52,18 @@ public:
     QString numero() const { return m_numero; }
     QString descrizione() const { return m_descrizione; }
 
+    enum class Outcome {
+        Unchanged, ///< the data form returned what the row holds: nothing written
+        Written,
+        TableGone, ///< the table was deleted meanwhile (at another till): nothing written
+        Failed,    ///< the database refused and the operator gave up (already reported)
+    };
+
     /**
      * Writes what the data form returned when it differs from the row: Numero always, Descrizione
-     * only when not empty. True when the row was written.
+     * only when not empty.
      */
-    bool apply(const QString &numero, const QString &descrizione);
+    Outcome apply(const QString &numero, const QString &descrizione);
     void close();
 
 private:

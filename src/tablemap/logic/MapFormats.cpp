@@ -13,7 +13,7 @@ QString clockText(const QDateTime &when) {
         .arg(t.minute(), 2, 10, QLatin1Char('0'));
 }
 
-QString formatAmount(double amount, const QLocale &locale) {
+QString formatReceiptAmount(double amount, const QLocale &locale) {
     QLocale plain(locale);
     plain.setNumberOptions(QLocale::OmitGroupSeparator);
     // A tiny negative remainder would otherwise print as "-0,00".

@@ -13,7 +13,7 @@ QString clockText(const QDateTime &when);
  * An amount as "#0.00": at least one integer digit, two decimals, the locale's decimal
  * separator and no grouping (12.5 is "12,50" in an Italian locale). Never for SQL.
  */
-QString formatAmount(double amount, const QLocale &locale = QLocale());
+QString formatReceiptAmount(double amount, const QLocale &locale = QLocale());
 
 /** A quantity as "##0": plain decimal digits, no grouping. */
 QString formatQuantity(qint32 quantity);

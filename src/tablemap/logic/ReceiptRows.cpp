@@ -9,16 +9,16 @@ QString ReceiptRow::tabText() const {
     return quantita + tab + descrizione + tab + importo + tab + id;
 }
 
-Receipt buildReceipt(const QVector<OrderLine> &lines,
+Receipt buildReceipt(const QVector<ReceiptLine> &lines,
                      const std::function<QString(qint32)> &articleDescription, const QLocale &locale) {
     Receipt receipt;
     receipt.rows.reserve(lines.size());
-    for (const OrderLine &line : lines) {
+    for (const ReceiptLine &line : lines) {
         if (line.quantita > 0) {
             if (line.variante == 0)
                 receipt.rows.append({formatQuantity(line.quantita),
                                      fitText(articleDescription(line.codice), ReceiptDescriptionWidth),
-                                     formatAmount(line.importo, locale), QString::number(line.id)});
+                                     formatReceiptAmount(line.importo, locale), QString::number(line.id)});
             else
                 receipt.rows.append({QString(), line.descrizione, QString(), QStringLiteral("0")});
             receipt.totale += line.importo;

@@ -8,7 +8,7 @@
 namespace qrv {
 
 /** One row of DettaglioTavoli as the receipt panel reads it. */
-struct OrderLine {
+struct ReceiptLine {
     qint32 id = 0;
     qint32 codice = 0; ///< article code
     qint32 quantita = 0;
@@ -48,7 +48,7 @@ constexpr int ReceiptDescriptionWidth = 16;
  * shows its own description whole, no quantity, no amount and the ID "0", and its amount still
  * counts in the total. Amounts use the locale's decimal separator.
  */
-Receipt buildReceipt(const QVector<OrderLine> &lines,
+Receipt buildReceipt(const QVector<ReceiptLine> &lines,
                      const std::function<QString(qint32)> &articleDescription,
                      const QLocale &locale = QLocale());
 

@@ -1,0 +1,207 @@
+// Figures of the table operations on SQLite and PostgreSQL: removing one unit of a line, the move
+// itself (sales lock, transaction, four statements, durable commit) with the commit timed apart,
+// the reload of a 100-table room, and the whole move as the map runs it (lock to reload).
+
+#include "component/SharedState.h"
+#include "data/dao/DaoError.h"
+#include "data/dao/Database.h"
+#include "data/dao/Workspace.h"
+#include "operations/MoveOrder.h"
+#include "operations/logic/LineRemoval.h"
+#include "operations/logic/OrderLines.h"
+#include "operations/logic/OrderMove.h"
+#include "support/TestDatabases.h"
+#include "tablemap/frmTavoli.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QMap>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+constexpr int tablesInRoom = 100;
+
+void ensureApplication() {
+    static int argc = 1;
+    static char name[] = "bench_operations";
+    static char *argv[] = {name, nullptr};
+    if (!QCoreApplication::instance()) {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        new QApplication(argc, argv); // lives until the process ends
+    }
+}
+
+QTemporaryDir &archive() {
+    static QTemporaryDir folder;
+    return folder;
+}
+
+struct Venue {
+    std::shared_ptr<qrv::dao::Database> db;
+    qint64 lineId = 0; ///< a line with very many units, for the removals
+};
+
+/** One room of 100 tables, table 1 occupied with five lines, on engine; made once. */
+const Venue &venue(const QString &engine) {
+    static QMap<QString, Venue> venues;
+    if (venues.contains(engine))
+        return venues[engine];
+    ensureApplication();
+    Venue &v = venues[engine];
+    try {
+        v.db = qrvtest::freshDatabase(engine);
+        v.db->beginTransaction();
+        v.db->Execute(QStringLiteral("Insert into Sale (Codice, Descrizione) values (1, 'Sala')"));
+        for (int i = 1; i <= tablesInRoom; ++i) {
+            v.db->Execute(
+                QStringLiteral("Insert into Tavoli (Codice, Numero, Descrizione, Occupato, OraOccupato, "
+                               "OraUltimoOrdine, ID_Scontrino, Top, Left, CodiceSala, Forma) values "
+                               "(%1, '%1', '%2', %3, '', '', 0, %4, %5, 1, 'QUADRATO')")
+                    .arg(i)
+                    .arg(i == 1 ? QStringLiteral("Rossi") : QString())
+                    .arg(i == 1 || i == 3 ? QStringLiteral("True") : QStringLiteral("False"))
+                    .arg((i - 1) / 10 * 1000)
+                    .arg((i - 1) % 10 * 1000));
+        }
+        for (int l = 0; l < 5; ++l)
+            v.db->Execute(QStringLiteral(
+                              "Insert into DettaglioTavoli (Tavolo, Codice, Quantita, Descrizione, Variante, "
+                              "Importo, IdRif) values (1, %1, 2, 'Riga', 0, 9.5, 0)")
+                              .arg(l + 1));
+        v.db->Execute(
+            QStringLiteral("Insert into DettaglioTavoli (Tavolo, Codice, Quantita, Descrizione, Variante, "
+                           "Importo, IdRif) values (3, 1, 1000000000, 'Coperto', 0, 2000000000, 0)"));
+        v.db->commitTransaction();
+        v.lineId = qrvtest::scalar(v.db, QStringLiteral("Select ID from DettaglioTavoli Where Tavolo = 3"))
+                       .toLongLong();
+    } catch (const qrv::dao::DaoError &error) {
+        fprintf(stderr, "%s: %s\n", qPrintable(engine), error.what());
+        v.db.reset();
+    }
+    return v;
+}
+
+bool useVenue(benchmark::State &state, const char *engine, Venue &out) {
+    out = venue(QString::fromLatin1(engine));
+    if (!out.db) {
+        state.SkipWithError("engine not available");
+        return false;
+    }
+    qrv::SharedState &s = qrv::SharedState::current();
+    s.DataBase = out.db;
+    s.WorkSpace = std::make_shared<qrv::dao::Workspace>(out.db);
+    s.ilPathArchivi = archive().path();
+    s.App_Path = archive().path();
+    s.Operazione = qrv::qrvScegliUnTavolo;
+    s.Sala = 1;
+    return true;
+}
+
+/** Remove one unit as the button does: plan from the row's texts, then the one UPDATE (autocommit). */
+void BM_RemoveOneUnit(benchmark::State &state, const char *engine) {
+    Venue v;
+    if (!useVenue(state, engine, v))
+        return;
+    qrv::OrderLines edits(v.db);
+    qint64 quantity =
+        qrvtest::scalar(v.db,
+                        QStringLiteral("Select Quantita from DettaglioTavoli Where ID = %1").arg(v.lineId))
+            .toLongLong();
+    double amount =
+        qrvtest::scalar(v.db,
+                        QStringLiteral("Select Importo from DettaglioTavoli Where ID = %1").arg(v.lineId))
+            .toDouble();
+    for (auto _ : state) {
+        const qrv::UnitRemoval plan = qrv::planUnitRemoval(
+            QString::number(quantity), qrv::formatAmount(amount), QString::number(v.lineId));
+        if (edits.removeOneUnit(plan) != qrv::OrderLines::Result::Done) {
+            state.SkipWithError("removal failed");
+            return;
+        }
+        quantity = plan.newQuantity;
+        amount = plan.newAmount;
+    }
+}
+
+/** The move alone: lock, transaction, four statements, durable commit; the commit is timed apart. */
+void BM_Move(benchmark::State &state, const char *engine) {
+    Venue v;
+    if (!useVenue(state, engine, v))
+        return;
+    qrv::OrderMove move(v.db, std::make_shared<qrv::dao::Workspace>(v.db), archive().path());
+    QElapsedTimer clock;
+    qint64 beforeCommit = 0, commitNs = 0, restNs = 0, start = 0;
+    move.setStageHook([&](qrv::OrderMove::Stage stage, int index) {
+        if (stage == qrv::OrderMove::Stage::StatementRun && index == 3)
+            beforeCommit = clock.nsecsElapsed();
+        else if (stage == qrv::OrderMove::Stage::Committed)
+            commitNs += clock.nsecsElapsed() - beforeCommit;
+    });
+    qint64 from = 1, to = 2;
+    clock.start();
+    for (auto _ : state) {
+        start = clock.nsecsElapsed();
+        const qint64 committedBefore = commitNs;
+        if (move.run(from, to, QStringLiteral("Rossi"), QTime::currentTime()).outcome !=
+            qrv::OrderMove::Outcome::Moved) {
+            state.SkipWithError("move failed");
+            return;
+        }
+        restNs += clock.nsecsElapsed() - start - (commitNs - committedBefore);
+        std::swap(from, to);
+    }
+    const double n = double(state.iterations());
+    state.counters["commit_ms"] = benchmark::Counter(commitNs / n / 1e6);
+    state.counters["without_commit_ms"] = benchmark::Counter(restNs / n / 1e6);
+}
+
+qrv::frmTavoli *loadedMap() {
+    qrv::frmTavoli *form = qrv::frmTavoli::current();
+    if (!form->isLoaded())
+        form->Form_Load();
+    return form;
+}
+
+/** The reload of the 100-table room that follows every move (CaricaTavoli). */
+void BM_CaricaTavoli(benchmark::State &state, const char *engine) {
+    Venue v;
+    if (!useVenue(state, engine, v))
+        return;
+    qrv::frmTavoli *form = loadedMap();
+    form->CaricaTavoli();
+    for (auto _ : state)
+        form->CaricaTavoli();
+}
+
+/** The whole move as the map runs it: SPOSTA, touch of the destination, lock to reload. */
+void BM_MoveFromTheMap(benchmark::State &state, const char *engine) {
+    Venue v;
+    if (!useVenue(state, engine, v))
+        return;
+    qrv::frmTavoli *form = loadedMap();
+    form->CaricaTavoli();
+    int from = form->indiceTavolo(1), to = form->indiceTavolo(2);
+    for (auto _ : state) {
+        form->state().IndiceTavoloSelezionato = static_cast<qint16>(from);
+        form->moveOrder()->cmdSposta_Click();
+        form->moveOrder()->destinationClicked(to);
+        std::swap(from, to);
+    }
+}
+
+} // namespace
+
+BENCHMARK_CAPTURE(BM_RemoveOneUnit, sqlite, "sqlite")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_RemoveOneUnit, postgresql, "postgresql")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Move, sqlite, "sqlite")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Move, postgresql, "postgresql")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_CaricaTavoli, sqlite, "sqlite")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_CaricaTavoli, postgresql, "postgresql")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_MoveFromTheMap, sqlite, "sqlite")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_MoveFromTheMap, postgresql, "postgresql")->Unit(benchmark::kMillisecond);
+
+BENCHMARK_MAIN();

@@ -1,0 +1,731 @@
+#include "component/FormRegistry.h"
+#include "component/SharedState.h"
+#include "component/clsTavoli.h"
+#include "data/dao/Database.h"
+#include "data/dao/Workspace.h"
+#include "platform/MessageWindow.h"
+#include "platform/QtMessageBox.h"
+#include "support/ScriptedMessages.h"
+#include "support/TestDatabases.h"
+
+#include <QMetaProperty>
+#include <QPushButton>
+#include <QSqlDatabase>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QtTest>
+#include <functional>
+
+using qrv::clsTavoli;
+using qrv::ComError;
+using qrv::SharedState;
+using Kind = qrv::clsTavoli::InvokeKind;
+using DatabasePtr = std::shared_ptr<qrv::dao::Database>;
+using WorkspacePtr = std::shared_ptr<qrv::dao::Workspace>;
+
+namespace {
+
+/** Every value of the calling thread's shared state, handles by address, for before/after checks. */
+QVariantMap snapshot() {
+    const SharedState &s = SharedState::current();
+    return {
+        {QStringLiteral("DataBase"), quintptr(s.DataBase.get())},
+        {QStringLiteral("ilDBMovimenti"), quintptr(s.ilDBMovimenti.get())},
+        {QStringLiteral("WorkSpace"), quintptr(s.WorkSpace.get())},
+        {QStringLiteral("ilPathArchivi"), s.ilPathArchivi},
+        {QStringLiteral("App_Path"), s.App_Path},
+        {QStringLiteral("Operazione"), s.Operazione},
+        {QStringLiteral("TavoloScelto"), s.TavoloScelto},
+        {QStringLiteral("IdContoCliente"), s.IdContoCliente},
+        {QStringLiteral("OperazioneScelta"), s.OperazioneScelta},
+        {QStringLiteral("ContoSubito"), s.ContoSubito},
+        {QStringLiteral("ContoSeparato"), s.ContoSeparato},
+        {QStringLiteral("Sala"), s.Sala},
+        {QStringLiteral("IdDettSelezionati"), s.IdDettSelezionati},
+        {QStringLiteral("OrdineDaWeb"), s.OrdineDaWeb},
+    };
+}
+
+/** Known values in every field that a getter reads or a call may change. */
+void presetState() {
+    SharedState &s = SharedState::current();
+    s.ilPathArchivi = QStringLiteral("/srv/archivi");
+    s.App_Path = QStringLiteral("/opt/cassa");
+    s.Operazione = 1;
+    s.TavoloScelto = QStringLiteral("7");
+    s.IdContoCliente.clear();
+    s.OperazioneScelta = 2;
+    s.ContoSubito = true;
+    s.ContoSeparato = true;
+    s.Sala = 4;
+    s.IdDettSelezionati = QStringLiteral("10;11;");
+    s.OrdineDaWeb = true;
+}
+
+/** Without the forms, the show methods return at once; they are never registered back here. */
+void removeForms() {
+    qrv::FormRegistry::registerForm(qrv::FormId::Tavoli, nullptr);
+    qrv::FormRegistry::registerForm(qrv::FormId::ContiSeparati, nullptr);
+}
+
+/** Runs action on the modal window as soon as one is up; sets seen when it ran. */
+void whenModal(bool &seen, std::function<void(QWidget *)> action) {
+    auto *timer = new QTimer(qApp);
+    timer->setInterval(20);
+    int *ticks = new int(0);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, ticks, &seen, action] {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (modal || ++*ticks > 50) { // a show that returned at once leaves no modal window
+            timer->stop();
+            timer->deleteLater();
+            delete ticks;
+            if (modal) {
+                seen = true;
+                action(modal);
+            }
+        }
+    });
+    timer->start();
+}
+
+DatabasePtr sqliteDatabase() {
+    return qrvtest::freshDatabase(QStringLiteral("sqlite"));
+}
+
+} // namespace
+
+class TestClsTavoli : public QObject {
+    Q_OBJECT
+
+    // Handles the dispatch tables pass around; released before the application ends.
+    DatabasePtr m_db, m_movimenti;
+    WorkspacePtr m_workspace;
+
+private slots:
+    void initTestCase() {
+        m_db = sqliteDatabase();
+        m_movimenti = sqliteDatabase();
+        m_workspace = std::make_shared<qrv::dao::Workspace>(m_db);
+    }
+
+    void cleanupTestCase() {
+        SharedState &state = SharedState::current();
+        state.DataBase.reset();
+        state.ilDBMovimenti.reset();
+        state.WorkSpace.reset();
+        m_workspace.reset();
+        m_db.reset();
+        m_movimenti.reset();
+    }
+
+    // ---- With the real forms of the library (run first: later cases remove the forms) ---------
+
+    void mostraShowsTheMapAndTheCounterCommandEndsIt_data() { qrvtest::addEngineRows(); }
+
+    void mostraShowsTheMapAndTheCounterCommandEndsIt() {
+        QFETCH(QString, engine);
+        qrvtest::ScriptedMessageBox box;
+        qrvtest::ScriptedMessageWindow messages;
+        QTemporaryDir folder;
+        DatabasePtr db = qrvtest::demoDatabase(engine);
+        clsTavoli tavoli;
+        tavoli.setDataBase(db);
+        tavoli.setWorkSpace(std::make_shared<qrv::dao::Workspace>(db));
+        tavoli.setApp_Path(folder.path());
+        tavoli.setilPathArchivi(folder.path());
+        tavoli.setOperazione(qrv::qrvScegliUnTavolo);
+        tavoli.setSala(0);
+        SharedState::current().ContoSubito = true;
+        SharedState::current().ContoSeparato = true;
+
+        bool shown = false, flagsWhenShown = true;
+        whenModal(shown, [&](QWidget *form) {
+            flagsWhenShown = SharedState::current().ContoSubito || SharedState::current().ContoSeparato;
+            if (auto *banco = form->findChild<QPushButton *>(QStringLiteral("cmdBancoTavoli")))
+                banco->click();
+            else
+                form->close();
+        });
+        tavoli.Mostra();
+        if (!shown)
+            QSKIP("the table map is not part of this build");
+        QVERIFY(!flagsWhenShown);
+        QCOMPARE(tavoli.OperazioneScelta(), QStringLiteral("3"));
+        QCOMPARE(tavoli.TavoloScelto(), QString());
+        QVERIFY2(tavoli.Sala() > 0, "the room on show is stored when the map closes");
+        QVERIFY(!tavoli.ContoSubito());
+        QVERIFY(box.shown.isEmpty());
+    }
+
+    void clientBillThroughVisualizzaContoSeparatoCliente_data() { qrvtest::addEngineRows(); }
+
+    void clientBillThroughVisualizzaContoSeparatoCliente() {
+        QFETCH(QString, engine);
+        qrvtest::ScriptedMessageBox box;
+        qrvtest::ScriptedMessageWindow messages;
+        DatabasePtr db = qrvtest::freshDatabase(engine);
+        db->Execute(QStringLiteral(
+            "Insert into Articoli (Codice, Descrizione, Prezzo) values (901, 'Tiramisu', 4.5)"));
+        db->Execute(QStringLiteral("Insert into Tavoli (Numero, Descrizione, Occupato, CodiceSala) "
+                                   "values ('999', 'Rossi', True, 9999)"));
+        const int conto =
+            qrvtest::scalar(db, QStringLiteral("Select Codice from Tavoli Where Numero = '999'")).toInt();
+        db->Execute(
+            QStringLiteral("Insert into DettaglioTavoli (Tavolo, Codice, Quantita, Descrizione, Variante, "
+                           "Importo, IdRif) values (%1, 901, 2, 'Tiramisu', 0, 9, 0)")
+                .arg(conto));
+        const int line = qrvtest::scalar(db, QStringLiteral("Select ID from DettaglioTavoli")).toInt();
+
+        clsTavoli tavoli;
+        tavoli.setDataBase(db);
+        SharedState::current().IdDettSelezionati.clear();
+        bool shown = false;
+        whenModal(shown, [](QWidget *form) {
+            auto *all = form->findChild<QPushButton *>(QStringLiteral("cmdSelTutto"));
+            auto *cash = form->findChild<QPushButton *>(QStringLiteral("cmdContoSubito"));
+            if (all && cash) {
+                all->click();
+                cash->click();
+            } else {
+                form->close();
+            }
+        });
+        const QString chosen = tavoli.VisualizzaContoSeparatoCliente(conto);
+        if (!shown)
+            QSKIP("the separate-bill screen is not part of this build");
+        QCOMPARE(tavoli.TavoloScelto(), QStringLiteral("999"));
+        QCOMPARE(SharedState::current().IdContoCliente, QString::number(conto));
+        QCOMPARE(chosen, tavoli.IdDettSelezionati());
+        QVERIFY2(chosen.startsWith(QString::number(line) + QLatin1Char(';')), qPrintable(chosen));
+        QVERIFY(tavoli.ContoSeparato());
+        QVERIFY(box.shown.isEmpty());
+    }
+
+    // ---- Shared state ----------------------------------------------------------------------
+
+    void freshThreadStartsWithInitialValues() {
+        QVariantMap seen;
+        QThread *thread = QThread::create([&seen] {
+            clsTavoli tavoli;
+            seen = {
+                {QStringLiteral("TavoloScelto"), tavoli.TavoloScelto()},
+                {QStringLiteral("OperazioneScelta"), tavoli.OperazioneScelta()},
+                {QStringLiteral("ContoSubito"), tavoli.ContoSubito()},
+                {QStringLiteral("ContoSeparato"), tavoli.ContoSeparato()},
+                {QStringLiteral("Sala"), tavoli.Sala()},
+                {QStringLiteral("IdDettSelezionati"), tavoli.IdDettSelezionati()},
+                {QStringLiteral("OrdineDaWeb"), tavoli.OrdineDaWeb()},
+                {QStringLiteral("TavoliConNomeCliente"), tavoli.TavoliConNomeCliente()},
+                {QStringLiteral("Operazione"), SharedState::current().Operazione},
+                {QStringLiteral("DataBase"), bool(SharedState::current().DataBase)},
+            };
+        });
+        thread->start();
+        QVERIFY(thread->wait(10000));
+        delete thread;
+        const QVariantMap expected{
+            {QStringLiteral("TavoloScelto"), QString()},
+            {QStringLiteral("OperazioneScelta"), QStringLiteral("3")},
+            {QStringLiteral("ContoSubito"), false},
+            {QStringLiteral("ContoSeparato"), false},
+            {QStringLiteral("Sala"), 0},
+            {QStringLiteral("IdDettSelezionati"), QString()},
+            {QStringLiteral("OrdineDaWeb"), false},
+            {QStringLiteral("TavoliConNomeCliente"), 0},
+            {QStringLiteral("Operazione"), 0},
+            {QStringLiteral("DataBase"), false},
+        };
+        QCOMPARE(seen, expected);
+    }
+
+    void creationResetsFourValuesForEveryObject() {
+        clsTavoli first;
+        presetState();
+        DatabasePtr db = sqliteDatabase();
+        first.setDataBase(db);
+        QVariantMap before = snapshot();
+
+        clsTavoli second;
+        QVariantMap after = snapshot();
+        // Seen through the first object too: the values are the thread's, not the object's.
+        QCOMPARE(first.TavoloScelto(), QString());
+        QCOMPARE(first.OperazioneScelta(), QStringLiteral("3"));
+        QVERIFY(!first.ContoSubito());
+        QVERIFY(!first.ContoSeparato());
+        // Nothing else moved.
+        for (const char *name : {"TavoloScelto", "OperazioneScelta", "ContoSubito", "ContoSeparato"}) {
+            before.remove(QLatin1String(name));
+            after.remove(QLatin1String(name));
+        }
+        QCOMPARE(after, before);
+        QCOMPARE(second.Sala(), 4);
+        QCOMPARE(second.IdDettSelezionati(), QStringLiteral("10;11;"));
+        QVERIFY(second.OrdineDaWeb());
+    }
+
+    void objectsOfOneThreadShareTheirValues() {
+        clsTavoli a;
+        a.setSala(5);
+        a.setTavoloScelto(QStringLiteral("12"));
+        {
+            clsTavoli b;
+            QCOMPARE(b.Sala(), 5);
+            QCOMPARE(a.TavoloScelto(), QString()); // b's creation reset it
+            b.setSala(6);
+            b.setTavoloScelto(QStringLiteral("15"));
+        }
+        // Values outlive the object that wrote them.
+        QCOMPARE(a.Sala(), 6);
+        QCOMPARE(a.TavoloScelto(), QStringLiteral("15"));
+    }
+
+    void anotherThreadHasItsOwnValues() {
+        clsTavoli here;
+        here.setSala(3);
+        here.setTavoloScelto(QStringLiteral("21"));
+        qint32 salaThere = -1;
+        QString tavoloThere = QStringLiteral("unset");
+        QThread *thread = QThread::create([&] {
+            clsTavoli there;
+            salaThere = there.Sala();
+            there.setSala(7);
+            there.setTavoloScelto(QStringLiteral("8"));
+            tavoloThere = there.TavoloScelto();
+        });
+        thread->start();
+        QVERIFY(thread->wait(10000));
+        delete thread;
+        QCOMPARE(salaThere, 0);
+        QCOMPARE(tavoloThere, QStringLiteral("8"));
+        QCOMPARE(here.Sala(), 3);
+        QCOMPARE(here.TavoloScelto(), QStringLiteral("21"));
+    }
+
+    void operazioneSceltaReadsAsText_data() {
+        QTest::addColumn<int>("value");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("bill") << 1 << QStringLiteral("1");
+        QTest::newRow("new order") << 2 << QStringLiteral("2");
+        QTest::newRow("none") << 3 << QStringLiteral("3");
+        QTest::newRow("pre-bill") << 4 << QStringLiteral("4");
+    }
+
+    void operazioneSceltaReadsAsText() {
+        QFETCH(int, value);
+        QFETCH(QString, text);
+        clsTavoli tavoli;
+        SharedState::current().OperazioneScelta = value;
+        QCOMPARE(tavoli.OperazioneScelta(), text);
+        QCOMPARE(tavoli.property("OperazioneScelta").toString(), text);
+        QCOMPARE(tavoli.Invoke(clsTavoli::DispOperazioneScelta, Kind::PropertyGet), QVariant(text));
+    }
+
+    void tavoliConNomeClienteIsAlwaysZero() {
+        clsTavoli tavoli;
+        const QVariantMap before = snapshot();
+        tavoli.setTavoliConNomeCliente(5);
+        QCOMPARE(tavoli.TavoliConNomeCliente(), 0);
+        QVERIFY(tavoli.setProperty("TavoliConNomeCliente", 5));
+        QCOMPARE(tavoli.property("TavoliConNomeCliente"), QVariant(0));
+        tavoli.Invoke(clsTavoli::DispTavoliConNomeCliente, Kind::PropertyPut, {5});
+        QCOMPARE(tavoli.Invoke(clsTavoli::DispTavoliConNomeCliente, Kind::PropertyGet), QVariant(0));
+        QCOMPARE(snapshot(), before);
+    }
+
+    // ---- Handles -----------------------------------------------------------------------------
+
+    void handlesAreSharedUntilReplaced() {
+        clsTavoli tavoli;
+        DatabasePtr db = sqliteDatabase();
+        std::weak_ptr<qrv::dao::Database> watch = db;
+        tavoli.setDataBase(db);
+        db.reset();
+        QVERIFY(!watch.expired()); // the component keeps its own reference
+        tavoli.Invoke(clsTavoli::DispDataBase, Kind::PropertyPut, {QVariant::fromValue(DatabasePtr())});
+        QVERIFY(watch.expired());
+        QVERIFY(!SharedState::current().DataBase);
+    }
+
+    void databaseFromAHostConnection() {
+        QTemporaryDir folder;
+        const QString name = QStringLiteral("host-connection");
+        {
+            QSqlDatabase connection = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+            connection.setDatabaseName(folder.filePath(QStringLiteral("venue.db")));
+            QVERIFY(connection.open());
+            clsTavoli tavoli;
+            tavoli.Invoke(clsTavoli::DispDataBase, Kind::PropertyPut, {QVariant::fromValue(connection)});
+            QVERIFY(SharedState::current().DataBase);
+            QCOMPARE(SharedState::current().DataBase->connection().databaseName(), connection.databaseName());
+            tavoli.setilDBMovimenti(connection);
+            QVERIFY(SharedState::current().ilDBMovimenti);
+            tavoli.setDataBase(DatabasePtr());
+            tavoli.setilDBMovimenti(DatabasePtr());
+            connection.close();
+        }
+        QSqlDatabase::removeDatabase(name);
+    }
+
+    // ---- Calls by dispatch identifier ---------------------------------------------------------
+
+    void invokeEveryMember_data() {
+        QTest::addColumn<int>("dispid");
+        QTest::addColumn<Kind>("kind");
+        QTest::addColumn<QVariantList>("args");
+        QTest::addColumn<QVariant>("result");
+        QTest::addColumn<QVariantMap>("changes"); // shared-state values that differ afterwards
+
+        const DatabasePtr db = m_db, movimenti = m_movimenti;
+        const WorkspacePtr workspace = m_workspace;
+        const QVariant none;
+        auto change = [](const char *name, const QVariant &value) {
+            return QVariantMap{{QLatin1String(name), value}};
+        };
+
+        QTest::newRow("1 DataBase put")
+            << int(clsTavoli::DispDataBase) << Kind::PropertyPut << QVariantList{QVariant::fromValue(db)}
+            << none << change("DataBase", quintptr(db.get()));
+        QTest::newRow("2 ilPathArchivi put") << int(clsTavoli::DispilPathArchivi) << Kind::PropertyPut
+                                             << QVariantList{QStringLiteral("/mnt/arch")} << none
+                                             << change("ilPathArchivi", QStringLiteral("/mnt/arch"));
+        QTest::newRow("3 App_Path put")
+            << int(clsTavoli::DispApp_Path) << Kind::PropertyPut << QVariantList{QStringLiteral("/opt/qrv")}
+            << none << change("App_Path", QStringLiteral("/opt/qrv"));
+        QTest::newRow("4 Operazione put") << int(clsTavoli::DispOperazione) << Kind::PropertyPut
+                                          << QVariantList{2} << none << change("Operazione", 2);
+        QTest::newRow("4 Operazione put as text")
+            << int(clsTavoli::DispOperazione) << Kind::PropertyPut << QVariantList{QStringLiteral("3")}
+            << none << change("Operazione", 3);
+        QTest::newRow("5 ScegliUnTavolo")
+            << int(clsTavoli::DispScegliUnTavolo) << Kind::Method << QVariantList{} << none << QVariantMap{};
+        QTest::newRow("6 Mostra clears the bill flags")
+            << int(clsTavoli::DispMostra) << Kind::Method << QVariantList{} << none
+            << QVariantMap{{QStringLiteral("ContoSubito"), false}, {QStringLiteral("ContoSeparato"), false}};
+        QTest::newRow("7 TavoloScelto get")
+            << int(clsTavoli::DispTavoloScelto) << Kind::PropertyGet << QVariantList{}
+            << QVariant(QStringLiteral("7")) << QVariantMap{};
+        QTest::newRow("8 ilDBMovimenti put") << int(clsTavoli::DispilDBMovimenti) << Kind::PropertyPut
+                                             << QVariantList{QVariant::fromValue(movimenti)} << none
+                                             << change("ilDBMovimenti", quintptr(movimenti.get()));
+        QTest::newRow("9 WorkSpace put") << int(clsTavoli::DispWorkSpace) << Kind::PropertyPut
+                                         << QVariantList{QVariant::fromValue(workspace)} << none
+                                         << change("WorkSpace", quintptr(workspace.get()));
+        QTest::newRow("10 ContoSubito get") << int(clsTavoli::DispContoSubito) << Kind::PropertyGet
+                                            << QVariantList{} << QVariant(true) << QVariantMap{};
+        QTest::newRow("11 Sala get") << int(clsTavoli::DispSala) << Kind::PropertyGet << QVariantList{}
+                                     << QVariant(4) << QVariantMap{};
+        QTest::newRow("12 Sala put") << int(clsTavoli::DispSala) << Kind::PropertyPut << QVariantList{9}
+                                     << none << change("Sala", 9);
+        QTest::newRow("13 OperazioneScelta get")
+            << int(clsTavoli::DispOperazioneScelta) << Kind::PropertyGet << QVariantList{}
+            << QVariant(QStringLiteral("2")) << QVariantMap{};
+        QTest::newRow("14 TavoloScelto put")
+            << int(clsTavoli::DispTavoloScelto) << Kind::PropertyPut << QVariantList{QStringLiteral("33")}
+            << none << change("TavoloScelto", QStringLiteral("33"));
+        QTest::newRow("14 TavoloScelto put from a number")
+            << int(clsTavoli::DispTavoloScelto) << Kind::PropertyPut << QVariantList{33} << none
+            << change("TavoloScelto", QStringLiteral("33"));
+        QTest::newRow("15 IdDettSelezionati get")
+            << int(clsTavoli::DispIdDettSelezionati) << Kind::PropertyGet << QVariantList{}
+            << QVariant(QStringLiteral("10;11;")) << QVariantMap{};
+        QTest::newRow("16 ContoSeparato get") << int(clsTavoli::DispContoSeparato) << Kind::PropertyGet
+                                              << QVariantList{} << QVariant(true) << QVariantMap{};
+        QTest::newRow("17 OrdineDaWeb get") << int(clsTavoli::DispOrdineDaWeb) << Kind::PropertyGet
+                                            << QVariantList{} << QVariant(true) << QVariantMap{};
+        QTest::newRow("18 TavoliConNomeCliente get")
+            << int(clsTavoli::DispTavoliConNomeCliente) << Kind::PropertyGet << QVariantList{} << QVariant(0)
+            << QVariantMap{};
+        QTest::newRow("19 TavoliConNomeCliente put")
+            << int(clsTavoli::DispTavoliConNomeCliente) << Kind::PropertyPut << QVariantList{1} << none
+            << QVariantMap{};
+        QTest::newRow("20 VisualizzaContoSeparatoCliente")
+            << int(clsTavoli::DispVisualizzaContoSeparatoCliente) << Kind::Method << QVariantList{12}
+            << QVariant(QStringLiteral("10;11;"))
+            << QVariantMap{{QStringLiteral("TavoloScelto"), QStringLiteral("999")},
+                           {QStringLiteral("IdContoCliente"), QStringLiteral("12")}};
+    }
+
+    void invokeEveryMember() {
+        QFETCH(int, dispid);
+        QFETCH(Kind, kind);
+        QFETCH(QVariantList, args);
+        QFETCH(QVariant, result);
+        QFETCH(QVariantMap, changes);
+        removeForms();
+        clsTavoli tavoli;
+        presetState();
+        SharedState::current().DataBase.reset();
+        SharedState::current().ilDBMovimenti.reset();
+        SharedState::current().WorkSpace.reset();
+        QVariantMap expected = snapshot();
+        for (auto it = changes.cbegin(); it != changes.cend(); ++it)
+            expected[it.key()] = it.value();
+
+        if (kind == Kind::Method && dispid != clsTavoli::DispVisualizzaContoSeparatoCliente)
+            QTest::ignoreMessage(QtWarningMsg,
+                                 QRegularExpression(QStringLiteral("not part of this library")));
+        if (dispid == clsTavoli::DispVisualizzaContoSeparatoCliente)
+            QTest::ignoreMessage(QtWarningMsg,
+                                 QRegularExpression(QStringLiteral("not part of this library")));
+        const QVariant answer = tavoli.Invoke(dispid, kind, args);
+        QCOMPARE(answer, result);
+        QCOMPARE(snapshot(), expected);
+    }
+
+    void invokeFailures_data() {
+        QTest::addColumn<int>("dispid");
+        QTest::addColumn<Kind>("kind");
+        QTest::addColumn<QVariantList>("args");
+        QTest::addColumn<quint32>("code");
+
+        const DatabasePtr db = m_db;
+        const WorkspacePtr workspace = m_workspace;
+        const quint32 notFound = qrv::DISP_E_MEMBERNOTFOUND, mismatch = qrv::DISP_E_TYPEMISMATCH,
+                      count = qrv::DISP_E_BADPARAMCOUNT;
+
+        QTest::newRow("unknown id") << 0x68030020 << Kind::PropertyGet << QVariantList{} << notFound;
+        QTest::newRow("id 0") << 0 << Kind::Method << QVariantList{} << notFound;
+        QTest::newRow("DataBase get: write-only")
+            << int(clsTavoli::DispDataBase) << Kind::PropertyGet << QVariantList{} << notFound;
+        QTest::newRow("App_Path get: write-only")
+            << int(clsTavoli::DispApp_Path) << Kind::PropertyGet << QVariantList{} << notFound;
+        QTest::newRow("Operazione as method")
+            << int(clsTavoli::DispOperazione) << Kind::Method << QVariantList{1} << notFound;
+        QTest::newRow("ContoSubito put: read-only")
+            << int(clsTavoli::DispContoSubito) << Kind::PropertyPut << QVariantList{false} << notFound;
+        QTest::newRow("OperazioneScelta put: read-only")
+            << int(clsTavoli::DispOperazioneScelta) << Kind::PropertyPut << QVariantList{1} << notFound;
+        QTest::newRow("Sala as method")
+            << int(clsTavoli::DispSala) << Kind::Method << QVariantList{} << notFound;
+        QTest::newRow("ScegliUnTavolo get")
+            << int(clsTavoli::DispScegliUnTavolo) << Kind::PropertyGet << QVariantList{} << notFound;
+        QTest::newRow("Mostra put") << int(clsTavoli::DispMostra) << Kind::PropertyPut << QVariantList{1}
+                                    << notFound;
+        QTest::newRow("Visualizza get") << int(clsTavoli::DispVisualizzaContoSeparatoCliente)
+                                        << Kind::PropertyGet << QVariantList{} << notFound;
+
+        QTest::newRow("Sala put without value")
+            << int(clsTavoli::DispSala) << Kind::PropertyPut << QVariantList{} << count;
+        QTest::newRow("Sala put two values")
+            << int(clsTavoli::DispSala) << Kind::PropertyPut << QVariantList{1, 2} << count;
+        QTest::newRow("Sala get with a value")
+            << int(clsTavoli::DispSala) << Kind::PropertyGet << QVariantList{1} << count;
+        QTest::newRow("Mostra with a value")
+            << int(clsTavoli::DispMostra) << Kind::Method << QVariantList{1} << count;
+        QTest::newRow("Visualizza without idconto")
+            << int(clsTavoli::DispVisualizzaContoSeparatoCliente) << Kind::Method << QVariantList{} << count;
+
+        QTest::newRow("Sala put text") << int(clsTavoli::DispSala) << Kind::PropertyPut
+                                       << QVariantList{QStringLiteral("sala due")} << mismatch;
+        QTest::newRow("Sala put beyond 32 bits")
+            << int(clsTavoli::DispSala) << Kind::PropertyPut << QVariantList{qlonglong(5000000000)}
+            << qrv::DISP_E_OVERFLOW;
+        QTest::newRow("Operazione put a handle") << int(clsTavoli::DispOperazione) << Kind::PropertyPut
+                                                 << QVariantList{QVariant::fromValue(db)} << mismatch;
+        QTest::newRow("ilPathArchivi put a list") << int(clsTavoli::DispilPathArchivi) << Kind::PropertyPut
+                                                  << QVariantList{QVariant(QVariantList{1, 2})} << mismatch;
+        QTest::newRow("Visualizza with text")
+            << int(clsTavoli::DispVisualizzaContoSeparatoCliente) << Kind::Method
+            << QVariantList{QStringLiteral("dodici")} << mismatch;
+        QTest::newRow("DataBase put text") << int(clsTavoli::DispDataBase) << Kind::PropertyPut
+                                           << QVariantList{QStringLiteral("sqlite:/tmp/x.db")} << mismatch;
+        QTest::newRow("DataBase put a workspace") << int(clsTavoli::DispDataBase) << Kind::PropertyPut
+                                                  << QVariantList{QVariant::fromValue(workspace)} << mismatch;
+        QTest::newRow("DataBase put nothing")
+            << int(clsTavoli::DispDataBase) << Kind::PropertyPut << QVariantList{QVariant()} << mismatch;
+        QTest::newRow("DataBase put a closed connection")
+            << int(clsTavoli::DispDataBase) << Kind::PropertyPut
+            << QVariantList{QVariant::fromValue(QSqlDatabase())} << qrv::E_INVALIDARG;
+        QTest::newRow("ilDBMovimenti put a number")
+            << int(clsTavoli::DispilDBMovimenti) << Kind::PropertyPut << QVariantList{1} << mismatch;
+        QTest::newRow("WorkSpace put a database") << int(clsTavoli::DispWorkSpace) << Kind::PropertyPut
+                                                  << QVariantList{QVariant::fromValue(db)} << mismatch;
+    }
+
+    void invokeFailures() {
+        QFETCH(int, dispid);
+        QFETCH(Kind, kind);
+        QFETCH(QVariantList, args);
+        QFETCH(quint32, code);
+        removeForms();
+        clsTavoli tavoli;
+        presetState();
+        // Handles in place, so that a failed assignment is seen to keep them.
+        DatabasePtr db = sqliteDatabase();
+        tavoli.setDataBase(db);
+        tavoli.setilDBMovimenti(db);
+        tavoli.setWorkSpace(std::make_shared<qrv::dao::Workspace>(db));
+        const QVariantMap before = snapshot();
+        try {
+            tavoli.Invoke(dispid, kind, args);
+            QFAIL("the call succeeded");
+        } catch (const ComError &error) {
+            QCOMPARE(QString::number(error.code(), 16), QString::number(code, 16));
+            QVERIFY(!error.description().isEmpty());
+        }
+        QCOMPARE(snapshot(), before);
+    }
+
+    // ---- Late binding through the meta-object ------------------------------------------------
+
+    void metaObjectListsTheMembersInInterfaceOrder() {
+        const QMetaObject &meta = clsTavoli::staticMetaObject;
+        QStringList properties;
+        for (int i = meta.propertyOffset(); i < meta.propertyCount(); ++i)
+            properties << QLatin1String(meta.property(i).name());
+        QCOMPARE(properties,
+                 (QStringList{QStringLiteral("DataBase"), QStringLiteral("ilPathArchivi"),
+                              QStringLiteral("App_Path"), QStringLiteral("Operazione"),
+                              QStringLiteral("TavoloScelto"), QStringLiteral("ilDBMovimenti"),
+                              QStringLiteral("WorkSpace"), QStringLiteral("ContoSubito"),
+                              QStringLiteral("Sala"), QStringLiteral("OperazioneScelta"),
+                              QStringLiteral("IdDettSelezionati"), QStringLiteral("ContoSeparato"),
+                              QStringLiteral("OrdineDaWeb"), QStringLiteral("TavoliConNomeCliente")}));
+        QStringList methods;
+        for (int i = meta.methodOffset(); i < meta.methodCount(); ++i)
+            methods << QLatin1String(meta.method(i).name());
+        QCOMPARE(methods, (QStringList{QStringLiteral("ScegliUnTavolo"), QStringLiteral("Mostra"),
+                                       QStringLiteral("VisualizzaContoSeparatoCliente")}));
+        for (const char *readOnly :
+             {"ContoSubito", "OperazioneScelta", "IdDettSelezionati", "ContoSeparato", "OrdineDaWeb"})
+            QVERIFY2(!meta.property(meta.indexOfProperty(readOnly)).isWritable(), readOnly);
+    }
+
+    void propertiesByName() {
+        removeForms();
+        clsTavoli tavoli;
+        presetState();
+        DatabasePtr db = sqliteDatabase();
+
+        QVERIFY(tavoli.setProperty("Sala", 9));
+        QCOMPARE(tavoli.Sala(), 9);
+        QVERIFY(tavoli.setProperty("TavoloScelto", QStringLiteral("14")));
+        QCOMPARE(tavoli.property("TavoloScelto"), QVariant(QStringLiteral("14")));
+        QVERIFY(tavoli.setProperty("App_Path", QStringLiteral("/opt/x")));
+        QVERIFY(tavoli.setProperty("ilPathArchivi", QStringLiteral("/srv/y")));
+        QVERIFY(tavoli.setProperty("Operazione", 2));
+        QVERIFY(tavoli.setProperty("DataBase", QVariant::fromValue(db)));
+        QCOMPARE(SharedState::current().App_Path, QStringLiteral("/opt/x"));
+        QCOMPARE(SharedState::current().ilPathArchivi, QStringLiteral("/srv/y"));
+        QCOMPARE(SharedState::current().Operazione, 2);
+        QCOMPARE(SharedState::current().DataBase, db);
+
+        // Write-only members have nothing to read.
+        QVERIFY(!tavoli.property("DataBase").isValid());
+        QVERIFY(!tavoli.property("App_Path").isValid());
+        // Read-only members refuse an assignment.
+        QVERIFY(!tavoli.setProperty("ContoSubito", false));
+        QVERIFY(tavoli.ContoSubito());
+        QCOMPARE(tavoli.property("IdDettSelezionati"), QVariant(QStringLiteral("10;11;")));
+
+        // A handle of the wrong kind fails and keeps the previous one.
+        QVERIFY_THROWS_EXCEPTION(ComError, tavoli.setProperty("DataBase", QStringLiteral("venue.db")));
+        QVERIFY_THROWS_EXCEPTION(ComError, tavoli.setProperty("Operazione", QStringLiteral("due")));
+        QCOMPARE(SharedState::current().DataBase, db);
+        QCOMPARE(SharedState::current().Operazione, 2);
+
+        QString chosen;
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("not part of this library")));
+        QVERIFY(QMetaObject::invokeMethod(&tavoli, "VisualizzaContoSeparatoCliente",
+                                          Q_RETURN_ARG(QString, chosen), Q_ARG(qint32, 5)));
+        QCOMPARE(chosen, QStringLiteral("10;11;"));
+        QCOMPARE(SharedState::current().IdContoCliente, QStringLiteral("5"));
+    }
+
+    void interfaceIdentifiers_data() {
+        QTest::addColumn<QString>("id");
+        QTest::addColumn<bool>("supported");
+        QTest::newRow("current") << QStringLiteral("{7E16C0D2-7FB1-45F9-92A4-FC4B8C87B449}") << true;
+        QTest::newRow("earlier 1") << QStringLiteral("{38BCB314-F1BC-4667-8612-D61CC1CB789C}") << true;
+        QTest::newRow("earlier 2") << QStringLiteral("{F9A5E7DA-2E66-4D16-90B1-288A8BEDDE9E}") << true;
+        QTest::newRow("earlier 3") << QStringLiteral("{090D30FF-EA0F-41C6-A315-7157486628AD}") << true;
+        QTest::newRow("earlier 4") << QStringLiteral("{78FAFF42-0BAD-4AD4-9B07-E1E467D5AD0C}") << true;
+        QTest::newRow("earlier 5") << QStringLiteral("{6C3CD196-6DFE-4901-99BA-3CED4444CBD3}") << true;
+        QTest::newRow("earlier 6") << QStringLiteral("{1DE52C16-C61F-44CB-A2AD-DEA02107BA7D}") << true;
+        QTest::newRow("earlier 7") << QStringLiteral("{900E3503-FC92-4202-B81B-E17E91B90695}") << true;
+        QTest::newRow("IUnknown") << QStringLiteral("{00000000-0000-0000-C000-000000000046}") << true;
+        QTest::newRow("IDispatch") << QStringLiteral("{00020400-0000-0000-C000-000000000046}") << true;
+        QTest::newRow("the class is not an interface")
+            << QStringLiteral("{52082644-4310-4A69-894C-28CDC1651B81}") << false;
+        QTest::newRow("type library") << QStringLiteral("{E933F5D4-AE3D-48F5-94DE-B369DD331C79}") << false;
+        QTest::newRow("message window interface")
+            << QStringLiteral("{35C9F97F-8CAD-45E8-8268-4E1C8C931D82}") << false;
+        QTest::newRow("null") << QString() << false;
+    }
+
+    void interfaceIdentifiers() {
+        QFETCH(QString, id);
+        QTEST(clsTavoli::supportsInterface(QUuid::fromString(id)), "supported");
+    }
+
+    void classAndLibraryIdentifiers() {
+        QCOMPARE(clsTavoli::ClassId,
+                 QUuid::fromString(QLatin1String("{52082644-4310-4A69-894C-28CDC1651B81}")));
+        QCOMPARE(clsTavoli::TypeLibraryId,
+                 QUuid::fromString(QLatin1String("{E933F5D4-AE3D-48F5-94DE-B369DD331C79}")));
+    }
+
+    // ---- Shows without forms, message windows ------------------------------------------------
+
+    void showsWithoutFormsReturnAtOnce() {
+        removeForms();
+        clsTavoli tavoli;
+        SharedState::current().ContoSubito = true;
+        SharedState::current().ContoSeparato = true;
+        SharedState::current().TavoloScelto = QStringLiteral("12");
+        SharedState::current().OperazioneScelta = 1;
+
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("ScegliUnTavolo.*not part")));
+        tavoli.ScegliUnTavolo();
+        QVERIFY(tavoli.ContoSubito());
+        QVERIFY(tavoli.ContoSeparato());
+
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("Mostra.*not part")));
+        tavoli.Mostra();
+        QVERIFY(!tavoli.ContoSubito());
+        QVERIFY(!tavoli.ContoSeparato());
+        QCOMPARE(tavoli.TavoloScelto(), QStringLiteral("12"));
+        QCOMPARE(tavoli.OperazioneScelta(), QStringLiteral("1"));
+    }
+
+    void visualizzaContoSeparatoClienteWithoutForm_data() {
+        QTest::addColumn<int>("idconto");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("12") << 12 << QStringLiteral("12");
+        QTest::newRow("large") << 2147483647 << QStringLiteral("2147483647");
+        QTest::newRow("negative") << -5 << QStringLiteral("-5");
+    }
+
+    void visualizzaContoSeparatoClienteWithoutForm() {
+        QFETCH(int, idconto);
+        removeForms();
+        clsTavoli tavoli;
+        SharedState::current().IdDettSelezionati = QStringLiteral("3;4;");
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("not part of this library")));
+        QCOMPARE(tavoli.VisualizzaContoSeparatoCliente(idconto), QStringLiteral("3;4;"));
+        QCOMPARE(tavoli.TavoloScelto(), QStringLiteral("999"));
+        QTEST(SharedState::current().IdContoCliente, "text");
+    }
+
+    void constructionInstallsMessageWindowsOnlyWhenNoneIs() {
+        qrv::MessageBox::install(nullptr);
+        qrv::FinestraMessaggi::install(nullptr);
+        {
+            clsTavoli tavoli;
+            QCOMPARE(&qrv::MessageBox::current(),
+                     static_cast<qrv::MessageBox *>(&qrv::QtMessageBox::shared()));
+            QCOMPARE(qrv::FinestraMessaggi::current(),
+                     static_cast<qrv::FinestraMessaggi *>(&qrv::MessageWindow::shared()));
+        }
+        {
+            qrvtest::ScriptedMessageBox box;
+            qrvtest::ScriptedMessageWindow window;
+            clsTavoli tavoli;
+            QCOMPARE(&qrv::MessageBox::current(), static_cast<qrv::MessageBox *>(&box));
+            QCOMPARE(qrv::FinestraMessaggi::current(), static_cast<qrv::FinestraMessaggi *>(&window));
+        }
+    }
+};
+
+QTEST_MAIN(TestClsTavoli)
+#include "test_clstavoli.moc"

@@ -1,0 +1,379 @@
+#include "data/MessageBox.h"
+#include "platform/MessageWindow.h"
+#include "platform/QtMessageBox.h"
+#include "platform/TouchKeyboard.h"
+#include "platform/logic/MessageButtons.h"
+
+#include <QDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <QtTest>
+#include <functional>
+
+using qrv::MessageBox;
+using qrv::MessageWindow;
+using qrv::QtMessageBox;
+using qrv::TouchKeyboard;
+namespace MessageButtons = qrv::MessageButtons;
+
+namespace {
+
+/** Runs action on the modal window as soon as one is up (the call that opens it blocks meanwhile). */
+void whenModal(std::function<void(QWidget *)> action) {
+    auto *timer = new QTimer(qApp);
+    timer->setInterval(5);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, action] {
+        if (QWidget *modal = QApplication::activeModalWidget()) {
+            timer->stop();
+            timer->deleteLater();
+            action(modal);
+        }
+    });
+    timer->start();
+}
+
+QPushButton *key(TouchKeyboard *keyboard, const QString &name) {
+    return keyboard->findChild<QPushButton *>(QStringLiteral("key(%1)").arg(name));
+}
+
+} // namespace
+
+class TestPlatformWidgets : public QObject {
+    Q_OBJECT
+
+private slots:
+    // The classic flags taken apart.
+
+    void buttonSets_data() {
+        QTest::addColumn<int>("flags");
+        QTest::addColumn<QVector<int>>("answers");
+        QTest::addColumn<int>("defaultIndex");
+        QTest::addColumn<int>("dismiss");
+        QTest::addColumn<int>("icon");
+        QTest::newRow("OK") << 0 << QVector<int>{MessageBox::vbOK} << 0 << int(MessageBox::vbOK) << 0;
+        QTest::newRow("OK Cancel") << 1 << QVector<int>{MessageBox::vbOK, MessageBox::vbCancel} << 0
+                                   << int(MessageBox::vbCancel) << 0;
+        QTest::newRow("Abort Retry Ignore")
+            << 2 << QVector<int>{MessageBox::vbAbort, MessageBox::vbRetry, MessageBox::vbIgnore} << 0
+            << int(MessageBox::vbAbort) << 0;
+        QTest::newRow("Yes No Cancel")
+            << 3 << QVector<int>{MessageBox::vbYes, MessageBox::vbNo, MessageBox::vbCancel} << 0
+            << int(MessageBox::vbCancel) << 0;
+        QTest::newRow("Yes No, question, second default")
+            << (4 + 32 + 256) << QVector<int>{MessageBox::vbYes, MessageBox::vbNo} << 1
+            << int(MessageBox::vbNo) << 32;
+        QTest::newRow("Retry Cancel, critical")
+            << (5 + 16) << QVector<int>{MessageBox::vbRetry, MessageBox::vbCancel} << 0
+            << int(MessageBox::vbCancel) << 16;
+        QTest::newRow("third default of two buttons falls back to the first")
+            << (1 + 512) << QVector<int>{MessageBox::vbOK, MessageBox::vbCancel} << 0
+            << int(MessageBox::vbCancel) << 0;
+        QTest::newRow("exclamation, information")
+            << (0 + 48) << QVector<int>{MessageBox::vbOK} << 0 << int(MessageBox::vbOK) << 48;
+        QTest::newRow("unknown set shows OK")
+            << 7 << QVector<int>{MessageBox::vbOK} << 0 << int(MessageBox::vbOK) << 0;
+    }
+
+    void buttonSets() {
+        QFETCH(int, flags);
+        QFETCH(QVector<int>, answers);
+        QCOMPARE(MessageButtons::answersFor(flags), answers);
+        QTEST(MessageButtons::defaultIndex(flags), "defaultIndex");
+        QTEST(MessageButtons::dismissAnswer(flags), "dismiss");
+        QTEST(MessageButtons::icon(flags), "icon");
+        for (int answer : answers)
+            QVERIFY(!MessageButtons::caption(answer).isEmpty());
+    }
+
+    // The Qt message box.
+
+    void qtMessageBoxAnswers_data() {
+        QTest::addColumn<int>("flags");
+        QTest::addColumn<int>("click");
+        QTest::addColumn<int>("icon");
+        QTest::newRow("OK") << 0 << int(MessageBox::vbOK) << int(QMessageBox::NoIcon);
+        QTest::newRow("OK Cancel: Cancel")
+            << (1 + 64) << int(MessageBox::vbCancel) << int(QMessageBox::Information);
+        QTest::newRow("Abort Retry Ignore: Ignore")
+            << (2 + 48) << int(MessageBox::vbIgnore) << int(QMessageBox::Warning);
+        QTest::newRow("Abort Retry Ignore: Abort")
+            << 2 << int(MessageBox::vbAbort) << int(QMessageBox::NoIcon);
+        QTest::newRow("Yes No Cancel: No") << 3 << int(MessageBox::vbNo) << int(QMessageBox::NoIcon);
+        QTest::newRow("Yes No: Yes") << (4 + 32) << int(MessageBox::vbYes) << int(QMessageBox::Question);
+        QTest::newRow("Retry Cancel: Retry")
+            << (5 + 16) << int(MessageBox::vbRetry) << int(QMessageBox::Critical);
+    }
+
+    void qtMessageBoxAnswers() {
+        QFETCH(int, flags);
+        QFETCH(int, click);
+        QFETCH(int, icon);
+        QString seenText, seenTitle;
+        int seenIcon = -1, buttonCount = 0;
+        QAbstractButton *defaultButton = nullptr, *firstButton = nullptr;
+        whenModal([&](QWidget *modal) {
+            auto *box = qobject_cast<QMessageBox *>(modal);
+            if (!box)
+                return;
+            seenText = box->text();
+            seenTitle = box->windowTitle();
+            seenIcon = box->icon();
+            buttonCount = box->buttons().size();
+            defaultButton = box->defaultButton();
+            firstButton =
+                box->button(QtMessageBox::standardButton(MessageButtons::answersFor(flags).first()));
+            if (QAbstractButton *button = box->button(QtMessageBox::standardButton(click)))
+                button->click();
+        });
+        QtMessageBox box;
+        const int answer =
+            box.show(QStringLiteral("Errore nel metodo Apri"), flags, QStringLiteral("qrvTavoli"));
+        QCOMPARE(answer, click);
+        QCOMPARE(seenText, QStringLiteral("Errore nel metodo Apri"));
+        QCOMPARE(seenTitle, QStringLiteral("qrvTavoli"));
+        QCOMPARE(seenIcon, icon);
+        QCOMPARE(buttonCount, MessageButtons::answersFor(flags).size());
+        QVERIFY(defaultButton && defaultButton == firstButton);
+    }
+
+    void qtMessageBoxEscape_data() {
+        QTest::addColumn<int>("flags");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("Yes No") << 4 << int(MessageBox::vbNo);
+        QTest::newRow("Retry Cancel") << 5 << int(MessageBox::vbCancel);
+        QTest::newRow("OK") << 0 << int(MessageBox::vbOK);
+    }
+
+    void qtMessageBoxEscape() {
+        QFETCH(int, flags);
+        whenModal([](QWidget *modal) { QTest::keyClick(modal, Qt::Key_Escape); });
+        QtMessageBox box;
+        QTEST(box.show(QStringLiteral("?"), flags, QStringLiteral("t")), "expected");
+    }
+
+    void qtMessageBoxDefaultButton() {
+        QAbstractButton *defaultButton = nullptr, *noButton = nullptr;
+        whenModal([&](QWidget *modal) {
+            auto *box = qobject_cast<QMessageBox *>(modal);
+            defaultButton = box->defaultButton();
+            noButton = box->button(QMessageBox::No);
+            box->button(QMessageBox::Yes)->click();
+        });
+        QtMessageBox box;
+        QCOMPARE(box.show(QStringLiteral("?"), 4 + 256, QString()), int(MessageBox::vbYes));
+        QVERIFY(noButton && defaultButton == noButton);
+    }
+
+    // The notice window.
+
+    void noticeDoesNotBlockAndClosesItself() {
+        MessageWindow window;
+        window.setNoticeMilliseconds(40);
+        window.notice(QStringLiteral("Il tavolo non è occupato"), 2, 0, 2, true);
+        // Back here while the notice is still up: the caller was not held.
+        QPointer<QWidget> shown = window.noticeWidget();
+        QVERIFY(shown);
+        QVERIFY(shown->isVisible());
+        QCOMPARE(shown->findChild<QLabel *>(QStringLiteral("noticeText"))->text(),
+                 QStringLiteral("Il tavolo non è occupato"));
+        QTRY_VERIFY(shown.isNull());
+        QVERIFY(!window.noticeWidget());
+    }
+
+    void newNoticeReplacesTheOld() {
+        MessageWindow window;
+        window.setNoticeMilliseconds(60000);
+        window.notice(QStringLiteral("Selezionare il tavolo di destinazione entro 7 secondi"), 1, 0, 2, true);
+        QPointer<QWidget> first = window.noticeWidget();
+        window.notice(QStringLiteral("Spostamento terminato"), 2, 0, 3, true);
+        QPointer<QWidget> second = window.noticeWidget();
+        QVERIFY(second && second != first);
+        QTRY_VERIFY(first.isNull());
+        QCOMPARE(second->findChild<QLabel *>()->text(), QStringLiteral("Spostamento terminato"));
+        int visibleNotices = 0;
+        for (QWidget *w : QApplication::topLevelWidgets())
+            visibleNotices += w->objectName() == QLatin1String("NoticeWindow") && w->isVisible();
+        QCOMPARE(visibleNotices, 1);
+        second->close();
+        QTRY_VERIFY(second.isNull());
+    }
+
+    void touchClosesTheNoticeAndFocusStaysBelow() {
+        QWidget form;
+        auto *edit = new QLineEdit(&form);
+        form.resize(400, 300);
+        form.show();
+        QApplication::setActiveWindow(&form);
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        edit->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), edit);
+
+        MessageWindow window;
+        window.setNoticeMilliseconds(60000);
+        window.notice(QStringLiteral("Compilare descrizione sala"), 1, 0, 1, true);
+        QPointer<QWidget> shown = window.noticeWidget();
+        QVERIFY(shown);
+        QVERIFY(QTest::qWaitForWindowExposed(shown));
+        QCOMPARE(QApplication::focusWidget(), edit);
+
+        QTest::mouseClick(shown, Qt::LeftButton);
+        QTRY_VERIFY(shown.isNull());
+        QCOMPARE(QApplication::focusWidget(), edit);
+    }
+
+    void noticeOverAModalFormCanBeTouchedAway() {
+        MessageWindow window;
+        window.setNoticeMilliseconds(60000);
+        QDialog form;
+        form.resize(400, 300);
+        bool closedByTouch = false;
+        whenModal([&](QWidget *modal) {
+            window.notice(QStringLiteral("Il tavolo non ha conti in sospeso"), 2, 0, 1, true);
+            QPointer<QWidget> shown = window.noticeWidget();
+            if (shown && QTest::qWaitForWindowExposed(shown)) {
+                // Through the window system, where input to windows a modal form blocks is dropped.
+                QTest::mouseClick(shown->windowHandle(), Qt::LeftButton, Qt::NoModifier, QPoint(10, 10));
+                closedByTouch = QTest::qWaitFor([&] { return shown.isNull(); });
+            }
+            modal->close();
+        });
+        form.exec();
+        QVERIFY(closedByTouch);
+    }
+
+    // The question windows.
+
+    void questionReturnsTheTouchedAnswer_data() {
+        QTest::addColumn<bool>("large");
+        QTest::addColumn<int>("flags");
+        QTest::addColumn<int>("click");
+        QTest::newRow("Yes") << false << 4 << int(MessageBox::vbYes);
+        QTest::newRow("No") << false << 4 << int(MessageBox::vbNo);
+        QTest::newRow("large Yes") << true << 4 << int(MessageBox::vbYes);
+        QTest::newRow("large Cancel") << true << 3 << int(MessageBox::vbCancel);
+        QTest::newRow("Retry") << false << 5 << int(MessageBox::vbRetry);
+    }
+
+    void questionReturnsTheTouchedAnswer() {
+        QFETCH(bool, large);
+        QFETCH(int, flags);
+        QFETCH(int, click);
+        QStringList captions;
+        QString title, text;
+        whenModal([&](QWidget *modal) {
+            title = modal->findChild<QLabel *>(QStringLiteral("questionTitle"))->text();
+            text = modal->findChild<QLabel *>(QStringLiteral("questionText"))->text();
+            for (int answer : MessageButtons::answersFor(flags)) {
+                if (auto *b = modal->findChild<QPushButton *>(QStringLiteral("answer(%1)").arg(answer)))
+                    captions << b->text();
+            }
+            modal->findChild<QPushButton *>(QStringLiteral("answer(%1)").arg(click))->click();
+        });
+        MessageWindow window;
+        const QString question = QStringLiteral("Vuoi azzerare il tavolo 12 ?");
+        const int answer = large
+                               ? window.largeQuestion(question, QStringLiteral("AZZERRAMENTO TAVOLO"), flags)
+                               : window.question(question, QStringLiteral("AZZERRAMENTO TAVOLO"), flags);
+        QCOMPARE(answer, click);
+        QCOMPARE(title, QStringLiteral("AZZERRAMENTO TAVOLO"));
+        QCOMPARE(text, question);
+        QCOMPARE(captions.size(), MessageButtons::answersFor(flags).size());
+    }
+
+    void questionEscapeAndSizes() {
+        QSize normal, big;
+        whenModal([&](QWidget *modal) {
+            normal = modal->findChild<QPushButton *>(QStringLiteral("answer(6)"))->size();
+            QTest::keyClick(modal, Qt::Key_Escape);
+        });
+        MessageWindow window;
+        QCOMPARE(window.question(QStringLiteral("?"), QString(), 4), int(MessageBox::vbNo));
+        whenModal([&](QWidget *modal) {
+            big = modal->findChild<QPushButton *>(QStringLiteral("answer(6)"))->size();
+            QTest::keyClick(modal, Qt::Key_Escape);
+        });
+        QCOMPARE(window.largeQuestion(QStringLiteral("?"), QString(), 3), int(MessageBox::vbCancel));
+        QVERIFY(normal.height() >= 80);
+        QVERIFY(big.width() > normal.width() && big.height() > normal.height());
+    }
+
+    // The on-screen keyboard.
+
+    void keyboardTypesIntoTheFocusedBox() {
+        QWidget form;
+        auto *layout = new QVBoxLayout(&form);
+        auto *numero = new QLineEdit(&form);
+        auto *descrizione = new QLineEdit(&form);
+        auto *keyboard = new TouchKeyboard(&form);
+        layout->addWidget(numero);
+        layout->addWidget(descrizione);
+        layout->addWidget(keyboard);
+        form.resize(622, 320);
+        form.show();
+        QApplication::setActiveWindow(&form);
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        descrizione->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), descrizione);
+
+        const QStringList keys{QStringLiteral("shift"), QStringLiteral("d"), QStringLiteral("e"),
+                               QStringLiteral("l"),     QStringLiteral("l"), QStringLiteral("'"),
+                               QStringLiteral("shift"), QStringLiteral("o"), QStringLiteral("r"),
+                               QStringLiteral("t"),     QStringLiteral("o")};
+        for (const QString &name : keys) {
+            QPushButton *button = key(keyboard, name);
+            QVERIFY2(button, qPrintable(name));
+            QCOMPARE(button->focusPolicy(), Qt::NoFocus);
+            QTest::mouseClick(button, Qt::LeftButton);
+        }
+        QCOMPARE(descrizione->text(), QStringLiteral("Dell'Orto"));
+        QCOMPARE(QApplication::focusWidget(), descrizione);
+        QCOMPARE(keyboard->shift(), TouchKeyboard::Shift::Off);
+        QCOMPARE(numero->text(), QString());
+
+        QTest::mouseClick(key(keyboard, QStringLiteral("backspace")), Qt::LeftButton);
+        QTest::mouseClick(key(keyboard, QStringLiteral("space")), Qt::LeftButton);
+        QTest::mouseClick(key(keyboard, QStringLiteral("2")), Qt::LeftButton);
+        QCOMPARE(descrizione->text(), QStringLiteral("Dell'Ort 2"));
+
+        // The other box, once it has the focus, gets the keys.
+        numero->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), numero);
+        QTest::mouseClick(key(keyboard, QStringLiteral("1")), Qt::LeftButton);
+        QTest::mouseClick(key(keyboard, QStringLiteral("-")), Qt::LeftButton);
+        QCOMPARE(numero->text(), QStringLiteral("1-"));
+        QCOMPARE(descrizione->text(), QStringLiteral("Dell'Ort 2"));
+    }
+
+    void keyboardShiftLocksOnSecondTouch() {
+        QWidget form;
+        auto *layout = new QVBoxLayout(&form);
+        auto *edit = new QLineEdit(&form);
+        auto *keyboard = new TouchKeyboard(&form);
+        layout->addWidget(edit);
+        layout->addWidget(keyboard);
+        form.show();
+        QApplication::setActiveWindow(&form);
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        edit->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), edit);
+
+        QPushButton *shift = key(keyboard, QStringLiteral("shift"));
+        QTest::mouseClick(shift, Qt::LeftButton);
+        QTest::mouseClick(shift, Qt::LeftButton);
+        QCOMPARE(keyboard->shift(), TouchKeyboard::Shift::Locked);
+        QCOMPARE(key(keyboard, QString::fromUtf8("\xc3\xa8"))->text(), QString::fromUtf8("\xc3\x88"));
+        for (const char *name : {"s", "a", "l", "\xc3\xa8"})
+            QTest::mouseClick(key(keyboard, QString::fromUtf8(name)), Qt::LeftButton);
+        QTest::mouseClick(shift, Qt::LeftButton);
+        QCOMPARE(keyboard->shift(), TouchKeyboard::Shift::Off);
+        QTest::mouseClick(key(keyboard, QStringLiteral("a")), Qt::LeftButton);
+        QCOMPARE(edit->text(), QString::fromUtf8("SAL\xc3\x88"
+                                                 "a"));
+        QCOMPARE(key(keyboard, QStringLiteral("a"))->text(), QStringLiteral("a"));
+    }
+};
+
+QTEST_MAIN(TestPlatformWidgets)
+#include "test_platform_widgets.moc"

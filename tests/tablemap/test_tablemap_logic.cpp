@@ -1,0 +1,271 @@
+// The table map's window-free rules: notification payloads, receipt rows and totals, number and
+// date formats, the layout arithmetic and the timer settings.
+
+#include "tablemap/logic/MapFormats.h"
+#include "tablemap/logic/MapGeometry.h"
+#include "tablemap/logic/MapSettings.h"
+#include "tablemap/logic/NotificationPayload.h"
+#include "tablemap/logic/ReceiptRows.h"
+
+#include <QElapsedTimer>
+#include <QTest>
+
+using namespace qrv;
+
+using Parts = QVector<NotificationPart>;
+
+namespace {
+NotificationPart P(const char *numero, bool mostra) {
+    return {QString::fromUtf8(numero), mostra};
+}
+ReceiptRow R(const char *q, const char *d, const char *i, const char *id) {
+    return {QString::fromUtf8(q), QString::fromUtf8(d), QString::fromUtf8(i), QString::fromUtf8(id)};
+}
+} // namespace
+
+class TestTablemapLogic : public QObject {
+    Q_OBJECT
+private slots:
+    void splitNotification_data();
+    void splitNotification();
+    void hostilePayloads();
+
+    void formatReceiptAmount_data();
+    void formatReceiptAmount();
+    void fitText_data();
+    void fitText();
+    void clockText_data();
+    void clockText();
+
+    void receiptOfLines();
+    void receiptOfNoLines();
+    void deletableLines_data();
+    void deletableLines();
+
+    void geometry();
+    void timerSettings();
+};
+
+void TestTablemapLogic::splitNotification_data() {
+    QTest::addColumn<QByteArray>("payload");
+    QTest::addColumn<Parts>("expected");
+
+    QTest::newRow("three numbers, the last blinks")
+        << QByteArray("12;15;18") << Parts{P("12", false), P("15", false), P("18", true)};
+    QTest::newRow("trailing separator blinks nothing") << QByteArray("12;") << Parts{P("12", false)};
+    QTest::newRow("single number with blanks") << QByteArray(" 7 ") << Parts{P("7", true)};
+    QTest::newRow("empty") << QByteArray() << Parts{};
+    QTest::newRow("only blanks") << QByteArray("   ") << Parts{};
+    QTest::newRow("only separators") << QByteArray(";;") << Parts{};
+    QTest::newRow("empty part inside") << QByteArray("12;;15") << Parts{P("12", false), P("15", true)};
+    QTest::newRow("blanks around parts") << QByteArray(" 1 ; 2 ") << Parts{P("1", false), P("2", true)};
+    QTest::newRow("leading separator") << QByteArray(";5") << Parts{P("5", true)};
+    QTest::newRow("repeated number refreshed once, where it last appears")
+        << QByteArray("12;15;12") << Parts{P("15", false), P("12", true)};
+    QTest::newRow("text numbers are kept as text")
+        << QByteArray("A1;b2") << Parts{P("A1", false), P("b2", true)};
+    QTest::newRow("a part too long to be a table number")
+        << QByteArray("12;" + QByteArray(40, '9')) << Parts{P("12", false)};
+    QTest::newRow("utf-8") << QByteArray("è1") << Parts{P("è1", true)};
+}
+
+void TestTablemapLogic::splitNotification() {
+    QFETCH(QByteArray, payload);
+    QFETCH(Parts, expected);
+    QCOMPARE(qrv::splitNotification(payload), expected);
+}
+
+void TestTablemapLogic::hostilePayloads() {
+    // Hundreds of distinct numbers: the work is capped.
+    QByteArray many;
+    for (int i = 0; i < 2000; ++i)
+        many += QByteArray::number(i % 1000) + ';';
+    QElapsedTimer clock;
+    clock.start();
+    Parts parts = qrv::splitNotification(many);
+    QVERIFY(parts.size() <= NotificationLimits::MaxParts);
+    QVERIFY(!parts.isEmpty());
+    QVERIFY2(clock.elapsed() < 500, "splitting must not block the screen");
+
+    // The same number thousands of times is one refresh.
+    QByteArray same;
+    for (int i = 0; i < 4000; ++i)
+        same += "7;";
+    QCOMPARE(qrv::splitNotification(same), (Parts{P("7", false)}));
+
+    // A datagram larger than the limit: the number cut at the edge is dropped, nothing blinks.
+    QByteArray big = QByteArray(NotificationLimits::MaxBytes - 3, ' ') + "12;345";
+    parts = qrv::splitNotification(big);
+    QCOMPARE(parts, (Parts{P("12", false)}));
+
+    // Bytes that are not text match no table, and do not crash.
+    QByteArray binary;
+    for (int i = 0; i < 256; ++i)
+        binary += char(i);
+    parts = qrv::splitNotification(binary);
+    for (const NotificationPart &p : parts)
+        QVERIFY(p.numero.size() <= NotificationLimits::MaxNumberLength);
+
+    // One oversized number without separators is dropped.
+    QVERIFY(qrv::splitNotification(QByteArray(60000, '1')).isEmpty());
+}
+
+void TestTablemapLogic::formatReceiptAmount_data() {
+    QTest::addColumn<double>("amount");
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("italian comma") << 12.5 << "it_IT"
+                                   << "12,50";
+    QTest::newRow("c locale point") << 12.5 << "C"
+                                    << "12.50";
+    QTest::newRow("no grouping") << 1234.5 << "it_IT"
+                                 << "1234,50";
+    QTest::newRow("zero has one integer digit") << 0.0 << "it_IT"
+                                                << "0,00";
+    QTest::newRow("below one") << 0.3 << "it_IT"
+                               << "0,30";
+    QTest::newRow("negative") << -3.5 << "it_IT"
+                              << "-3,50";
+    QTest::newRow("tiny negative is zero") << -0.001 << "it_IT"
+                                           << "0,00";
+    QTest::newRow("rounded") << 2.999 << "it_IT"
+                             << "3,00";
+    QTest::newRow("english") << 7.0 << "en_US"
+                             << "7.00";
+}
+
+void TestTablemapLogic::formatReceiptAmount() {
+    QFETCH(double, amount);
+    QFETCH(QString, locale);
+    QFETCH(QString, expected);
+    QCOMPARE(qrv::formatReceiptAmount(amount, QLocale(locale)), expected);
+}
+
+void TestTablemapLogic::fitText_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("24 characters cut") << "Spaghetti alla carbonara"
+                                       << "Spaghetti alla c";
+    QTest::newRow("5 characters padded") << "Acqua"
+                                         << "Acqua           ";
+    QTest::newRow("exactly 16") << "1234567890123456"
+                                << "1234567890123456";
+    QTest::newRow("empty") << "" << QString(16, QLatin1Char(' '));
+}
+
+void TestTablemapLogic::fitText() {
+    QFETCH(QString, text);
+    QFETCH(QString, expected);
+    QCOMPARE(qrv::fitText(text, ReceiptDescriptionWidth), expected);
+    QCOMPARE(qrv::fitText(text, ReceiptDescriptionWidth).size(), 16);
+}
+
+void TestTablemapLogic::clockText_data() {
+    QTest::addColumn<QDateTime>("when");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("evening") << QDateTime(QDate(2026, 12, 4), QTime(22, 9)) << "04/12/2026 - 22:09";
+    QTest::newRow("leading zeros") << QDateTime(QDate(2027, 1, 5), QTime(7, 3, 59)) << "05/01/2027 - 07:03";
+    QTest::newRow("midnight") << QDateTime(QDate(2026, 2, 28), QTime(0, 0)) << "28/02/2026 - 00:00";
+}
+
+void TestTablemapLogic::clockText() {
+    QFETCH(QDateTime, when);
+    QFETCH(QString, expected);
+    QCOMPARE(qrv::clockText(when), expected);
+}
+
+void TestTablemapLogic::receiptOfLines() {
+    const QVector<ReceiptLine> lines = {
+        {10, 1, 2, 0, QStringLiteral("ignored"), 3.0},
+        {11, 0, 1, 5, QStringLiteral("senza ghiaccio"), 0.0},
+        {12, 10, 1, 0, QString(), 10.0},
+        {13, 0, 0, 0, QStringLiteral("reso"), 4.0},         // quantity 0: listed, not shown
+        {14, 0, 1, 7, QStringLiteral("extra bufala"), 1.5}, // variant with an amount
+        {15, 3, -1, 0, QString(), 2.5},                     // negative quantity: not shown
+    };
+    QVector<qint32> looked;
+    auto describe = [&looked](qint32 codice) {
+        looked.append(codice);
+        return codice == 1 ? QStringLiteral("Acqua") : QStringLiteral("Spaghetti alla carbonara");
+    };
+    const Receipt receipt = buildReceipt(lines, describe, QLocale(QStringLiteral("it_IT")));
+
+    const QVector<ReceiptRow> expected = {
+        R("2", "Acqua           ", "3,00", "10"),
+        R("", "senza ghiaccio", "", "0"),
+        R("1", "Spaghetti alla c", "10,00", "12"),
+        R("", "extra bufala", "", "0"),
+    };
+    QCOMPARE(receipt.rows, expected);
+    QCOMPARE(receipt.totale, 14.5);
+    QCOMPARE(receipt.idDettSelezionati, QStringLiteral("10;11;12;13;14;15;"));
+    QCOMPARE(looked, (QVector<qint32>{1, 10}));
+    QCOMPARE(receipt.rows.first().tabText(), QStringLiteral("2\tAcqua           \t3,00\t10"));
+}
+
+void TestTablemapLogic::receiptOfNoLines() {
+    const Receipt receipt = buildReceipt({}, [](qint32) { return QString(); });
+    QVERIFY(receipt.rows.isEmpty());
+    QCOMPARE(receipt.totale, 0.0);
+    QCOMPARE(receipt.idDettSelezionati, QString());
+    QCOMPARE(freeTableRow().descrizione, QStringLiteral("Nessun ordine"));
+    QCOMPARE(freeTableRow().id, QString());
+}
+
+void TestTablemapLogic::deletableLines_data() {
+    QTest::addColumn<QString>("id");
+    QTest::addColumn<bool>("deletable");
+    QTest::newRow("order line") << "42" << true;
+    QTest::newRow("variant") << "0" << false;
+    QTest::newRow("free table row") << "" << false;
+}
+
+void TestTablemapLogic::deletableLines() {
+    QFETCH(QString, id);
+    QFETCH(bool, deletable);
+    QCOMPARE(isDeletableLine(id), deletable);
+}
+
+void TestTablemapLogic::geometry() {
+    // A screen of 1280 pixels is 19200 twips.
+    QCOMPARE(MapGeometry::floorWidth(19200), 11735);
+    QCOMPARE(MapGeometry::receiptLeft(19200), 14525);
+    QCOMPARE(MapGeometry::roomButtonTop(0), 180);
+    QCOMPARE(MapGeometry::roomButtonTop(1), 900);
+    QCOMPARE(MapGeometry::roomButtonTop(2), 1620);
+    QCOMPARE(MapGeometry::roomButtonTop(9) + MapGeometry::RoomButtonHeight,
+             7350); // tenth room meets the quick-add
+    QCOMPARE(MapGeometry::roomButtonWidth(false), 2445);
+    QCOMPARE(MapGeometry::roomButtonWidth(true), 1815);
+    QCOMPARE(MapGeometry::tableSide(false), 930);
+    QCOMPARE(MapGeometry::tableSide(true), 1500);
+}
+
+void TestTablemapLogic::timerSettings() {
+    MapSettings::setIntervalScale(0);
+    qputenv("QRV_TIMER_SCALE", "0.5");
+    QCOMPARE(MapSettings::interval(MapSettings::RefreshInterval), 5000);
+    qputenv("QRV_TIMER_SCALE", "nonsense");
+    QCOMPARE(MapSettings::interval(MapSettings::RefreshInterval), 10000);
+    MapSettings::setIntervalScale(0.001);
+    QCOMPARE(MapSettings::interval(MapSettings::BlinkInterval), 1); // never below 1 ms
+    QCOMPARE(MapSettings::interval(MapSettings::ClockInterval), 30);
+    MapSettings::setIntervalScale(0);
+    qunsetenv("QRV_TIMER_SCALE");
+    QCOMPARE(MapSettings::interval(MapSettings::BlinkInterval), 200);
+
+    MapSettings::setNotifyPort(0);
+    qputenv("QRV_NOTIFY_PORT", "70000");
+    QCOMPARE(MapSettings::notifyPort(), quint16(8989));
+    qputenv("QRV_NOTIFY_PORT", "9100");
+    QCOMPARE(MapSettings::notifyPort(), quint16(9100));
+    MapSettings::setNotifyPort(9200);
+    QCOMPARE(MapSettings::notifyPort(), quint16(9200));
+    MapSettings::setNotifyPort(0);
+    qunsetenv("QRV_NOTIFY_PORT");
+    QCOMPARE(MapSettings::notifyPort(), quint16(8989));
+}
+
+QTEST_GUILESS_MAIN(TestTablemapLogic)
+#include "test_tablemap_logic.moc"
