@@ -14,17 +14,14 @@
 
 namespace qrv {
 
-LineEditing::LineEditing(frmTavoli *form)
-    : QObject(form)
-    , m_form(form)
-{
-    connect(form->cmdAggiungiArticolo(), &QPushButton::clicked, this, &LineEditing::cmdAggiungiArticolo_Click);
+LineEditing::LineEditing(frmTavoli *form) : QObject(form), m_form(form) {
+    connect(form->cmdAggiungiArticolo(), &QPushButton::clicked, this,
+            &LineEditing::cmdAggiungiArticolo_Click);
     connect(form->cmdCancSelezionato(), &QPushButton::clicked, this, &LineEditing::cmdCancSelezionato_Click);
     connect(form->cmdAzzeraTavolo(), &QPushButton::clicked, this, &LineEditing::cmdAzzeraTavolo_Click);
 }
 
-bool LineEditing::selectedTable(qint64 &tavolo, QString &codice) const
-{
+bool LineEditing::selectedTable(qint64 &tavolo, QString &codice) const {
     const int index = m_form->state().IndiceTavoloSelezionato;
     if (index < 0)
         return false;
@@ -34,8 +31,7 @@ bool LineEditing::selectedTable(qint64 &tavolo, QString &codice) const
     return ok;
 }
 
-void LineEditing::cmdAggiungiArticolo_Click()
-{
+void LineEditing::cmdAggiungiArticolo_Click() {
     const qint16 articolo = m_form->state().ArticoloAggiunta;
     if (m_form->frxScontrino()->isHidden() || articolo == 0)
         return;
@@ -55,14 +51,14 @@ void LineEditing::cmdAggiungiArticolo_Click()
     m_form->MostraScontrino(codice);
 }
 
-void LineEditing::cmdCancSelezionato_Click()
-{
+void LineEditing::cmdCancSelezionato_Click() {
     Grid *grid = m_form->gridScontrino();
     const int index = m_form->state().IndiceTavoloSelezionato;
     if (index < 0 || grid->row() < 0)
         return;
     const int row = grid->row();
-    const UnitRemoval plan = planUnitRemoval(grid->textMatrix(row, 0), grid->textMatrix(row, 2), grid->textMatrix(row, 3));
+    const UnitRemoval plan =
+        planUnitRemoval(grid->textMatrix(row, 0), grid->textMatrix(row, 2), grid->textMatrix(row, 3));
     if (plan.kind == UnitRemoval::Kind::Nothing)
         return;
     qint64 tavolo = 0;
@@ -119,19 +115,17 @@ void LineEditing::cmdCancSelezionato_Click()
     m_form->lblTotale()->setText(formatAmount(sumOfAmounts(amounts)));
 }
 
-void LineEditing::cmdAzzeraTavolo_Click()
-{
+void LineEditing::cmdAzzeraTavolo_Click() {
     if (m_form->state().IndiceTavoloSelezionato < 0)
         return;
-    const qint32 answer =
-        Messaggio(QStringLiteral("Vuoi azzerare il tavolo ") + m_form->lblTavoloAnteprima()->text() + QStringLiteral(" ?"),
-                  QStringLiteral("AZZERRAMENTO TAVOLO"), MessageBox::vbYesNo, false);
+    const qint32 answer = Messaggio(QStringLiteral("Vuoi azzerare il tavolo ") +
+                                        m_form->lblTavoloAnteprima()->text() + QStringLiteral(" ?"),
+                                    QStringLiteral("AZZERRAMENTO TAVOLO"), MessageBox::vbYesNo, false);
     if (answer == MessageBox::vbYes)
         AzzeraTavolo();
 }
 
-void LineEditing::AzzeraTavolo()
-{
+void LineEditing::AzzeraTavolo() {
     qint64 tavolo = 0;
     QString codice;
     if (!selectedTable(tavolo, codice))
@@ -142,7 +136,8 @@ void LineEditing::AzzeraTavolo()
     }
     m_form->RefreshTavoloCodice(codice);
     m_form->MostraScontrino(codice);
-    Avviso(QStringLiteral("Liberato e azzerato tavolo ") + m_form->lblTavoloAnteprima()->text(), 2, 0, 3, false);
+    Avviso(QStringLiteral("Liberato e azzerato tavolo ") + m_form->lblTavoloAnteprima()->text(), 2, 0, 3,
+           false);
 }
 
 } // namespace qrv

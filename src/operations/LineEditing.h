@@ -11,8 +11,7 @@ class frmTavoli;
  * the database at once and then redraws the receipt panel. Connects itself to cmdAggiungiArticolo,
  * cmdCancSelezionato and cmdAzzeraTavolo.
  */
-class LineEditing : public QObject
-{
+class LineEditing : public QObject {
     Q_OBJECT
 public:
     explicit LineEditing(frmTavoli *form);

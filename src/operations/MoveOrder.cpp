@@ -20,33 +20,25 @@ double s_timeScale = 1.0;
 
 const QString kAnnulla = QStringLiteral("ANNULLA SPOSTA");
 
-int scaled(int ms)
-{
+int scaled(int ms) {
     return qMax(1, static_cast<int>(ms * s_timeScale));
 }
 
 } // namespace
 
-void MoveOrder::setTimeScale(double factor)
-{
+void MoveOrder::setTimeScale(double factor) {
     s_timeScale = factor > 0 ? factor : 1.0;
 }
 
-int MoveOrder::destinationWindowMs()
-{
+int MoveOrder::destinationWindowMs() {
     return scaled(7000);
 }
 
-int MoveOrder::lockQuestionAfterMs()
-{
+int MoveOrder::lockQuestionAfterMs() {
     return scaled(3000);
 }
 
-MoveOrder::MoveOrder(frmTavoli *form)
-    : QObject(form)
-    , m_form(form)
-    , m_timer(new QTimer(this))
-{
+MoveOrder::MoveOrder(frmTavoli *form) : QObject(form), m_form(form), m_timer(new QTimer(this)) {
     m_timer->setObjectName(QStringLiteral("TimerSPOSTA"));
     m_timer->setSingleShot(true);
     m_timer->setInterval(destinationWindowMs());
@@ -54,8 +46,7 @@ MoveOrder::MoveOrder(frmTavoli *form)
     connect(form->cmdSposta(), &QPushButton::clicked, this, &MoveOrder::cmdSposta_Click);
 }
 
-void MoveOrder::cmdSposta_Click()
-{
+void MoveOrder::cmdSposta_Click() {
     if (m_moving)
         return;
     if (m_form->cmdSposta()->text() == kAnnulla) {
@@ -72,8 +63,7 @@ void MoveOrder::cmdSposta_Click()
     m_description = label ? label->text() : QString();
 }
 
-void MoveOrder::TimerSPOSTA_Timer()
-{
+void MoveOrder::TimerSPOSTA_Timer() {
     m_source = 0;
     m_destination = 0;
     m_description.clear();
@@ -82,16 +72,14 @@ void MoveOrder::TimerSPOSTA_Timer()
     m_waiting = false;
 }
 
-void MoveOrder::reset()
-{
+void MoveOrder::reset() {
     if (m_moving)
         return;
     if (m_waiting || m_timer->isActive())
         TimerSPOSTA_Timer();
 }
 
-void MoveOrder::destinationClicked(int index)
-{
+void MoveOrder::destinationClicked(int index) {
     if (!m_waiting || m_moving)
         return;
     // The window is over once a destination is touched; the tick must not clear the state while
@@ -104,25 +92,24 @@ void MoveOrder::destinationClicked(int index)
     TimerSPOSTA_Timer();
 }
 
-bool MoveOrder::waitForLock(qint64 elapsedMs)
-{
+bool MoveOrder::waitForLock(qint64 elapsedMs) {
     // Keep the screen and the timers alive; the operator's touches wait, the question below is
     // the way out.
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     QThread::msleep(static_cast<unsigned long>(qBound(1, scaled(20), 20)));
     if (elapsedMs < m_nextLockQuestion)
         return true;
-    const qint32 answer = Messaggio(QStringLiteral("Un'altra cassa sta usando le vendite (LockVenditeMan.txt).\r\n"
-                                                   "Continuare ad aspettare? No annulla lo spostamento."),
-                                    QStringLiteral("SPOSTAMENTO TAVOLO"), MessageBox::vbYesNo, false);
+    const qint32 answer =
+        Messaggio(QStringLiteral("Un'altra cassa sta usando le vendite (LockVenditeMan.txt).\r\n"
+                                 "Continuare ad aspettare? No annulla lo spostamento."),
+                  QStringLiteral("SPOSTAMENTO TAVOLO"), MessageBox::vbYesNo, false);
     if (answer != MessageBox::vbYes)
         return false;
     m_nextLockQuestion = elapsedMs + lockQuestionAfterMs();
     return true;
 }
 
-void MoveOrder::SpostaTavolo()
-{
+void MoveOrder::SpostaTavolo() {
     SharedState &s = SharedState::current();
     OrderMove move(s.DataBase, s.WorkSpace, s.ilPathArchivi);
     m_nextLockQuestion = lockQuestionAfterMs();

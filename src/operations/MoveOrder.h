@@ -14,8 +14,7 @@ class frmTavoli;
  * SpostaTavolo). The move itself runs under the sales lock file in one transaction (OrderMove).
  * Connects itself to cmdSposta and owns TimerSPOSTA.
  */
-class MoveOrder : public QObject
-{
+class MoveOrder : public QObject {
     Q_OBJECT
 public:
     explicit MoveOrder(frmTavoli *form);

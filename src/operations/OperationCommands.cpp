@@ -9,10 +9,7 @@
 
 namespace qrv {
 
-OperationCommands::OperationCommands(frmTavoli *form)
-    : QObject(form)
-    , m_form(form)
-{
+OperationCommands::OperationCommands(frmTavoli *form) : QObject(form), m_form(form) {
     const auto bind = [this](QPushButton *button, void (OperationCommands::*handler)()) {
         connect(button, &QPushButton::clicked, this, handler);
     };
@@ -26,13 +23,11 @@ OperationCommands::OperationCommands(frmTavoli *form)
     bind(form->cmdBancoTavoli(), &OperationCommands::cmdBancoTavoli_Click);
 }
 
-QString OperationCommands::codice() const
-{
+QString OperationCommands::codice() const {
     return m_form->tagTavolo(m_form->state().IndiceTavoloSelezionato);
 }
 
-bool OperationCommands::refusedInConsultation(const QString &codice) const
-{
+bool OperationCommands::refusedInConsultation(const QString &codice) const {
     // Read again: another till may have billed the table since it was shown.
     const bool occupato = TavoloOccupato(codice);
     if (SharedState::current().Operazione == qrvConsultaTavolo && !occupato) {
@@ -42,8 +37,7 @@ bool OperationCommands::refusedInConsultation(const QString &codice) const
     return false;
 }
 
-void OperationCommands::cmdNuovoConto_Click()
-{
+void OperationCommands::cmdNuovoConto_Click() {
     SharedState &s = SharedState::current();
     s.TavoloScelto = codice();
     s.OperazioneScelta = qrvContoNuovoTavolo;
@@ -53,8 +47,7 @@ void OperationCommands::cmdNuovoConto_Click()
     m_form->finish();
 }
 
-void OperationCommands::cmdNuovoContoWeb_Click()
-{
+void OperationCommands::cmdNuovoContoWeb_Click() {
     SharedState &s = SharedState::current();
     s.TavoloScelto = codice();
     s.OperazioneScelta = qrvContoNuovoTavolo;
@@ -64,8 +57,7 @@ void OperationCommands::cmdNuovoContoWeb_Click()
     m_form->finish();
 }
 
-void OperationCommands::cmdAggiungiOrdine_Click()
-{
+void OperationCommands::cmdAggiungiOrdine_Click() {
     SharedState &s = SharedState::current();
     s.TavoloScelto = codice();
     s.OperazioneScelta = qrvContoNuovoTavolo;
@@ -74,8 +66,7 @@ void OperationCommands::cmdAggiungiOrdine_Click()
     m_form->finish();
 }
 
-void OperationCommands::cmdContoSubito_Click()
-{
+void OperationCommands::cmdContoSubito_Click() {
     SharedState &s = SharedState::current();
     s.TavoloScelto = codice();
     s.OperazioneScelta = qrvFaiContoTavolo;
@@ -84,8 +75,7 @@ void OperationCommands::cmdContoSubito_Click()
     m_form->finish();
 }
 
-void OperationCommands::cmdPortaAlBanco_Click()
-{
+void OperationCommands::cmdPortaAlBanco_Click() {
     const QString tavolo = codice();
     if (refusedInConsultation(tavolo))
         return;
@@ -97,8 +87,7 @@ void OperationCommands::cmdPortaAlBanco_Click()
     m_form->finish();
 }
 
-void OperationCommands::cmdPreconto_Click()
-{
+void OperationCommands::cmdPreconto_Click() {
     const QString tavolo = codice();
     if (refusedInConsultation(tavolo))
         return;
@@ -108,8 +97,7 @@ void OperationCommands::cmdPreconto_Click()
     m_form->finish();
 }
 
-void OperationCommands::cmdContiSeparati_Click()
-{
+void OperationCommands::cmdContiSeparati_Click() {
     SharedState &s = SharedState::current();
     s.TavoloScelto = codice();
     s.OperazioneScelta = qrvFaiContoTavolo;
@@ -124,8 +112,7 @@ void OperationCommands::cmdContiSeparati_Click()
         m_form->MostraScontrino(s.TavoloScelto);
 }
 
-void OperationCommands::cmdBancoTavoli_Click()
-{
+void OperationCommands::cmdBancoTavoli_Click() {
     SharedState &s = SharedState::current();
     s.TavoloScelto = QString();
     s.OperazioneScelta = qrvNessunaOperazioneScelta;

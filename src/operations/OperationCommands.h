@@ -12,8 +12,7 @@ class frmTavoli;
  * the host (open, web open, add order, bill, pre-bill, to the counter, separate bills, counter sale).
  * Connects itself to the form's command buttons. None of them writes to the database.
  */
-class OperationCommands : public QObject
-{
+class OperationCommands : public QObject {
     Q_OBJECT
 public:
     explicit OperationCommands(frmTavoli *form);

@@ -21,6 +21,7 @@
 #include <QPainter>
 #include <QPointer>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QStyleOptionButton>
 #include <QStylePainter>
 #include <QThread>
@@ -151,6 +152,13 @@ void frmContiSeparati::buildLayout() {
     // The identifier column is 3 pixels wide by design: there, not to be read.
     m_gridScontrino->horizontalHeader()->setMinimumSectionSize(0);
     m_gridScontrino->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    // The columns are wider than the grid and it has no horizontal scroll bar: making the mark
+    // column current must not scroll the descriptions out of sight.
+    QScrollBar *horizontal = m_gridScontrino->horizontalScrollBar();
+    connect(horizontal, &QScrollBar::valueChanged, horizontal, [horizontal](int value) {
+        if (value != 0)
+            horizontal->setValue(0);
+    });
     const int widths[] = {2805, 900, 1140, 45};
     for (int col = 0; col < 4; ++col)
         m_gridScontrino->setColWidthTwips(col, widths[col]);

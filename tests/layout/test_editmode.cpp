@@ -101,14 +101,15 @@ void TestEditMode::runMap(const std::function<void(frmTavoli *)> &body, qint32 o
     SharedState::current().Operazione = operazione;
     frmTavoli *form = frmTavoli::current();
     bool ran = false;
-    QTimer::singleShot(0, form, [&] {
-        if (QTest::qWaitForWindowExposed(form))
-            body(form);
-        else
-            QTest::qFail("the map was not shown", __FILE__, __LINE__);
-        ran = true;
-        form->finish();
-    });
+    // The load lets pending events run, so the body waits for the form to be shown.
+    ModalScript script(form, {[&] {
+                           if (QTest::qWaitForWindowExposed(form))
+                               body(form);
+                           else
+                               QTest::qFail("the map was not shown", __FILE__, __LINE__);
+                           ran = true;
+                           form->finish();
+                       }});
     form->exec();
     QVERIFY(ran);
 }

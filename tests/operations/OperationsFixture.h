@@ -15,8 +15,7 @@ namespace opstest {
 
 using DbPtr = std::shared_ptr<qrv::dao::Database>;
 
-inline QString text(const QString &value)
-{
+inline QString text(const QString &value) {
     QString quoted = value;
     quoted.replace(QLatin1Char('\''), QLatin1String("''"));
     return QLatin1Char('\'') + quoted + QLatin1Char('\'');
@@ -24,24 +23,23 @@ inline QString text(const QString &value)
 
 /** Adds table codice (room 1) and returns codice. */
 inline qint64 addTable(const DbPtr &db, qint64 codice, const QString &descrizione, bool occupato,
-                       const QString &oraOccupato = QString(), const QString &oraUltimoOrdine = QString())
-{
-    db->Execute(QStringLiteral("Insert into Tavoli (Codice, Numero, Descrizione, Occupato, OraOccupato, "
-                               "OraUltimoOrdine, ID_Scontrino, Top, Left, CodiceSala, Forma) values (%1, %2, %3, %4, "
-                               "%5, %6, 0, %7, %8, 1, 'QUADRATO')")
-                    .arg(codice)
-                    .arg(text(QString::number(codice)), text(descrizione),
-                         occupato ? QStringLiteral("True") : QStringLiteral("False"), text(oraOccupato),
-                         text(oraUltimoOrdine))
-                    .arg(200 + 1100 * ((codice - 1) / 8))
-                    .arg(200 + 1100 * ((codice - 1) % 8)));
+                       const QString &oraOccupato = QString(), const QString &oraUltimoOrdine = QString()) {
+    db->Execute(
+        QStringLiteral("Insert into Tavoli (Codice, Numero, Descrizione, Occupato, OraOccupato, "
+                       "OraUltimoOrdine, ID_Scontrino, Top, Left, CodiceSala, Forma) values (%1, %2, %3, %4, "
+                       "%5, %6, 0, %7, %8, 1, 'QUADRATO')")
+            .arg(codice)
+            .arg(text(QString::number(codice)), text(descrizione),
+                 occupato ? QStringLiteral("True") : QStringLiteral("False"), text(oraOccupato),
+                 text(oraUltimoOrdine))
+            .arg(200 + 1100 * ((codice - 1) / 8))
+            .arg(200 + 1100 * ((codice - 1) % 8)));
     return codice;
 }
 
 /** Adds an order line and returns its ID (given, or assigned by the database when id is 0). */
-inline qint64 addLine(const DbPtr &db, qint64 tavolo, qint64 articolo, qint64 quantita, const QString &descrizione,
-                      qint64 variante, double importo, qint64 id = 0)
-{
+inline qint64 addLine(const DbPtr &db, qint64 tavolo, qint64 articolo, qint64 quantita,
+                      const QString &descrizione, qint64 variante, double importo, qint64 id = 0) {
     const QString values = QStringLiteral("%1, %2, %3, %4, %5, %6, 0)")
                                .arg(tavolo)
                                .arg(articolo)
@@ -50,20 +48,21 @@ inline qint64 addLine(const DbPtr &db, qint64 tavolo, qint64 articolo, qint64 qu
                                .arg(variante)
                                .arg(QString::number(importo, 'g', 17));
     if (id > 0) {
-        db->Execute(QStringLiteral("Insert into DettaglioTavoli (ID, Tavolo, Codice, Quantita, Descrizione, Variante, "
-                                   "Importo, IdRif) values (%1, ")
+        db->Execute(QStringLiteral(
+                        "Insert into DettaglioTavoli (ID, Tavolo, Codice, Quantita, Descrizione, Variante, "
+                        "Importo, IdRif) values (%1, ")
                         .arg(id) +
                     values);
         return id;
     }
-    db->Execute(QStringLiteral("Insert into DettaglioTavoli (Tavolo, Codice, Quantita, Descrizione, Variante, Importo, "
-                               "IdRif) values (") +
+    db->Execute(QStringLiteral(
+                    "Insert into DettaglioTavoli (Tavolo, Codice, Quantita, Descrizione, Variante, Importo, "
+                    "IdRif) values (") +
                 values);
     return qrvtest::scalar(db, QStringLiteral("Select max(ID) from DettaglioTavoli")).toLongLong();
 }
 
-inline void addArticle(const DbPtr &db, qint64 codice, const QString &descrizione, double prezzo)
-{
+inline void addArticle(const DbPtr &db, qint64 codice, const QString &descrizione, double prezzo) {
     db->Execute(QStringLiteral("Insert into Articoli (Codice, Descrizione, Prezzo) values (%1, %2, %3)")
                     .arg(codice)
                     .arg(text(descrizione))
@@ -74,8 +73,7 @@ struct Line {
     qint64 id = 0, tavolo = 0, codice = 0, quantita = 0, variante = 0;
     double importo = 0;
     QString descrizione;
-    bool operator==(const Line &o) const
-    {
+    bool operator==(const Line &o) const {
         return id == o.id && tavolo == o.tavolo && codice == o.codice && quantita == o.quantita &&
                variante == o.variante && importo == o.importo && descrizione == o.descrizione;
     }
@@ -85,16 +83,14 @@ struct Table {
     qint64 codice = 0;
     bool occupato = false;
     QString descrizione, oraOccupato, oraUltimoOrdine;
-    bool operator==(const Table &o) const
-    {
+    bool operator==(const Table &o) const {
         return codice == o.codice && occupato == o.occupato && descrizione == o.descrizione &&
                oraOccupato == o.oraOccupato && oraUltimoOrdine == o.oraUltimoOrdine;
     }
 };
 
 /** Every order line (of one table when tavolo > 0), in ID order. */
-inline QVector<Line> lines(const DbPtr &db, qint64 tavolo = 0)
-{
+inline QVector<Line> lines(const DbPtr &db, qint64 tavolo = 0) {
     QString sql = QStringLiteral("Select * from DettaglioTavoli");
     if (tavolo > 0)
         sql += QStringLiteral(" Where Tavolo = ") + QString::number(tavolo);
@@ -117,8 +113,7 @@ inline QVector<Line> lines(const DbPtr &db, qint64 tavolo = 0)
 }
 
 /** Every table by Codice. */
-inline QMap<qint64, Table> tables(const DbPtr &db)
-{
+inline QMap<qint64, Table> tables(const DbPtr &db) {
     QMap<qint64, Table> result;
     auto rs = db->OpenRecordset(QStringLiteral("Select * from Tavoli order by Codice"));
     for (; !rs->Eof(); rs->MoveNext()) {
@@ -139,23 +134,22 @@ inline QMap<qint64, Table> tables(const DbPtr &db)
  * table raises an error for the rows meeting condition (written with NEW. or OLD., lower case).
  */
 inline void failWhen(const DbPtr &db, const QString &name, const QString &event, const QString &table,
-                     const QString &condition)
-{
+                     const QString &condition) {
     if (db->engine() == qrv::dao::Database::Engine::SQLite) {
         db->ExecuteNative(QStringLiteral("CREATE TRIGGER %1 BEFORE %2 ON %3 FOR EACH ROW WHEN %4 "
                                          "BEGIN SELECT RAISE(ABORT, 'guasto simulato'); END")
                               .arg(name, event, table, condition));
         return;
     }
-    db->ExecuteNative(QStringLiteral("CREATE OR REPLACE FUNCTION qrv_guasto() RETURNS trigger LANGUAGE plpgsql AS "
-                                     "$$ BEGIN RAISE EXCEPTION 'guasto simulato'; END $$"));
+    db->ExecuteNative(
+        QStringLiteral("CREATE OR REPLACE FUNCTION qrv_guasto() RETURNS trigger LANGUAGE plpgsql AS "
+                       "$$ BEGIN RAISE EXCEPTION 'guasto simulato'; END $$"));
     db->ExecuteNative(QStringLiteral("CREATE TRIGGER %1 BEFORE %2 ON %3 FOR EACH ROW WHEN (%4) "
                                      "EXECUTE FUNCTION qrv_guasto()")
                           .arg(name, event.toLower(), table.toLower(), condition));
 }
 
-inline void dropFailure(const DbPtr &db, const QString &name, const QString &table)
-{
+inline void dropFailure(const DbPtr &db, const QString &name, const QString &table) {
     if (db->engine() == qrv::dao::Database::Engine::SQLite)
         db->ExecuteNative(QStringLiteral("DROP TRIGGER %1").arg(name));
     else

@@ -27,27 +27,23 @@ using namespace opstest;
 namespace {
 
 /** Records like the scripted window, and lets a test look at the world when a notice or question comes. */
-class WatchingWindow : public qrvtest::ScriptedMessageWindow
-{
+class WatchingWindow : public qrvtest::ScriptedMessageWindow {
 public:
     std::function<void(const QString &)> onNotice;
     std::function<void()> onQuestion;
 
-    void notice(const QString &testo, qint32 a, qint32 b, qint32 c, bool d) override
-    {
+    void notice(const QString &testo, qint32 a, qint32 b, qint32 c, bool d) override {
         ScriptedMessageWindow::notice(testo, a, b, c, d);
         if (onNotice)
             onNotice(testo);
     }
-    int question(const QString &testo, const QString &titolo, qint32 pulsanti) override
-    {
+    int question(const QString &testo, const QString &titolo, qint32 pulsanti) override {
         if (onQuestion)
             onQuestion();
         return ScriptedMessageWindow::question(testo, titolo, pulsanti);
     }
 
-    QStringList texts() const
-    {
+    QStringList texts() const {
         QStringList t;
         for (const Notice &n : notices)
             t.append(n.testo);
@@ -55,43 +51,38 @@ public:
     }
 };
 
-frmTavoli *map()
-{
+frmTavoli *map() {
     return frmTavoli::current();
 }
 
-QPushButton *button(const char *name)
-{
+QPushButton *button(const char *name) {
     return map()->findChild<QPushButton *>(QLatin1String(name));
 }
 
-void clickTable(qint64 codice)
-{
+void clickTable(qint64 codice) {
     const int i = map()->indiceTavolo(static_cast<qint32>(codice));
     QVERIFY2(i >= 0, qPrintable(QStringLiteral("no button for table %1").arg(codice)));
     map()->cmdTavolo(i)->click();
 }
 
 /** The grid of the receipt panel, one "q|description|amount|id" text per row. */
-QStringList gridRows()
-{
+QStringList gridRows() {
     QStringList rows;
     Grid *g = map()->gridScontrino();
     for (int r = 0; r < g->rows(); ++r)
-        rows.append(g->textMatrix(r, 0) + QLatin1Char('|') + g->textMatrix(r, 2) + QLatin1Char('|') + g->textMatrix(r, 3));
+        rows.append(g->textMatrix(r, 0) + QLatin1Char('|') + g->textMatrix(r, 2) + QLatin1Char('|') +
+                    g->textMatrix(r, 3));
     return rows;
 }
 
-void touchRow(int row)
-{
+void touchRow(int row) {
     map()->gridScontrino()->setRow(row);
     map()->gridScontrino_RowTouched();
 }
 
 } // namespace
 
-class TestOperationsForm : public QObject
-{
+class TestOperationsForm : public QObject {
     Q_OBJECT
 
     QTemporaryDir m_folder;
@@ -102,15 +93,15 @@ class TestOperationsForm : public QObject
      * Room 1 with tables 1 to 6. 1 "Rossi": Pizza x3 10,00 with the variant "+ funghi", Birra x1
      * 5,00. 2 "Dell'Orto": Pizza all'ortolana x1 8,00. 3 to 6 free. Quick-add article 2 (Birra).
      */
-    void venue(const QString &engine, qint32 operazione = qrvScegliUnTavolo)
-    {
+    void venue(const QString &engine, qint32 operazione = qrvScegliUnTavolo) {
         m_db = qrvtest::freshDatabase(engine);
         m_db->Execute(QStringLiteral("Insert into Sale (Codice, Descrizione) values (1, 'Sala')"));
         addArticle(m_db, 1, QStringLiteral("Pizza Margherita"), 7.0);
         addArticle(m_db, 2, QStringLiteral("Birra media"), 5.0);
         addArticle(m_db, 15, QStringLiteral("Pizza all'ortolana"), 8.0);
         addTable(m_db, 1, QStringLiteral("Rossi"), true, QStringLiteral("12:30"), QStringLiteral("12:45"));
-        addTable(m_db, 2, QStringLiteral("Dell'Orto"), true, QStringLiteral("13:00"), QStringLiteral("13:05"));
+        addTable(m_db, 2, QStringLiteral("Dell'Orto"), true, QStringLiteral("13:00"),
+                 QStringLiteral("13:05"));
         for (qint64 c = 3; c <= 6; ++c)
             addTable(m_db, c, QString(), false);
         m_pizza = addLine(m_db, 1, 1, 3, QStringLiteral("Pizza Margherita"), 0, 10.0);
@@ -129,25 +120,30 @@ class TestOperationsForm : public QObject
     }
 
     /** Shows the map modally and runs script once it is up; a map the script left open is closed. */
-    void runMap(const std::function<void()> &script)
-    {
-        QTimer::singleShot(0, map(), [script] {
+    void runMap(const std::function<void()> &script) {
+        // The load may let events run before the window is up: start only once it shows.
+        auto *starter = new QTimer(map());
+        starter->setInterval(0);
+        QObject::connect(starter, &QTimer::timeout, map(), [starter, script] {
+            if (!map()->isVisible())
+                return;
+            starter->stop();
+            starter->deleteLater();
             script();
             if (map()->isVisible())
                 map()->reject();
         });
+        starter->start();
         map()->exec();
     }
 
-    bool lockIsFree() const
-    {
+    bool lockIsFree() const {
         LockFile probe(OrderMove::lockPath(m_folder.path()));
         return probe.tryLock() == LockFile::Result::Locked;
     }
 
 private slots:
-    void initTestCase()
-    {
+    void initTestCase() {
         QVERIFY(m_folder.isValid());
         QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy));
         QFile ini(m_folder.filePath(QStringLiteral("impostazioni.ini")));
@@ -155,8 +151,7 @@ private slots:
         ini.write("[Tavoli]\r\nArticoloAggiunta=2\r\n");
     }
     void init() { MoveOrder::setTimeScale(0.01); }
-    void cleanup()
-    {
+    void cleanup() {
         MoveOrder::setTimeScale(1.0);
         SharedState::current().DataBase.reset();
         SharedState::current().WorkSpace.reset();
@@ -165,8 +160,7 @@ private slots:
 
     // ---- ending commands -------------------------------------------------------------------
 
-    void endingCommands_data()
-    {
+    void endingCommands_data() {
         QTest::addColumn<QString>("engine");
         QTest::addColumn<qint32>("context");
         QTest::addColumn<qint64>("table");
@@ -199,13 +193,12 @@ private slots:
         for (const QString &engine : qrvtest::engines()) {
             for (const Row &r : rows) {
                 QTest::newRow(qPrintable(engine + QLatin1Char(' ') + QLatin1String(r.name)))
-                    << engine << r.context << r.table << QString::fromLatin1(r.command) << QString::fromLatin1(r.scelto)
-                    << r.op << r.subito << r.web;
+                    << engine << r.context << r.table << QString::fromLatin1(r.command)
+                    << QString::fromLatin1(r.scelto) << r.op << r.subito << r.web;
             }
         }
     }
-    void endingCommands()
-    {
+    void endingCommands() {
         QFETCH(QString, engine);
         QFETCH(qint32, context);
         QFETCH(qint64, table);
@@ -239,8 +232,7 @@ private slots:
     }
 
     void consultRefusesAFreedTable_data() { qrvtest::addEngineRows(); }
-    void consultRefusesAFreedTable()
-    {
+    void consultRefusesAFreedTable() {
         QFETCH(QString, engine);
         venue(engine, qrvConsultaTavolo);
         WatchingWindow window;
@@ -281,8 +273,7 @@ private slots:
 
     // Cancelling the separate-bill screen keeps the map open; confirming there closes it.
     void separateBillRoundTrip_data() { qrvtest::addEngineRows(); }
-    void separateBillRoundTrip()
-    {
+    void separateBillRoundTrip() {
         QFETCH(QString, engine);
         venue(engine);
         SharedState &s = SharedState::current();
@@ -335,8 +326,7 @@ private slots:
     // ---- line edits ------------------------------------------------------------------------
 
     void removeOneUnit_data() { qrvtest::addEngineRows(); }
-    void removeOneUnit()
-    {
+    void removeOneUnit() {
         QFETCH(QString, engine);
         venue(engine);
         QStringList before, after;
@@ -368,8 +358,7 @@ private slots:
     }
 
     void removeLineWithItsVariants_data() { qrvtest::addEngineRows(); }
-    void removeLineWithItsVariants()
-    {
+    void removeLineWithItsVariants() {
         QFETCH(QString, engine);
         venue(engine);
         m_db->Execute(QStringLiteral("Update DettaglioTavoli Set Quantita = 1 Where ID = %1").arg(m_pizza));
@@ -392,8 +381,7 @@ private slots:
         QCOMPARE(lines(m_db, 1).size(), 1);
     }
 
-    void rowsThatAreNotRemoved_data()
-    {
+    void rowsThatAreNotRemoved_data() {
         QTest::addColumn<QString>("engine");
         QTest::addColumn<int>("row");
         QTest::addColumn<QString>("amountCell");
@@ -401,12 +389,12 @@ private slots:
         for (const QString &engine : qrvtest::engines()) {
             const QByteArray e = engine.toLatin1();
             QTest::newRow(e + " variant row") << engine << 1 << QString() << QString();
-            QTest::newRow(e + " amount not a number") << engine << 0 << QStringLiteral("dieci")
-                                                      << QStringLiteral("Importo della riga non valido: riga non modificata");
+            QTest::newRow(e + " amount not a number")
+                << engine << 0 << QStringLiteral("dieci")
+                << QStringLiteral("Importo della riga non valido: riga non modificata");
         }
     }
-    void rowsThatAreNotRemoved()
-    {
+    void rowsThatAreNotRemoved() {
         QFETCH(QString, engine);
         QFETCH(int, row);
         QFETCH(QString, amountCell);
@@ -430,8 +418,7 @@ private slots:
     }
 
     void removingTheLastLineFreesTheTable_data() { qrvtest::addEngineRows(); }
-    void removingTheLastLineFreesTheTable()
-    {
+    void removingTheLastLineFreesTheTable() {
         QFETCH(QString, engine);
         venue(engine);
         WatchingWindow window;
@@ -454,8 +441,7 @@ private slots:
         QVERIFY(window.texts().contains(QStringLiteral("Liberato e azzerato tavolo Tavolo 2")));
     }
 
-    void emptyTableAsksFirst_data()
-    {
+    void emptyTableAsksFirst_data() {
         QTest::addColumn<QString>("engine");
         QTest::addColumn<int>("answer");
         for (const QString &engine : qrvtest::engines()) {
@@ -463,8 +449,7 @@ private slots:
             QTest::newRow(qPrintable(engine + QStringLiteral(" yes"))) << engine << int(MessageBox::vbYes);
         }
     }
-    void emptyTableAsksFirst()
-    {
+    void emptyTableAsksFirst() {
         QFETCH(QString, engine);
         QFETCH(int, answer);
         venue(engine);
@@ -495,8 +480,7 @@ private slots:
     }
 
     void quickAdd_data() { qrvtest::addEngineRows(); }
-    void quickAdd()
-    {
+    void quickAdd() {
         QFETCH(QString, engine);
         venue(engine);
         WatchingWindow window;
@@ -525,8 +509,7 @@ private slots:
     // ---- the move --------------------------------------------------------------------------
 
     void moveFromTheMap_data() { qrvtest::addEngineRows(); }
-    void moveFromTheMap()
-    {
+    void moveFromTheMap() {
         QFETCH(QString, engine);
         venue(engine);
         WatchingWindow window;
@@ -561,8 +544,9 @@ private slots:
         QCOMPARE(afterCaption, QStringLiteral("SPOSTA"));
         QVERIFY(!waitingAfterMove);
         QCOMPARE(label5, QStringLiteral("Rossi"));
-        QCOMPARE(window.texts(), (QStringList{QStringLiteral("Selezionare il tavolo di destinazione entro 7 secondi"),
-                                              QStringLiteral("Spostamento terminato")}));
+        QCOMPARE(window.texts(),
+                 (QStringList{QStringLiteral("Selezionare il tavolo di destinazione entro 7 secondi"),
+                              QStringLiteral("Spostamento terminato")}));
         QCOMPARE(window.notices.at(0).a, 1);
         QCOMPARE(window.notices.at(0).c, 2);
         QCOMPARE(window.notices.at(1).c, 3);
@@ -577,17 +561,16 @@ private slots:
         QCOMPARE(tables(m_db).value(1), (Table{1, false, QString(), QString(), QString()}));
     }
 
-    void moveThatEndsWithoutMoving_data()
-    {
+    void moveThatEndsWithoutMoving_data() {
         QTest::addColumn<QString>("engine");
         QTest::addColumn<QString>("how");
         for (const QString &engine : qrvtest::engines()) {
             for (const char *how : {"second press", "window over", "source touched"})
-                QTest::newRow(qPrintable(engine + QLatin1Char(' ') + QLatin1String(how))) << engine << QString::fromLatin1(how);
+                QTest::newRow(qPrintable(engine + QLatin1Char(' ') + QLatin1String(how)))
+                    << engine << QString::fromLatin1(how);
         }
     }
-    void moveThatEndsWithoutMoving()
-    {
+    void moveThatEndsWithoutMoving() {
         QFETCH(QString, engine);
         QFETCH(QString, how);
         venue(engine);
@@ -621,8 +604,7 @@ private slots:
     }
 
     void closingWhileWaiting_data() { qrvtest::addEngineRows(); }
-    void closingWhileWaiting()
-    {
+    void closingWhileWaiting() {
         QFETCH(QString, engine);
         venue(engine);
         const auto before = tables(m_db);
@@ -650,8 +632,7 @@ private slots:
 
     // Another till holds the sales lock: the map keeps running, the operator is asked after a few
     // seconds and can give up (nothing moves) or wait until the other till is done.
-    void moveWaitsForTheSalesLock_data()
-    {
+    void moveWaitsForTheSalesLock_data() {
         QTest::addColumn<QString>("engine");
         QTest::addColumn<bool>("keepWaiting");
         for (const QString &engine : qrvtest::engines()) {
@@ -659,8 +640,7 @@ private slots:
             QTest::newRow(qPrintable(engine + QStringLiteral(" wait"))) << engine << true;
         }
     }
-    void moveWaitsForTheSalesLock()
-    {
+    void moveWaitsForTheSalesLock() {
         QFETCH(QString, engine);
         QFETCH(bool, keepWaiting);
         venue(engine);
@@ -690,19 +670,19 @@ private slots:
             QCOMPARE(lines(m_db, 4).size(), 3);
             return;
         }
-        QVERIFY(window.texts().contains(QStringLiteral("Spostamento annullato: nessun tavolo è stato modificato")));
+        QVERIFY(window.texts().contains(
+            QStringLiteral("Spostamento annullato: nessun tavolo è stato modificato")));
         QVERIFY(!window.texts().contains(QStringLiteral("Spostamento terminato")));
         QCOMPARE(tables(m_db), before);
         QCOMPARE(lines(m_db, 1).size(), 3);
     }
 
     void moveFailureIsReported_data() { qrvtest::addEngineRows(); }
-    void moveFailureIsReported()
-    {
+    void moveFailureIsReported() {
         QFETCH(QString, engine);
         venue(engine);
-        failWhen(m_db, QStringLiteral("guasto"), QStringLiteral("UPDATE OF OraUltimoOrdine"), QStringLiteral("Tavoli"),
-                 QStringLiteral("NEW.codice = 1"));
+        failWhen(m_db, QStringLiteral("guasto"), QStringLiteral("UPDATE OF OraUltimoOrdine"),
+                 QStringLiteral("Tavoli"), QStringLiteral("NEW.codice = 1"));
         const auto before = tables(m_db);
         WatchingWindow window;
         qrvtest::ScriptedMessageBox box;
@@ -712,7 +692,8 @@ private slots:
             clickTable(2);
         });
         QCOMPARE(box.shown.size(), 1);
-        QVERIFY(box.shown.at(0).text.startsWith(QLatin1String("Spostamento non eseguito: i tavoli sono rimasti come prima.")));
+        QVERIFY(box.shown.at(0).text.startsWith(
+            QLatin1String("Spostamento non eseguito: i tavoli sono rimasti come prima.")));
         QCOMPARE(box.shown.at(0).flags, int(MessageBox::vbCritical));
         QVERIFY(!window.texts().contains(QStringLiteral("Spostamento terminato")));
         QCOMPARE(tables(m_db), before);

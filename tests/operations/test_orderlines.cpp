@@ -18,29 +18,29 @@ using namespace opstest;
 namespace {
 
 /** The amount a till writes after reading amount (shown as "#0.00") on a line of quantity units. */
-double nextStoredAmount(double amount, qint64 quantity)
-{
+double nextStoredAmount(double amount, qint64 quantity) {
     const UnitRemoval plan = planUnitRemoval(QString::number(quantity), formatAmount(amount, QLocale::c()),
                                              QStringLiteral("1"), QLocale::c());
     return classicStr(plan.newAmount).trimmed().toDouble();
 }
 
 /** Child till: removes one unit of line id, times times, reading the line as its receipt shows it. */
-int removerChild(const QStringList &args)
-{
+int removerChild(const QStringList &args) {
     const auto db = dao::Database::open(args.value(0));
     const qint64 id = args.value(1).toLongLong();
     const int times = args.value(2).toInt();
     OrderLines edits(db);
     for (int i = 0; i < times; ++i) {
-        auto rs = db->OpenRecordset(QStringLiteral("Select * from DettaglioTavoli Where ID = ") + QString::number(id));
+        auto rs = db->OpenRecordset(QStringLiteral("Select * from DettaglioTavoli Where ID = ") +
+                                    QString::number(id));
         if (rs->Eof())
             return 2;
         const QString q = rs->Field(QStringLiteral("Quantita")).toString();
         const QString a = formatAmount(rs->Field(QStringLiteral("Importo")).toDouble(), QLocale::c());
         rs->Close();
         const UnitRemoval plan = planUnitRemoval(q, a, QString::number(id), QLocale::c());
-        if (plan.kind != UnitRemoval::Kind::RemoveOneUnit || edits.removeOneUnit(plan) != OrderLines::Result::Done)
+        if (plan.kind != UnitRemoval::Kind::RemoveOneUnit ||
+            edits.removeOneUnit(plan) != OrderLines::Result::Done)
             return 3;
     }
     return 0;
@@ -48,12 +48,10 @@ int removerChild(const QStringList &args)
 
 } // namespace
 
-class TestOrderLines : public QObject
-{
+class TestOrderLines : public QObject {
     Q_OBJECT
 
-    DbPtr venue(const QString &engine)
-    {
+    DbPtr venue(const QString &engine) {
         DbPtr db = qrvtest::freshDatabase(engine);
         SharedState::current().DataBase = db;
         addArticle(db, 1, QStringLiteral("Pizza Margherita"), 7.0);
@@ -69,15 +67,15 @@ private slots:
     void cleanup() { SharedState::current().DataBase.reset(); }
 
     void oneUnitLessWritesFullPrecision_data() { qrvtest::addEngineRows(); }
-    void oneUnitLessWritesFullPrecision()
-    {
+    void oneUnitLessWritesFullPrecision() {
         QFETCH(QString, engine);
         const DbPtr db = venue(engine);
         const qint64 id = addLine(db, 1, 1, 3, QStringLiteral("Pizza Margherita"), 0, 10.0);
         const qint64 other = addLine(db, 2, 1, 3, QStringLiteral("Pizza Margherita"), 0, 10.0);
 
         // The grid of an Italian till shows 10,00; the statement still carries a point.
-        const UnitRemoval plan = planUnitRemoval(QStringLiteral("3"), QStringLiteral("10,00"), QString::number(id));
+        const UnitRemoval plan =
+            planUnitRemoval(QStringLiteral("3"), QStringLiteral("10,00"), QString::number(id));
         QCOMPARE(OrderLines(db).removeOneUnit(plan), OrderLines::Result::Done);
         const QVector<Line> after = lines(db, 1);
         QCOMPARE(after.size(), 1);
@@ -88,18 +86,17 @@ private slots:
     }
 
     void oneUnitLessOfAVanishedLine_data() { qrvtest::addEngineRows(); }
-    void oneUnitLessOfAVanishedLine()
-    {
+    void oneUnitLessOfAVanishedLine() {
         QFETCH(QString, engine);
         const DbPtr db = venue(engine);
-        const UnitRemoval plan = planUnitRemoval(QStringLiteral("3"), QStringLiteral("10,00"), QStringLiteral("999"));
+        const UnitRemoval plan =
+            planUnitRemoval(QStringLiteral("3"), QStringLiteral("10,00"), QStringLiteral("999"));
         QCOMPARE(OrderLines(db).removeOneUnit(plan), OrderLines::Result::NotFound);
         QVERIFY(lines(db).isEmpty());
     }
 
     void removeLineTakesItsVariants_data() { qrvtest::addEngineRows(); }
-    void removeLineTakesItsVariants()
-    {
+    void removeLineTakesItsVariants() {
         QFETCH(QString, engine);
         const DbPtr db = venue(engine);
         const qint64 first = addLine(db, 1, 1, 1, QStringLiteral("Pizza Margherita"), 0, 7.0);
@@ -127,14 +124,13 @@ private slots:
     }
 
     void removeLineIsAllOrNothing_data() { qrvtest::addEngineRows(); }
-    void removeLineIsAllOrNothing()
-    {
+    void removeLineIsAllOrNothing() {
         QFETCH(QString, engine);
         const DbPtr db = venue(engine);
         const qint64 article = addLine(db, 1, 1, 1, QStringLiteral("Pizza Margherita"), 0, 7.0);
         const qint64 variant = addLine(db, 1, 0, 1, QStringLiteral("+ funghi"), 1, 1.0);
-        failWhen(db, QStringLiteral("no_variant_delete"), QStringLiteral("DELETE"), QStringLiteral("DettaglioTavoli"),
-                 QStringLiteral("OLD.id = %1").arg(variant));
+        failWhen(db, QStringLiteral("no_variant_delete"), QStringLiteral("DELETE"),
+                 QStringLiteral("DettaglioTavoli"), QStringLiteral("OLD.id = %1").arg(variant));
         qrvtest::ScriptedMessageBox box;
         box.answers = {MessageBox::vbRetry, MessageBox::vbCancel};
 
@@ -147,8 +143,7 @@ private slots:
     }
 
     void largeIdentifiers_data() { qrvtest::addEngineRows(); }
-    void largeIdentifiers()
-    {
+    void largeIdentifiers() {
         QFETCH(QString, engine);
         const DbPtr db = venue(engine);
         // Past 16 bits, and close to the top of a 32-bit key.
@@ -156,7 +151,8 @@ private slots:
         const qint64 b = addLine(db, 1, 1, 1, QStringLiteral("Pizza"), 0, 7.0, 2147483000LL);
         const qint64 bv = addLine(db, 1, 0, 1, QStringLiteral("+ bufala"), 1, 2.0, 2147483001LL);
         OrderLines edits(db);
-        QCOMPARE(edits.removeOneUnit(planUnitRemoval(QStringLiteral("4"), QStringLiteral("28,00"), QString::number(a))),
+        QCOMPARE(edits.removeOneUnit(
+                     planUnitRemoval(QStringLiteral("4"), QStringLiteral("28,00"), QString::number(a))),
                  OrderLines::Result::Done);
         QCOMPARE(edits.removeLine(1, b), OrderLines::Result::Done);
         const QVector<Line> left = lines(db, 1);
@@ -168,8 +164,7 @@ private slots:
     }
 
     void emptyTableKeepsTimes_data() { qrvtest::addEngineRows(); }
-    void emptyTableKeepsTimes()
-    {
+    void emptyTableKeepsTimes() {
         QFETCH(QString, engine);
         const DbPtr db = venue(engine);
         addLine(db, 1, 1, 1, QStringLiteral("Pizza"), 0, 7.0);
@@ -190,8 +185,7 @@ private slots:
     }
 
     void emptyTableFailureIsReported_data() { qrvtest::addEngineRows(); }
-    void emptyTableFailureIsReported()
-    {
+    void emptyTableFailureIsReported() {
         QFETCH(QString, engine);
         const DbPtr db = venue(engine);
         addLine(db, 1, 1, 1, QStringLiteral("Pizza"), 0, 7.0);
@@ -201,20 +195,22 @@ private slots:
         QCOMPARE(OrderLines(db).emptyTable(1), OrderLines::Result::Failed);
         QCOMPARE(box.shown.size(), 1);
         QVERIFY(box.shown.at(0).text.contains(QLatin1String("AzzeraTavolo")));
-        QVERIFY(box.shown.at(0).text.contains(QLatin1String("Delete * from DettaglioTavoli Where Tavolo = 1")));
+        QVERIFY(
+            box.shown.at(0).text.contains(QLatin1String("Delete * from DettaglioTavoli Where Tavolo = 1")));
         QCOMPARE(lines(db, 1).size(), 1);
         QVERIFY(tables(db).value(1).occupato); // not freed while its lines stay
     }
 
     void quickAdd_data() { qrvtest::addEngineRows(); }
-    void quickAdd()
-    {
+    void quickAdd() {
         QFETCH(QString, engine);
         const DbPtr db = venue(engine);
         const qint64 before = addLine(db, 1, 1, 1, QStringLiteral("Pizza"), 0, 7.0);
-        QCOMPARE(OrderLines(db).addArticle(1, 2, QStringLiteral("Birra media"), PrezzoArticolo(2)), OrderLines::Result::Done);
+        QCOMPARE(OrderLines(db).addArticle(1, 2, QStringLiteral("Birra media"), PrezzoArticolo(2)),
+                 OrderLines::Result::Done);
         // An article missing from Articoli costs 0; the caption is still the description.
-        QCOMPARE(OrderLines(db).addArticle(1, 55, QStringLiteral("Coperto"), PrezzoArticolo(55)), OrderLines::Result::Done);
+        QCOMPARE(OrderLines(db).addArticle(1, 55, QStringLiteral("Coperto"), PrezzoArticolo(55)),
+                 OrderLines::Result::Done);
         const QVector<Line> l = lines(db, 1);
         QCOMPARE(l.size(), 3);
         QCOMPARE(l.at(0).id, before);
@@ -227,14 +223,16 @@ private slots:
         QCOMPARE(l.at(2).codice, qint64(55));
         QCOMPARE(l.at(2).importo, 0.0);
         QCOMPARE(l.at(2).descrizione, QStringLiteral("Coperto"));
-        QCOMPARE(qrvtest::scalar(db, QStringLiteral("Select IdRif from DettaglioTavoli Where ID = %1").arg(l.at(2).id)).toInt(), 0);
+        QCOMPARE(qrvtest::scalar(
+                     db, QStringLiteral("Select IdRif from DettaglioTavoli Where ID = %1").arg(l.at(2).id))
+                     .toInt(),
+                 0);
     }
 
     // Two tills: one removes units of a line while the other keeps reading the table. Every read
     // shows a state the remover wrote (quantity and amount together), and the last read is the end.
     void removeWhileAnotherTillReads_data() { qrvtest::addEngineRows(); }
-    void removeWhileAnotherTillReads()
-    {
+    void removeWhileAnotherTillReads() {
         QFETCH(QString, engine);
         const DbPtr db = venue(engine);
         const qint64 start = 40;
@@ -250,7 +248,8 @@ private slots:
         QProcess child;
         child.setProcessChannelMode(QProcess::ForwardedChannels);
         child.start(QCoreApplication::applicationFilePath(),
-                    {QStringLiteral("--child-remover"), qrvtest::urlOf(db), QString::number(id), QString::number(times)});
+                    {QStringLiteral("--child-remover"), qrvtest::urlOf(db), QString::number(id),
+                     QString::number(times)});
         QVERIFY(child.waitForStarted());
         int reads = 0;
         qint64 lastSeen = start;
@@ -274,8 +273,7 @@ private slots:
     }
 };
 
-int main(int argc, char **argv)
-{
+int main(int argc, char **argv) {
     if (argc > 1 && qstrcmp(argv[1], "--child-remover") == 0) {
         QCoreApplication app(argc, argv);
         QStringList args = app.arguments().mid(2);

@@ -26,15 +26,18 @@ using namespace opstest;
 
 namespace {
 
-const QStringList kDescriptions = {QStringLiteral("Rossi"), QStringLiteral("Dell'Orto"), QStringLiteral("Compleanno"),
-                                   QStringLiteral("L'ultimo tavolo"), QString(), QStringLiteral("'")};
+const QStringList kDescriptions = {QStringLiteral("Rossi"),
+                                   QStringLiteral("Dell'Orto"),
+                                   QStringLiteral("Compleanno"),
+                                   QStringLiteral("L'ultimo tavolo"),
+                                   QString(),
+                                   QStringLiteral("'")};
 
 /**
  * Child till: moves random occupied tables to random other tables, moves times. Inside the lock it
  * holds a marker file created exclusively, so two holders at once would show as a failed create.
  */
-int moverChild(const QStringList &args)
-{
+int moverChild(const QStringList &args) {
     const auto db = dao::Database::open(args.value(0));
     const QString archive = args.value(1);
     const int moves = args.value(2).toInt();
@@ -85,14 +88,13 @@ int moverChild(const QStringList &args)
 }
 
 /** Child till: moves source to destination and stops for ever at the named stage, holding the lock. */
-int pausedChild(const QStringList &args)
-{
+int pausedChild(const QStringList &args) {
     const auto db = dao::Database::open(args.value(0));
     const QString pauseAt = args.value(4);
     OrderMove move(db, std::make_shared<dao::Workspace>(db), args.value(1));
     move.setStageHook([&](OrderMove::Stage stage, int index) {
-        const bool here = (pauseAt == QLatin1String("statement2") && stage == OrderMove::Stage::StatementRun &&
-                           index == 1) ||
+        const bool here = (pauseAt == QLatin1String("statement2") &&
+                           stage == OrderMove::Stage::StatementRun && index == 1) ||
                           (pauseAt == QLatin1String("committed") && stage == OrderMove::Stage::Committed);
         if (!here)
             return;
@@ -107,15 +109,13 @@ int pausedChild(const QStringList &args)
 
 } // namespace
 
-class TestOrderMove : public QObject
-{
+class TestOrderMove : public QObject {
     Q_OBJECT
 
     QTemporaryDir m_archive;
 
     /** Tables 1..8: 1 and 2 occupied with lines (2 with a variant), 3 occupied without lines. */
-    DbPtr venue(const QString &engine)
-    {
+    DbPtr venue(const QString &engine) {
         DbPtr db = qrvtest::freshDatabase(engine);
         addTable(db, 1, QStringLiteral("Rossi"), true, QStringLiteral("12:30"), QStringLiteral("12:45"));
         addTable(db, 2, QStringLiteral("Bianchi"), true, QStringLiteral("13:00"), QStringLiteral("13:10"));
@@ -129,19 +129,18 @@ class TestOrderMove : public QObject
         return db;
     }
 
-    bool lockIsFree() const
-    {
+    bool lockIsFree() const {
         LockFile probe(OrderMove::lockPath(m_archive.path()));
         return probe.tryLock() == LockFile::Result::Locked;
     }
 
     /** Every line on an occupied table, no line on a free one, the given lines all there once. */
-    void checkInvariants(const DbPtr &db, QVector<Line> expected)
-    {
+    void checkInvariants(const DbPtr &db, QVector<Line> expected) {
         const QMap<qint64, Table> t = tables(db);
         QVector<Line> now = lines(db);
         for (const Line &l : now) {
-            QVERIFY2(t.contains(l.tavolo), qPrintable(QStringLiteral("line %1 on a missing table").arg(l.id)));
+            QVERIFY2(t.contains(l.tavolo),
+                     qPrintable(QStringLiteral("line %1 on a missing table").arg(l.id)));
             QVERIFY2(t.value(l.tavolo).occupato,
                      qPrintable(QStringLiteral("line %1 on free table %2").arg(l.id).arg(l.tavolo)));
         }
@@ -156,8 +155,7 @@ private slots:
     void initTestCase() { QVERIFY(m_archive.isValid()); }
 
     void moveMergesOntoTheDestination_data() { qrvtest::addEngineRows(); }
-    void moveMergesOntoTheDestination()
-    {
+    void moveMergesOntoTheDestination() {
         QFETCH(QString, engine);
         const DbPtr db = venue(engine);
         const QVector<Line> before1 = lines(db, 1), before2 = lines(db, 2);
@@ -169,7 +167,8 @@ private slots:
             if (stage == OrderMove::Stage::StatementRun && index == 3)
                 heldInside = !lockIsFree();
         });
-        QCOMPARE(move.run(1, 2, QStringLiteral("Dell'Orto"), QTime(9, 5, 30)).outcome, OrderMove::Outcome::Moved);
+        QCOMPARE(move.run(1, 2, QStringLiteral("Dell'Orto"), QTime(9, 5, 30)).outcome,
+                 OrderMove::Outcome::Moved);
         QVERIFY(heldInside);
         QVERIFY(lockIsFree());
 
@@ -177,9 +176,11 @@ private slots:
         QVector<qint64> ids;
         for (const Line &l : lines(db, 2))
             ids.append(l.id);
-        QCOMPARE(ids, (QVector<qint64>{before1.at(0).id, before1.at(1).id, before2.at(0).id, before2.at(1).id}));
+        QCOMPARE(ids,
+                 (QVector<qint64>{before1.at(0).id, before1.at(1).id, before2.at(0).id, before2.at(1).id}));
         const QMap<qint64, Table> t = tables(db);
-        QCOMPARE(t.value(2), (Table{2, true, QStringLiteral("Dell'Orto"), QStringLiteral("09:05"), QStringLiteral("13:10")}));
+        QCOMPARE(t.value(2), (Table{2, true, QStringLiteral("Dell'Orto"), QStringLiteral("09:05"),
+                                    QStringLiteral("13:10")}));
         QCOMPARE(t.value(1), (Table{1, false, QString(), QString(), QString()}));
         QCOMPARE(t.value(3), (Table{3, true, QStringLiteral("Verdi"), QStringLiteral("13:20"), QString()}));
         // The lock file stays, empty.
@@ -189,37 +190,37 @@ private slots:
     }
 
     void moveOntoAFreeTable_data() { qrvtest::addEngineRows(); }
-    void moveOntoAFreeTable()
-    {
+    void moveOntoAFreeTable() {
         QFETCH(QString, engine);
         const DbPtr db = venue(engine);
         // Without a workspace the move uses the database's own transaction.
         OrderMove move(db, nullptr, m_archive.path());
         QCOMPARE(move.run(2, 8, QStringLiteral("Bianchi"), QTime(23, 0)).outcome, OrderMove::Outcome::Moved);
         QCOMPARE(lines(db, 8).size(), 2);
-        QCOMPARE(tables(db).value(8), (Table{8, true, QStringLiteral("Bianchi"), QStringLiteral("23:00"), QString()}));
+        QCOMPARE(tables(db).value(8),
+                 (Table{8, true, QStringLiteral("Bianchi"), QStringLiteral("23:00"), QString()}));
         QVERIFY(!tables(db).value(2).occupato);
     }
 
     void sameTableIsACancel_data() { qrvtest::addEngineRows(); }
-    void sameTableIsACancel()
-    {
+    void sameTableIsACancel() {
         QFETCH(QString, engine);
         const DbPtr db = venue(engine);
         const auto before = tables(db);
         const auto beforeLines = lines(db);
         QTemporaryDir archive;
         OrderMove move(db, nullptr, archive.path());
-        QCOMPARE(move.run(1, 1, QStringLiteral("Rossi"), QTime(9, 5)).outcome, OrderMove::Outcome::NothingToMove);
-        QCOMPARE(move.run(0, 1, QStringLiteral("Rossi"), QTime(9, 5)).outcome, OrderMove::Outcome::NothingToMove);
+        QCOMPARE(move.run(1, 1, QStringLiteral("Rossi"), QTime(9, 5)).outcome,
+                 OrderMove::Outcome::NothingToMove);
+        QCOMPARE(move.run(0, 1, QStringLiteral("Rossi"), QTime(9, 5)).outcome,
+                 OrderMove::Outcome::NothingToMove);
         QCOMPARE(tables(db), before);
         QCOMPARE(lines(db), beforeLines);
         QVERIFY(!QFile::exists(OrderMove::lockPath(archive.path()))); // not even the lock was taken
     }
 
     // A statement refused inside the transaction: everything rolled back, the lock released.
-    void failureRollsBack_data()
-    {
+    void failureRollsBack_data() {
         QTest::addColumn<QString>("engine");
         QTest::addColumn<QString>("event");
         QTest::addColumn<QString>("table");
@@ -227,23 +228,27 @@ private slots:
         QTest::addColumn<QString>("failing");
         for (const QString &engine : qrvtest::engines()) {
             const QByteArray e = engine.toLatin1();
-            QTest::newRow(e + " lines") << engine << QStringLiteral("UPDATE OF Tavolo") << QStringLiteral("DettaglioTavoli")
-                                        << QStringLiteral("NEW.tavolo = 2")
-                                        << QStringLiteral("Update DettaglioTavoli set Tavolo = 2 Where Tavolo = 1");
-            QTest::newRow(e + " destination") << engine << QStringLiteral("UPDATE OF Descrizione")
-                                              << QStringLiteral("Tavoli") << QStringLiteral("NEW.codice = 2")
-                                              << QStringLiteral("Update Tavoli Set Occupato = True, Descrizione = 'Dell''Orto' Where Codice = 2");
-            QTest::newRow(e + " time") << engine << QStringLiteral("UPDATE OF OraOccupato") << QStringLiteral("Tavoli")
-                                       << QStringLiteral("NEW.codice = 2")
-                                       << QStringLiteral("UPDATE Tavoli SET OraOccupato = '09:05' Where Codice = 2");
-            QTest::newRow(e + " source") << engine << QStringLiteral("UPDATE OF OraUltimoOrdine")
-                                         << QStringLiteral("Tavoli") << QStringLiteral("NEW.codice = 1")
-                                         << QStringLiteral("Update Tavoli Set Occupato = False, OraOccupato='', "
-                                                           "OraUltimoOrdine='', Descrizione = '' Where Codice = 1");
+            QTest::newRow(e + " lines")
+                << engine << QStringLiteral("UPDATE OF Tavolo") << QStringLiteral("DettaglioTavoli")
+                << QStringLiteral("NEW.tavolo = 2")
+                << QStringLiteral("Update DettaglioTavoli set Tavolo = 2 Where Tavolo = 1");
+            QTest::newRow(e + " destination")
+                << engine << QStringLiteral("UPDATE OF Descrizione") << QStringLiteral("Tavoli")
+                << QStringLiteral("NEW.codice = 2")
+                << QStringLiteral(
+                       "Update Tavoli Set Occupato = True, Descrizione = 'Dell''Orto' Where Codice = 2");
+            QTest::newRow(e + " time")
+                << engine << QStringLiteral("UPDATE OF OraOccupato") << QStringLiteral("Tavoli")
+                << QStringLiteral("NEW.codice = 2")
+                << QStringLiteral("UPDATE Tavoli SET OraOccupato = '09:05' Where Codice = 2");
+            QTest::newRow(e + " source")
+                << engine << QStringLiteral("UPDATE OF OraUltimoOrdine") << QStringLiteral("Tavoli")
+                << QStringLiteral("NEW.codice = 1")
+                << QStringLiteral("Update Tavoli Set Occupato = False, OraOccupato='', "
+                                  "OraUltimoOrdine='', Descrizione = '' Where Codice = 1");
         }
     }
-    void failureRollsBack()
-    {
+    void failureRollsBack() {
         QFETCH(QString, engine);
         QFETCH(QString, event);
         QFETCH(QString, table);
@@ -275,8 +280,7 @@ private slots:
     // Another till holds the sales lock: the move waits (the wait function runs between attempts),
     // can give up without touching anything, and goes through once the lock is released.
     void lockWait_data() { qrvtest::addEngineRows(); }
-    void lockWait()
-    {
+    void lockWait() {
         QFETCH(QString, engine);
         const DbPtr db = venue(engine);
         const auto before = tables(db);
@@ -309,8 +313,7 @@ private slots:
     }
 
     void lockFolderMissing_data() { qrvtest::addEngineRows(); }
-    void lockFolderMissing()
-    {
+    void lockFolderMissing() {
         QFETCH(QString, engine);
         const DbPtr db = venue(engine);
         const auto before = tables(db);
@@ -327,8 +330,7 @@ private slots:
 
     // Four tills move orders between random tables at once, each in its own process.
     void concurrentTills_data() { qrvtest::addEngineRows(); }
-    void concurrentTills()
-    {
+    void concurrentTills() {
         QFETCH(QString, engine);
         const DbPtr db = venue(engine);
         for (qint64 c = 9; c <= 12; ++c) {
@@ -346,8 +348,8 @@ private slots:
             auto *p = new QProcess(this);
             p->setProcessChannelMode(QProcess::ForwardedChannels);
             p->start(QCoreApplication::applicationFilePath(),
-                     {QStringLiteral("--child-mover"), qrvtest::urlOf(db), archive.path(), QString::number(moves),
-                      QString::number(1000 + i)});
+                     {QStringLiteral("--child-mover"), qrvtest::urlOf(db), archive.path(),
+                      QString::number(moves), QString::number(1000 + i)});
             children.append(p);
         }
         for (QProcess *p : children) {
@@ -363,19 +365,18 @@ private slots:
 
     // A till killed while it holds the lock: the move is all there or not at all, and the next
     // till takes the lock at once and can move the same tables.
-    void tillKilledHoldingTheLock_data()
-    {
+    void tillKilledHoldingTheLock_data() {
         QTest::addColumn<QString>("engine");
         QTest::addColumn<QString>("pauseAt");
         QTest::addColumn<bool>("moved");
         for (const QString &engine : qrvtest::engines()) {
             QTest::newRow(qPrintable(engine + QStringLiteral(" inside the transaction")))
                 << engine << QStringLiteral("statement2") << false;
-            QTest::newRow(qPrintable(engine + QStringLiteral(" after the commit"))) << engine << QStringLiteral("committed") << true;
+            QTest::newRow(qPrintable(engine + QStringLiteral(" after the commit")))
+                << engine << QStringLiteral("committed") << true;
         }
     }
-    void tillKilledHoldingTheLock()
-    {
+    void tillKilledHoldingTheLock() {
         QFETCH(QString, engine);
         QFETCH(QString, pauseAt);
         QFETCH(bool, moved);
@@ -386,8 +387,8 @@ private slots:
         QProcess child;
         child.setReadChannel(QProcess::StandardOutput);
         child.start(QCoreApplication::applicationFilePath(),
-                    {QStringLiteral("--child-paused"), qrvtest::urlOf(db), m_archive.path(), QStringLiteral("1"),
-                     QStringLiteral("5"), pauseAt});
+                    {QStringLiteral("--child-paused"), qrvtest::urlOf(db), m_archive.path(),
+                     QStringLiteral("1"), QStringLiteral("5"), pauseAt});
         QDeadlineTimer deadline(60000);
         while (!child.readAllStandardOutput().contains("PAUSED")) {
             QVERIFY2(!deadline.hasExpired(), "the child till never reached its pause");
@@ -405,7 +406,8 @@ private slots:
         if (moved) {
             QVERIFY(lines(db, 1).isEmpty());
             QCOMPARE(lines(db, 5).size(), 2);
-            QCOMPARE(t.value(5), (Table{5, true, QStringLiteral("Spostato"), QStringLiteral("09:05"), QString()}));
+            QCOMPARE(t.value(5),
+                     (Table{5, true, QStringLiteral("Spostato"), QStringLiteral("09:05"), QString()}));
             QCOMPARE(t.value(1), (Table{1, false, QString(), QString(), QString()}));
         } else {
             QCOMPARE(t, before);
@@ -428,8 +430,7 @@ private slots:
     }
 };
 
-int main(int argc, char **argv)
-{
+int main(int argc, char **argv) {
     if (argc > 1 && (qstrcmp(argv[1], "--child-mover") == 0 || qstrcmp(argv[1], "--child-paused") == 0)) {
         QCoreApplication app(argc, argv);
         const QStringList args = app.arguments().mid(2);

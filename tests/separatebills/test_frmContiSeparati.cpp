@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QtTest>
 
 #include <functional>
@@ -251,6 +252,9 @@ void TestFrmContiSeparati::markAndConfirm() {
             QCOMPARE(grid->textMatrix(0, 2), QStringLiteral("X"));
             QCOMPARE(rowColour(grid, 0, 0), yellow);
             QCOMPARE(rowColour(grid, 0, 3), yellow);
+            // Column 2 became current, but the descriptions stay in view.
+            QCOMPARE(grid->currentColumn(), 2);
+            QCOMPARE(grid->horizontalScrollBar()->value(), 0);
             tapRow(grid, 2);
             tapRow(grid, 3);
             QCOMPARE(label(form, "lblTotaleSel"), QStringLiteral("9,16"));

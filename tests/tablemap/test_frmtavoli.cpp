@@ -481,8 +481,11 @@ void TestFrmTavoli::tableFreedMeanwhile() {
     QCOMPARE(venue.window.notices.first().c, 2);
 
     // A table deleted by another till: nothing is shown and nobody is told.
-    venue.exec(QStringLiteral("Delete * from Tavoli Where Codice = 2"));
     form.cmdTavolo(1)->click();
+    QVERIFY(!form.frxScontrino()->isHidden());
+    venue.exec(QStringLiteral("Delete * from Tavoli Where Codice = 2"));
+    form.frxScontrino()->hide();
+    form.cmdConsulta(1);
     QVERIFY(form.frxScontrino()->isHidden());
     QCOMPARE(venue.window.notices.size(), 1);
     QVERIFY(venue.box.shown.isEmpty());
@@ -570,6 +573,7 @@ void TestFrmTavoli::firstActivationPreselects() {
     bool shown = false;
     QTimer::singleShot(0, &form, [&] {
         auto end = qScopeGuard([&] { form.finish(); });
+        qDebug() << "in lambda" << form.state().GiaAttivato << form.cmdTavoloCount() << form.tagTavolo(1) << SharedState::current().TavoloScelto;
         QTRY_VERIFY(!form.frxScontrino()->isHidden());
         shown = true;
         QCOMPARE(form.lblTavoloAnteprima()->text(), QStringLiteral("Tavolo 2"));

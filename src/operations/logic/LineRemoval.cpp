@@ -5,8 +5,7 @@
 
 namespace qrv {
 
-QString classicStr(double value)
-{
+QString classicStr(double value) {
     if (value == 0.0 || std::isnan(value))
         return std::isnan(value) ? QStringLiteral(" NaN") : QStringLiteral(" 0");
     QString digits = QString::number(std::fabs(value), 'G', 15);
@@ -15,8 +14,7 @@ QString classicStr(double value)
     return (value < 0 ? QLatin1Char('-') : QLatin1Char(' ')) + digits;
 }
 
-qint64 leadingWholeNumber(const QString &text)
-{
+qint64 leadingWholeNumber(const QString &text) {
     int i = 0;
     const int n = text.size();
     while (i < n && (text.at(i) == QLatin1Char(' ') || text.at(i) == QLatin1Char('\t')))
@@ -41,21 +39,18 @@ qint64 leadingWholeNumber(const QString &text)
     return negative ? -result : result;
 }
 
-double amountAfterOneUnitLess(double amount, qint64 quantity)
-{
+double amountAfterOneUnitLess(double amount, qint64 quantity) {
     const double perUnit = amount / static_cast<double>(quantity);
     return perUnit * static_cast<double>(quantity - 1);
 }
 
-QString formatAmount(double value, const QLocale &locale)
-{
+QString formatAmount(double value, const QLocale &locale) {
     QLocale plain = locale;
     plain.setNumberOptions(QLocale::OmitGroupSeparator);
     return plain.toString(value, 'f', 2);
 }
 
-std::optional<double> parseAmount(const QString &text, const QLocale &locale)
-{
+std::optional<double> parseAmount(const QString &text, const QLocale &locale) {
     const QString trimmed = text.trimmed();
     if (trimmed.isEmpty())
         return std::nullopt;
@@ -66,8 +61,7 @@ std::optional<double> parseAmount(const QString &text, const QLocale &locale)
     return value;
 }
 
-double sumOfAmounts(const QStringList &cells, const QLocale &locale)
-{
+double sumOfAmounts(const QStringList &cells, const QLocale &locale) {
     double total = 0;
     for (const QString &cell : cells) {
         if (const auto amount = parseAmount(cell, locale))
@@ -77,8 +71,7 @@ double sumOfAmounts(const QStringList &cells, const QLocale &locale)
 }
 
 UnitRemoval planUnitRemoval(const QString &quantityCell, const QString &amountCell, const QString &idCell,
-                            const QLocale &locale)
-{
+                            const QLocale &locale) {
     UnitRemoval plan;
     const qint64 id = leadingWholeNumber(idCell);
     if (id < 1)

@@ -7,27 +7,23 @@ namespace qrv {
 
 namespace OperationStatements {
 
-QString linesOfTable(qint64 tavolo)
-{
+QString linesOfTable(qint64 tavolo) {
     return QStringLiteral("Select * from DettaglioTavoli Where Tavolo = ") + QString::number(tavolo) +
            QStringLiteral(" order by ID;");
 }
 
-QString oneUnitLess(qint64 id, qint64 newQuantity, double newAmount)
-{
+QString oneUnitLess(qint64 id, qint64 newQuantity, double newAmount) {
     return QStringLiteral("Update DettaglioTavoli Set Quantita = ") + QString::number(newQuantity) +
            QStringLiteral(", Importo = ") + classicStr(newAmount) + QStringLiteral(" Where ID = ") +
            QString::number(id);
 }
 
-QString deleteLine(qint64 tavolo, qint64 id)
-{
+QString deleteLine(qint64 tavolo, qint64 id) {
     return QStringLiteral("Delete * from DettaglioTavoli Where Tavolo = ") + QString::number(tavolo) +
            QStringLiteral(" and ID = ") + QString::number(id);
 }
 
-QString deleteLines(qint64 tavolo, const QVector<qint64> &ids)
-{
+QString deleteLines(qint64 tavolo, const QVector<qint64> &ids) {
     if (ids.isEmpty())
         return QString();
     QStringList conditions;
@@ -38,34 +34,34 @@ QString deleteLines(qint64 tavolo, const QVector<qint64> &ids)
            QStringLiteral(" and (") + conditions.join(QStringLiteral(" or ")) + QLatin1Char(')');
 }
 
-QString deleteAllLines(qint64 tavolo)
-{
+QString deleteAllLines(qint64 tavolo) {
     return QStringLiteral("Delete * from DettaglioTavoli Where Tavolo = ") + QString::number(tavolo);
 }
 
-QString freeTable(qint64 tavolo)
-{
+QString freeTable(qint64 tavolo) {
     return QStringLiteral("Update Tavoli Set Occupato = False, Descrizione = '' Where Codice = ") +
            QString::number(tavolo);
 }
 
-QString timeOfDay(const QTime &time)
-{
-    return QStringLiteral("%1:%2").arg(time.hour(), 2, 10, QLatin1Char('0')).arg(time.minute(), 2, 10, QLatin1Char('0'));
+QString timeOfDay(const QTime &time) {
+    return QStringLiteral("%1:%2")
+        .arg(time.hour(), 2, 10, QLatin1Char('0'))
+        .arg(time.minute(), 2, 10, QLatin1Char('0'));
 }
 
-QStringList move(qint64 source, qint64 destination, const QString &description, const QTime &now)
-{
+QStringList move(qint64 source, qint64 destination, const QString &description, const QTime &now) {
     const QString from = QString::number(source);
     const QString to = QString::number(destination);
     return {
-        QStringLiteral("Update DettaglioTavoli set Tavolo = ") + to + QStringLiteral(" Where Tavolo = ") + from,
+        QStringLiteral("Update DettaglioTavoli set Tavolo = ") + to + QStringLiteral(" Where Tavolo = ") +
+            from,
         QStringLiteral("Update Tavoli Set Occupato = True, Descrizione = ") + sqlText(description) +
             QStringLiteral(" Where Codice = ") + to,
-        QStringLiteral("UPDATE Tavoli SET OraOccupato = '") + timeOfDay(now) + QStringLiteral("' Where Codice = ") +
-            to,
-        QStringLiteral("Update Tavoli Set Occupato = False, OraOccupato='', OraUltimoOrdine='', Descrizione = '' "
-                       "Where Codice = ") +
+        QStringLiteral("UPDATE Tavoli SET OraOccupato = '") + timeOfDay(now) +
+            QStringLiteral("' Where Codice = ") + to,
+        QStringLiteral(
+            "Update Tavoli Set Occupato = False, OraOccupato='', OraUltimoOrdine='', Descrizione = '' "
+            "Where Codice = ") +
             from,
     };
 }

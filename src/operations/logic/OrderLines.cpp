@@ -12,16 +12,15 @@ namespace {
 
 const QString kTitle = QStringLiteral("qrvTavoli");
 
-QString failureText(const QString &routine, const QString &sql, const dao::DaoError &error)
-{
+QString failureText(const QString &routine, const QString &sql, const dao::DaoError &error) {
     return QStringLiteral("Errore nel comando chiamato da ") + routine + QStringLiteral("\r\n") + sql +
            QStringLiteral("\r\n") + QString::number(error.number()) + QLatin1Char(' ') + error.description();
 }
 
 } // namespace
 
-std::optional<int> runStatement(const std::shared_ptr<dao::Database> &db, const QString &sql, const QString &routine)
-{
+std::optional<int> runStatement(const std::shared_ptr<dao::Database> &db, const QString &sql,
+                                const QString &routine) {
     for (;;) {
         try {
             return db->Execute(sql);
@@ -34,38 +33,34 @@ std::optional<int> runStatement(const std::shared_ptr<dao::Database> &db, const 
     }
 }
 
-OrderLines::OrderLines(std::shared_ptr<dao::Database> db)
-    : m_db(std::move(db))
-{
-}
+OrderLines::OrderLines(std::shared_ptr<dao::Database> db) : m_db(std::move(db)) {}
 
-QVector<OrderLineRef> OrderLines::lines(qint64 tavolo) const
-{
+QVector<OrderLineRef> OrderLines::lines(qint64 tavolo) const {
     QVector<OrderLineRef> result;
     clsRecordset rs;
     rs.setDataBase(m_db);
-    rs.Apri(QStringLiteral("cmdCancSelezionato_Click"), true, OperationStatements::linesOfTable(tavolo), false, true);
+    rs.Apri(QStringLiteral("cmdCancSelezionato_Click"), true, OperationStatements::linesOfTable(tavolo),
+            false, true);
     while (rs.Errore() == clsRecordset::Ok && rs.ilRecordset()) {
         const dao::Recordset *row = rs.ilRecordset();
-        result.append({row->Field(QStringLiteral("ID")).toLongLong(), row->Field(QStringLiteral("Variante")).toLongLong()});
+        result.append({row->Field(QStringLiteral("ID")).toLongLong(),
+                       row->Field(QStringLiteral("Variante")).toLongLong()});
         rs.LeggiNext();
     }
     rs.Chiudi();
     return result;
 }
 
-OrderLines::Result OrderLines::removeOneUnit(const UnitRemoval &plan)
-{
-    const auto affected = runStatement(
-        m_db, OperationStatements::oneUnitLess(plan.id, plan.newQuantity, plan.newAmount),
-        QStringLiteral("cmdCancSelezionato_Click"));
+OrderLines::Result OrderLines::removeOneUnit(const UnitRemoval &plan) {
+    const auto affected =
+        runStatement(m_db, OperationStatements::oneUnitLess(plan.id, plan.newQuantity, plan.newAmount),
+                     QStringLiteral("cmdCancSelezionato_Click"));
     if (!affected)
         return Result::Failed;
     return *affected > 0 ? Result::Done : Result::NotFound;
 }
 
-OrderLines::Result OrderLines::removeLine(qint64 tavolo, qint64 id, QVector<qint64> *removedVariants)
-{
+OrderLines::Result OrderLines::removeLine(qint64 tavolo, qint64 id, QVector<qint64> *removedVariants) {
     const QVector<qint64> variants = variantLinesOf(lines(tavolo), id);
     if (removedVariants)
         *removedVariants = variants;
@@ -97,16 +92,16 @@ OrderLines::Result OrderLines::removeLine(qint64 tavolo, qint64 id, QVector<qint
             } catch (const dao::DaoError &) {
                 // The connection is gone or the engine already ended the transaction.
             }
-            const int answer = MsgBox(failureText(routine, running.isEmpty() ? QStringLiteral("Commit") : running, error),
-                                      MessageBox::vbRetryCancel | MessageBox::vbCritical, kTitle);
+            const int answer =
+                MsgBox(failureText(routine, running.isEmpty() ? QStringLiteral("Commit") : running, error),
+                       MessageBox::vbRetryCancel | MessageBox::vbCritical, kTitle);
             if (answer != MessageBox::vbRetry)
                 return Result::Failed;
         }
     }
 }
 
-OrderLines::Result OrderLines::emptyTable(qint64 tavolo)
-{
+OrderLines::Result OrderLines::emptyTable(qint64 tavolo) {
     const QString routine = QStringLiteral("AzzeraTavolo");
     if (!runStatement(m_db, OperationStatements::deleteAllLines(tavolo), routine))
         return Result::Failed;
@@ -116,8 +111,8 @@ OrderLines::Result OrderLines::emptyTable(qint64 tavolo)
     return *freed > 0 ? Result::Done : Result::NotFound;
 }
 
-OrderLines::Result OrderLines::addArticle(qint64 tavolo, qint64 article, const QString &description, double price)
-{
+OrderLines::Result OrderLines::addArticle(qint64 tavolo, qint64 article, const QString &description,
+                                          double price) {
     const QString routine = QStringLiteral("cmdAggiungiArticolo_Click");
     const QString query = OperationStatements::linesOfTable(tavolo);
     for (;;) {

@@ -19,15 +19,15 @@ class Database;
  * Retry and Cancel, and Retry runs it again. Returns the rows affected, or nullopt once the
  * operator cancelled a failure.
  */
-std::optional<int> runStatement(const std::shared_ptr<dao::Database> &db, const QString &sql, const QString &routine);
+std::optional<int> runStatement(const std::shared_ptr<dao::Database> &db, const QString &sql,
+                                const QString &routine);
 
 /**
  * The direct edits of a table's order lines: one unit less, a line with its variants removed,
  * the table emptied and freed, one unit of the preset article added. Each writes to the database
  * at once; failures are reported to the operator here, so callers only look at the result.
  */
-class OrderLines
-{
+class OrderLines {
 public:
     enum class Result {
         Done,     ///< the database was changed

@@ -11,8 +11,7 @@
 
 namespace qrv {
 
-QString OrderMove::Result::message() const
-{
+QString OrderMove::Result::message() const {
     return QStringLiteral("Spostamento non eseguito: i tavoli sono rimasti come prima.\r\n") + statement +
            QStringLiteral("\r\n") + QString::number(errorNumber) + QLatin1Char(' ') + errorDescription;
 }
@@ -29,17 +28,14 @@ OrderMove::OrderMove(std::shared_ptr<dao::Database> db, std::shared_ptr<dao::Wor
     , m_openFailure([](int errorNumber) {
         return MsgBox(QStringLiteral("Errore attendivendite ") + QString::number(errorNumber),
                       MessageBox::vbRetryCancel | MessageBox::vbCritical, QString()) == MessageBox::vbRetry;
-    })
-{
-}
+    }) {}
 
-QString OrderMove::lockPath(const QString &archiveFolder)
-{
+QString OrderMove::lockPath(const QString &archiveFolder) {
     return archiveFolder + QStringLiteral("/LockVenditeMan.txt");
 }
 
-OrderMove::Result OrderMove::run(qint64 source, qint64 destination, const QString &description, const QTime &now)
-{
+OrderMove::Result OrderMove::run(qint64 source, qint64 destination, const QString &description,
+                                 const QTime &now) {
     Result result;
     if (source < 1 || destination < 1 || source == destination)
         return result;
@@ -51,8 +47,8 @@ OrderMove::Result OrderMove::run(qint64 source, qint64 destination, const QStrin
         const LockFile::Result attempt = lock.tryLock();
         if (attempt == LockFile::Result::Locked)
             break;
-        const bool goOn = attempt == LockFile::Result::Busy ? m_wait(waited.elapsed())
-                                                            : m_openFailure(lock.errorNumber());
+        const bool goOn =
+            attempt == LockFile::Result::Busy ? m_wait(waited.elapsed()) : m_openFailure(lock.errorNumber());
         if (!goOn) {
             result.outcome = Outcome::GaveUp;
             return result;

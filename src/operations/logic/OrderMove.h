@@ -18,8 +18,7 @@ class Workspace;
  * A failure rolls everything back and releases the lock; nothing is shown to the operator here
  * except the lock file's open failures (the caller reports the result).
  */
-class OrderMove
-{
+class OrderMove {
 public:
     enum class Outcome {
         Moved,         ///< committed: the destination holds the order, the source is free
@@ -55,7 +54,8 @@ public:
      * The move runs its statements on db; the transaction is begun and committed on workspace, or
      * on db itself when workspace is null. archiveFolder holds LockVenditeMan.txt.
      */
-    OrderMove(std::shared_ptr<dao::Database> db, std::shared_ptr<dao::Workspace> workspace, QString archiveFolder);
+    OrderMove(std::shared_ptr<dao::Database> db, std::shared_ptr<dao::Workspace> workspace,
+              QString archiveFolder);
 
     /** The sales lock file of an archive folder. */
     static QString lockPath(const QString &archiveFolder);
@@ -76,8 +76,7 @@ public:
     Result run(qint64 source, qint64 destination, const QString &description, const QTime &now);
 
 private:
-    void stage(Stage s, int index = -1) const
-    {
+    void stage(Stage s, int index = -1) const {
         if (m_hook)
             m_hook(s, index);
     }

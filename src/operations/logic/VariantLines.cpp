@@ -2,8 +2,7 @@
 
 namespace qrv {
 
-QVector<qint64> variantLinesOf(const QVector<OrderLineRef> &lines, qint64 articleId)
-{
+QVector<qint64> variantLinesOf(const QVector<OrderLineRef> &lines, qint64 articleId) {
     QVector<qint64> variants;
     int i = 0;
     while (i < lines.size() && lines.at(i).id != articleId)
