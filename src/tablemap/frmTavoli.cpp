@@ -496,7 +496,8 @@ void frmTavoli::RefreshTavolo(const QString &numero, bool mostra) {
     const int i = m_floor->RefreshTavolo(numero);
     if (i < 0)
         return;
-    QCoreApplication::processEvents();
+    if (isVisible())
+        QCoreApplication::processEvents();
     if (mostra)
         AvviaLampeggio(i);
 }
@@ -527,7 +528,10 @@ void frmTavoli::FermaLampeggio() {
         if (QPushButton *button = m_floor->button(m_state.TavoloLampeggiante))
             button->show();
     m_timerLampeggio->stop();
-    QCoreApplication::processEvents();
+    // Lets the screen catch up; while the form is still loading there is nothing on screen, and
+    // running queued events then would act on a half-built map.
+    if (isVisible())
+        QCoreApplication::processEvents();
     m_state.TavoloLampeggiante = -1;
     if (m_loaded)
         m_timerRefresh->start(MapSettings::interval(MapSettings::RefreshInterval));

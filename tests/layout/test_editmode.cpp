@@ -202,7 +202,7 @@ void TestEditMode::tapStoresAndShowsTheToolbox_data() {
     QTest::addColumn<qint32>("codice");
     QTest::addColumn<QPoint>("toolbox");
     QTest::newRow("room above") << 5 << QPoint(400 + 100, 2800 - 1035 - 40);
-    QTest::newRow("no room above: below") << 2 << QPoint(3000 + 100, 400 + 930 + 40);
+    QTest::newRow("no room above: below") << 1 << QPoint(400 + 100, 400 + 930 + 40);
 }
 
 void TestEditMode::tapStoresAndShowsTheToolbox() {

@@ -64,6 +64,7 @@ private slots:
     void roomDeletedMeanwhileShowsANotice();
     void deletesTheRoomAfterYes_data() { qrvtest::addEngineRows(); }
     void deletesTheRoomAfterYes();
+    void saveFollowsTheModeTheFormOpenedIn();
 
 private:
     void useDatabase(const QString &engine);
@@ -483,6 +484,25 @@ void TestLayoutForms::deletesTheRoomAfterYes() {
     QCOMPARE(count(QStringLiteral("Select count(*) from Sale Where Codice = 2")), 0);
     QCOMPARE(count(QStringLiteral("Select count(*) from Tavoli Where CodiceSala = 2")), 0);
     QCOMPARE(count(QStringLiteral("Select count(*) from DettaglioTavoli")), lines);
+}
+
+void TestLayoutForms::saveFollowsTheModeTheFormOpenedIn() {
+    // Edit mode without a room to edit opens as a new room: saving adds one and never
+    // overwrites whichever room happens to come first.
+    useDatabase(QStringLiteral("sqlite"));
+    SharedState &shared = SharedState::current();
+    shared.SalaInModifica.clear();
+    shared.ModoSala = 2;
+    frmSala *form = frmSala::current();
+    ModalScript script(form, {[&] {
+                           QCOMPARE(form->lblTitolo()->text(), QStringLiteral("INSERIMENTO NUOVA SALA"));
+                           form->txtDescrizione()->setText(QStringLiteral("Dehors"));
+                           form->cmdSalva()->click();
+                       }});
+    frmSala::mostra();
+    QCOMPARE(count(QStringLiteral("Select count(*) from Sale")), 5);
+    QCOMPARE(scalar(m_db, QStringLiteral("Select Descrizione from Sale Where Codice = 1")).toString(),
+             QStringLiteral("Sala"));
 }
 
 QTEST_MAIN(TestLayoutForms)

@@ -4,6 +4,8 @@
 
 #include "data/dao/Database.h"
 #include "data/dao/Recordset.h"
+#include "operations/logic/LineRemoval.h"
+#include "operations/logic/OrderLines.h"
 #include "support/TestDatabases.h"
 
 #include <QMap>
@@ -154,6 +156,45 @@ inline void dropFailure(const DbPtr &db, const QString &name, const QString &tab
         db->ExecuteNative(QStringLiteral("DROP TRIGGER %1").arg(name));
     else
         db->ExecuteNative(QStringLiteral("DROP TRIGGER %1 ON %2").arg(name, table.toLower()));
+}
+
+/** The amount a till writes after reading amount (shown as "#0.00") on a line of quantity units. */
+inline double nextStoredAmount(double amount, qint64 quantity) {
+    const qrv::UnitRemoval plan =
+        qrv::planUnitRemoval(QString::number(quantity), qrv::formatAmount(amount, QLocale::c()),
+                             QStringLiteral("1"), QLocale::c());
+    return qrv::classicStr(plan.newAmount).trimmed().toDouble();
+}
+
+/**
+ * A second till in its own process (arguments: database URL, line ID, count): removes one unit of
+ * the line count times, each time from the line as its receipt shows it. Returns the exit code.
+ */
+inline int removerChild(const QStringList &args) {
+    try {
+        const auto db = qrv::dao::Database::open(args.value(0));
+        const qint64 id = args.value(1).toLongLong();
+        const int times = args.value(2).toInt();
+        qrv::OrderLines edits(db);
+        for (int i = 0; i < times; ++i) {
+            auto rs = db->OpenRecordset(QStringLiteral("Select * from DettaglioTavoli Where ID = ") +
+                                        QString::number(id));
+            if (rs->Eof())
+                return 2;
+            const QString q = rs->Field(QStringLiteral("Quantita")).toString();
+            const QString a =
+                qrv::formatAmount(rs->Field(QStringLiteral("Importo")).toDouble(), QLocale::c());
+            rs->Close();
+            const qrv::UnitRemoval plan = qrv::planUnitRemoval(q, a, QString::number(id), QLocale::c());
+            if (plan.kind != qrv::UnitRemoval::Kind::RemoveOneUnit ||
+                edits.removeOneUnit(plan) != qrv::OrderLines::Result::Done)
+                return 3;
+        }
+        return 0;
+    } catch (const std::exception &e) {
+        qCritical("%s", e.what());
+        return 4;
+    }
 }
 
 } // namespace opstest

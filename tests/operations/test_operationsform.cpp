@@ -16,6 +16,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QLabel>
+#include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -506,6 +507,58 @@ private slots:
         QVERIFY(window.texts().contains(QStringLiteral("Il tavolo non è occupato")));
     }
 
+    // Two tills: this one keeps redrawing the receipt of a table while another removes units of
+    // its line. Every redraw shows a state the other till wrote (quantity and amount together),
+    // and the redraw after the last removal matches the database.
+    void receiptWhileAnotherTillRemoves_data() { qrvtest::addEngineRows(); }
+    void receiptWhileAnotherTillRemoves() {
+        QFETCH(QString, engine);
+        venue(engine);
+        const qint64 start = 40;
+        const int times = 30;
+        m_db->Execute(QStringLiteral("Update DettaglioTavoli Set Quantita = 40, Importo = 100 Where ID = %1")
+                          .arg(m_ortolana));
+        QMap<QString, QString> states{{QStringLiteral("40"), QStringLiteral("100,00")}};
+        double amount = 100.0;
+        for (qint64 q = start; q > start - times; --q) {
+            amount = nextStoredAmount(amount, q);
+            states.insert(QString::number(q - 1), formatAmount(amount));
+        }
+
+        QProcess otherTill;
+        otherTill.setProcessChannelMode(QProcess::ForwardedChannels);
+        QStringList torn;
+        int redraws = 0;
+        QString lastShown, lastTotal;
+        runMap([&] {
+            clickTable(2);
+            otherTill.start(QCoreApplication::applicationFilePath(),
+                            {QStringLiteral("--child-remover"), qrvtest::urlOf(m_db),
+                             QString::number(m_ortolana), QString::number(times)});
+            otherTill.waitForStarted();
+            do {
+                map()->MostraScontrino(QStringLiteral("2"));
+                const QString q = map()->gridScontrino()->textMatrix(0, 0);
+                const QString a = map()->gridScontrino()->textMatrix(0, 2);
+                if (states.value(q) != a)
+                    torn.append(q + QLatin1Char('|') + a);
+                ++redraws;
+            } while (!otherTill.waitForFinished(2));
+            map()->MostraScontrino(QStringLiteral("2"));
+            lastShown = gridRows().value(0);
+            lastTotal = map()->lblTotale()->text();
+        });
+        QCOMPARE(otherTill.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(otherTill.exitCode(), 0);
+        QVERIFY2(torn.isEmpty(), qPrintable(torn.join(QLatin1Char(' '))));
+        const Line l = lines(m_db, 2).at(0);
+        QCOMPARE(l.quantita, start - times);
+        QCOMPARE(lastShown, QString::number(l.quantita) + QLatin1Char('|') + formatAmount(l.importo) +
+                                QLatin1Char('|') + QString::number(l.id));
+        QCOMPARE(lastTotal, formatAmount(l.importo));
+        qInfo("%d redraws while the other till removed %d units", redraws, times);
+    }
+
     // ---- the move --------------------------------------------------------------------------
 
     void moveFromTheMap_data() { qrvtest::addEngineRows(); }
@@ -703,5 +756,14 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestOperationsForm)
+int main(int argc, char **argv) {
+    if (argc > 1 && qstrcmp(argv[1], "--child-remover") == 0) {
+        QCoreApplication app(argc, argv);
+        return opstest::removerChild(app.arguments().mid(2));
+    }
+    QApplication app(argc, argv);
+    TestOperationsForm test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "test_operationsform.moc"

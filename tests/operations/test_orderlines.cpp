@@ -1,6 +1,5 @@
 // The direct edits of a table's order lines on real databases: one unit less, a line removed with
-// its variant lines (all or nothing), a table emptied, the quick-add line; and two tills, one
-// removing units while the other reads the same table.
+// its variant lines (all or nothing), a table emptied, the quick-add line.
 #include "OperationsFixture.h"
 
 #include "component/SharedState.h"
@@ -9,44 +8,10 @@
 #include "operations/logic/OrderLines.h"
 #include "support/ScriptedMessages.h"
 
-#include <QProcess>
 #include <QtTest>
 
 using namespace qrv;
 using namespace opstest;
-
-namespace {
-
-/** The amount a till writes after reading amount (shown as "#0.00") on a line of quantity units. */
-double nextStoredAmount(double amount, qint64 quantity) {
-    const UnitRemoval plan = planUnitRemoval(QString::number(quantity), formatAmount(amount, QLocale::c()),
-                                             QStringLiteral("1"), QLocale::c());
-    return classicStr(plan.newAmount).trimmed().toDouble();
-}
-
-/** Child till: removes one unit of line id, times times, reading the line as its receipt shows it. */
-int removerChild(const QStringList &args) {
-    const auto db = dao::Database::open(args.value(0));
-    const qint64 id = args.value(1).toLongLong();
-    const int times = args.value(2).toInt();
-    OrderLines edits(db);
-    for (int i = 0; i < times; ++i) {
-        auto rs = db->OpenRecordset(QStringLiteral("Select * from DettaglioTavoli Where ID = ") +
-                                    QString::number(id));
-        if (rs->Eof())
-            return 2;
-        const QString q = rs->Field(QStringLiteral("Quantita")).toString();
-        const QString a = formatAmount(rs->Field(QStringLiteral("Importo")).toDouble(), QLocale::c());
-        rs->Close();
-        const UnitRemoval plan = planUnitRemoval(q, a, QString::number(id), QLocale::c());
-        if (plan.kind != UnitRemoval::Kind::RemoveOneUnit ||
-            edits.removeOneUnit(plan) != OrderLines::Result::Done)
-            return 3;
-    }
-    return 0;
-}
-
-} // namespace
 
 class TestOrderLines : public QObject {
     Q_OBJECT
@@ -228,66 +193,7 @@ private slots:
                      .toInt(),
                  0);
     }
-
-    // Two tills: one removes units of a line while the other keeps reading the table. Every read
-    // shows a state the remover wrote (quantity and amount together), and the last read is the end.
-    void removeWhileAnotherTillReads_data() { qrvtest::addEngineRows(); }
-    void removeWhileAnotherTillReads() {
-        QFETCH(QString, engine);
-        const DbPtr db = venue(engine);
-        const qint64 start = 40;
-        const int times = 30;
-        const qint64 id = addLine(db, 1, 1, start, QStringLiteral("Coperto"), 0, 100.0);
-        QMap<qint64, double> states{{start, 100.0}};
-        double amount = 100.0;
-        for (qint64 q = start; q > start - times; --q) {
-            amount = nextStoredAmount(amount, q);
-            states.insert(q - 1, amount);
-        }
-
-        QProcess child;
-        child.setProcessChannelMode(QProcess::ForwardedChannels);
-        child.start(QCoreApplication::applicationFilePath(),
-                    {QStringLiteral("--child-remover"), qrvtest::urlOf(db), QString::number(id),
-                     QString::number(times)});
-        QVERIFY(child.waitForStarted());
-        int reads = 0;
-        qint64 lastSeen = start;
-        while (child.state() != QProcess::NotRunning || reads == 0) {
-            const QVector<Line> shown = lines(db, 1);
-            QCOMPARE(shown.size(), 1);
-            const Line &l = shown.at(0);
-            QVERIFY2(states.contains(l.quantita), qPrintable(QString::number(l.quantita)));
-            QCOMPARE(l.importo, states.value(l.quantita));
-            QVERIFY(l.quantita <= lastSeen);
-            lastSeen = l.quantita;
-            ++reads;
-            child.waitForFinished(2);
-        }
-        QCOMPARE(child.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(child.exitCode(), 0);
-        const Line last = lines(db, 1).at(0);
-        QCOMPARE(last.quantita, start - times);
-        QCOMPARE(last.importo, states.value(start - times));
-        qInfo("%d reads while the other till removed %d units", reads, times);
-    }
 };
 
-int main(int argc, char **argv) {
-    if (argc > 1 && qstrcmp(argv[1], "--child-remover") == 0) {
-        QCoreApplication app(argc, argv);
-        QStringList args = app.arguments().mid(2);
-        try {
-            return removerChild(args);
-        } catch (const std::exception &e) {
-            qCritical("%s", e.what());
-            return 4;
-        }
-    }
-    QCoreApplication app(argc, argv);
-    TestOrderLines test;
-    QTEST_SET_MAIN_SOURCE_PATH
-    return QTest::qExec(&test, argc, argv);
-}
-
+QTEST_GUILESS_MAIN(TestOrderLines)
 #include "test_orderlines.moc"

@@ -277,6 +277,25 @@ private slots:
         QCOMPARE(lines(db, 2).size(), 4);
     }
 
+    // Another till deleted the destination table after this one drew the map: the lines must not
+    // go to a table that no longer exists.
+    void destinationDeletedMeanwhile_data() { qrvtest::addEngineRows(); }
+    void destinationDeletedMeanwhile() {
+        QFETCH(QString, engine);
+        const DbPtr db = venue(engine);
+        const DbPtr otherTill = dao::Database::open(qrvtest::urlOf(db));
+        otherTill->Execute(QStringLiteral("Delete * from Tavoli Where Codice = 6"));
+        const auto before = tables(db);
+        const auto beforeLines = lines(db);
+        OrderMove move(db, std::make_shared<dao::Workspace>(db), m_archive.path());
+        const OrderMove::Result r = move.run(1, 6, QStringLiteral("Rossi"), QTime(9, 5));
+        QCOMPARE(r.outcome, OrderMove::Outcome::Failed);
+        QVERIFY(r.message().contains(QStringLiteral("Il tavolo di destinazione non esiste più")));
+        QCOMPARE(tables(db), before);
+        QCOMPARE(lines(db), beforeLines);
+        QVERIFY(lockIsFree());
+    }
+
     // Another till holds the sales lock: the move waits (the wait function runs between attempts),
     // can give up without touching anything, and goes through once the lock is released.
     void lockWait_data() { qrvtest::addEngineRows(); }

@@ -573,7 +573,6 @@ void TestFrmTavoli::firstActivationPreselects() {
     bool shown = false;
     QTimer::singleShot(0, &form, [&] {
         auto end = qScopeGuard([&] { form.finish(); });
-        qDebug() << "in lambda" << form.state().GiaAttivato << form.cmdTavoloCount() << form.tagTavolo(1) << SharedState::current().TavoloScelto;
         QTRY_VERIFY(!form.frxScontrino()->isHidden());
         shown = true;
         QCOMPARE(form.lblTavoloAnteprima()->text(), QStringLiteral("Tavolo 2"));

@@ -66,7 +66,12 @@ OrderMove::Result OrderMove::run(qint64 source, qint64 destination, const QStrin
         stage(Stage::TransactionBegun);
         for (int i = 0; i < statements.size(); ++i) {
             running = statements.at(i);
-            m_db->Execute(running);
+            const int affected = m_db->Execute(running);
+            // Another till deleted the destination since the map was drawn: the lines would go
+            // to a table nobody can show, so the whole move is undone.
+            if (i == 1 && affected == 0)
+                throw dao::DaoError(dao::DaoErrorCode::NoCurrentRecord,
+                                    QStringLiteral("Il tavolo di destinazione non esiste più"));
             stage(Stage::StatementRun, i);
         }
         running = QStringLiteral("CommitTrans");

@@ -24,7 +24,7 @@ public:
         Moved,         ///< committed: the destination holds the order, the source is free
         NothingToMove, ///< source and destination are the same table (or a code below 1)
         GaveUp,        ///< the sales lock could not be taken and the wait was abandoned
-        Failed,        ///< a statement or the commit failed; everything was rolled back
+        Failed,        ///< a statement or the commit failed, or the destination is gone; all rolled back
     };
 
     struct Result {

@@ -1,0 +1,150 @@
+// The demo till as a host: its loop around the modal map, the simple operations it carries out
+// itself, and the notification it sends after each change. The operator is played by a timer
+// that acts on the map whenever a show is on screen.
+
+#include "../../app/demo/DemoTill.cpp"
+
+#include "MapFixture.h"
+#include "component/SharedState.h"
+#include "support/ScriptedMessages.h"
+#include "support/TestDatabases.h"
+
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <functional>
+
+using namespace qrv;
+
+namespace {
+
+QVariant scalar(const std::shared_ptr<dao::Database> &db, const QString &sql) {
+    return qrvtest::scalar(db, sql);
+}
+
+/** Plays the operator: runs the next step each time a new show of the map is on screen. */
+class Operator : public QObject {
+public:
+    explicit Operator(QVector<std::function<void(frmTavoli *)>> steps) : m_steps(std::move(steps)) {
+        connect(&m_timer, &QTimer::timeout, this, [this] {
+            frmTavoli *form = frmTavoli::current();
+            if (!form->isVisible()) {
+                m_acted = false;
+                return;
+            }
+            if (m_acted || !form->isLoaded())
+                return;
+            m_acted = true; // one step per show
+            if (m_next < m_steps.size())
+                m_steps.at(m_next++)(form);
+            else
+                form->done(0);
+        });
+        m_timer.start(10);
+    }
+    int done() const { return m_next; }
+
+private:
+    QVector<std::function<void(frmTavoli *)>> m_steps;
+    QTimer m_timer;
+    bool m_acted = false;
+    int m_next = 0;
+};
+
+} // namespace
+
+class TestDemoTill : public QObject {
+    Q_OBJECT
+private slots:
+    void opensAndBillsTables_data() { qrvtest::addEngineRows(); }
+    void opensAndBillsTables();
+    void createsVenueAndRendersMap();
+};
+
+void TestDemoTill::opensAndBillsTables() {
+    QFETCH(QString, engine);
+    qrvtest::ScriptedMessageWindow window;
+    auto venue = qrvtest::demoDatabase(engine);
+    QTemporaryDir data;
+    QUdpSocket listener;
+    QVERIFY(listener.bind(QHostAddress::LocalHost, 0));
+    MapSettings::setNotifyPort(maptest::freePort());
+
+    DemoOptions options;
+    options.dbUrl = qrvtest::urlOf(venue);
+    options.dataDir = data.path();
+    options.notifyPort = listener.localPort();
+    DemoTill till(options);
+    QString error;
+    QVERIFY2(till.prepare(&error), qPrintable(error));
+
+    // Table 2 (Codice 2) is free in the demo venue; the commands' outcomes are written as they are.
+    auto choose = [](qint32 operazione, bool contoSubito) {
+        return [operazione, contoSubito](frmTavoli *form) {
+            SharedState &shared = SharedState::current();
+            shared.TavoloScelto = QStringLiteral("2");
+            shared.OperazioneScelta = operazione;
+            shared.ContoSubito = contoSubito;
+            form->finish();
+        };
+    };
+    bool redAfterOpening = false;
+    Operator player({choose(qrvContoNuovoTavolo, false),
+                     [&](frmTavoli *form) {
+                         for (int i = 0; i < form->cmdTavoloCount(); ++i)
+                             if (form->tagTavolo(i) == QLatin1String("2") && !form->cmdTavolo(i)->isHidden())
+                                 redAfterOpening = form->cmdTavolo(i)->palette().color(QPalette::Button) ==
+                                                   QColor(0xFF, 0x3E, 0x3E);
+                         choose(qrvContoNuovoTavolo, false)(form); // a second order on the same table
+                     },
+                     choose(qrvFaiContoTavolo, true)});
+    QCOMPARE(till.run(), 0); // ends when the map is closed without a command
+    QCOMPARE(player.done(), 3);
+    QVERIFY(redAfterOpening);
+
+    QCOMPARE(scalar(venue, QStringLiteral("Select count(*) from DettaglioTavoli Where Tavolo = 2")).toInt(),
+             0);
+    QCOMPARE(scalar(venue, QStringLiteral("Select Occupato from Tavoli Where Codice = 2")).toBool(), false);
+    QTRY_VERIFY(listener.hasPendingDatagrams());
+    QStringList received;
+    while (listener.hasPendingDatagrams()) {
+        QByteArray datagram(int(listener.pendingDatagramSize()), '\0');
+        listener.readDatagram(datagram.data(), datagram.size());
+        received << QString::fromUtf8(datagram);
+    }
+    QCOMPARE(received, (QStringList{QStringLiteral("2"), QStringLiteral("2"), QStringLiteral("2")}));
+    MapSettings::setNotifyPort(0);
+}
+
+void TestDemoTill::createsVenueAndRendersMap() {
+    QTemporaryDir data;
+    MapSettings::setNotifyPort(maptest::freePort());
+    DemoOptions options;
+    options.dataDir = data.path();
+    DemoTill till(options);
+    QString error;
+    QVERIFY2(till.prepare(&error), qPrintable(error));
+    QVERIFY(QFileInfo::exists(data.filePath(QStringLiteral("venue.sqlite"))));
+    QVERIFY(QFileInfo::exists(data.filePath(QStringLiteral("app/impostazioni.ini"))));
+    QVERIFY(QFileInfo::exists(data.filePath(QStringLiteral("app/SfondiSale/parquet.png"))));
+
+    const QString png = data.filePath(QStringLiteral("map.png"));
+    QVERIFY(till.renderScreenshot(png));
+    QImage image(png);
+    QCOMPARE(image.height(), 768);
+    // The first room's table 1 is occupied: its red shows on the picture.
+    bool red = false;
+    for (int y = 0; y < image.height() && !red; y += 4)
+        for (int x = 0; x < image.width() && !red; x += 4)
+            red = image.pixelColor(x, y) == QColor(0xFF, 0x3E, 0x3E);
+    QVERIFY(red);
+
+    // A second start finds the venue and keeps it.
+    DemoTill again(options);
+    QVERIFY(again.prepare(&error));
+    MapSettings::setNotifyPort(0);
+}
+
+QTEST_MAIN(TestDemoTill)
+#include "test_demo_till.moc"
