@@ -158,10 +158,8 @@ void clsRecordset::PopolaRecordset() {
         m_recordset->MoveFirst();
     } catch (const dao::DaoError &) {
     }
-    try {
-        m_recordset->Requery();
-    } catch (const dao::DaoError &) {
-    }
+    // The access layer reads every row and the exact count when the recordset opens, so the
+    // re-run of the query that a lazily counting engine needs here would only read it all twice.
 }
 
 bool clsRecordset::BloccaSblocca(const QString &Q, bool Aspetta) {

@@ -359,7 +359,7 @@ private slots:
         }
         const QVector<Line> expected = lines(db);
         QTemporaryDir archive;
-        const int tills = 4, moves = 25;
+        const int tills = 5, moves = 60;
         QVector<QProcess *> children;
         QElapsedTimer timer;
         timer.start();
@@ -378,6 +378,11 @@ private slots:
             delete p;
         }
         qInfo("%d tills x %d moves in %lld ms", tills, moves, timer.elapsed());
+        int relocated = 0;
+        const QVector<Line> now = lines(db);
+        for (int i = 0; i < now.size() && i < expected.size(); ++i)
+            relocated += now.at(i).tavolo != expected.at(i).tavolo;
+        QVERIFY(relocated > 0);
         checkInvariants(db, expected);
         QVERIFY(!QFile::exists(archive.path() + QStringLiteral("/inside.marker")));
     }
