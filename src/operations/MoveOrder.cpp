@@ -111,6 +111,8 @@ bool MoveOrder::waitForLock(qint64 elapsedMs) {
 
 void MoveOrder::SpostaTavolo() {
     SharedState &s = SharedState::current();
+    if (!s.DataBase)
+        return;
     OrderMove move(s.DataBase, s.WorkSpace, s.ilPathArchivi);
     m_nextLockQuestion = lockQuestionAfterMs();
     move.setWaitFunction([this](qint64 elapsed) { return waitForLock(elapsed); });

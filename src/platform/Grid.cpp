@@ -5,7 +5,6 @@
 #include <QHeaderView>
 #include <QPainter>
 #include <QScrollBar>
-#include <QScroller>
 #include <QStyledItemDelegate>
 
 namespace qrv {
@@ -73,7 +72,6 @@ Grid::Grid(QWidget *parent) : QTableWidget(parent) {
     setTabKeyNavigation(false);
     setWordWrap(true);
     setItemDelegate(new CellDelegate(this));
-    QScroller::grabGesture(viewport(), QScroller::TouchGesture);
 
     connect(this, &QTableWidget::cellClicked, this, [this](int row, int) {
         if (row >= 0)
