@@ -146,6 +146,7 @@ void DemoTill::configure(clsTavoli &tavoli) const {
     tavoli.setApp_Path(m_options.appDir);
     tavoli.setOperazione(m_options.context);
     tavoli.setSala(m_options.sala);
+    tavoli.setTavoloScelto(m_options.tavolo);
 }
 
 int DemoTill::run() {

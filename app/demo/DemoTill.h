@@ -20,6 +20,7 @@ struct DemoOptions {
     QString archiveDir; ///< "" for dataDir/archivi
     qint32 context = 1; ///< Operazione
     qint32 sala = 0;    ///< room to open first, 0 for the first room
+    QString tavolo;     ///< table Codice to preselect on the first show, "" for none
     bool once = false;
     QString screenshot; ///< render the map to this PNG and exit
     QString notifyHost = QStringLiteral("127.0.0.1");

@@ -49,6 +49,9 @@ int main(int argc, char *argv[]) {
         QStringLiteral("1"));
     const QCommandLineOption salaOption(QStringLiteral("sala"), QStringLiteral("Room Codice to open first."),
                                         QStringLiteral("codice"), QStringLiteral("0"));
+    const QCommandLineOption tableOption(QStringLiteral("table"),
+                                         QStringLiteral("Table Codice to select when the map first appears."),
+                                         QStringLiteral("codice"));
     const QCommandLineOption onceOption(QStringLiteral("once"),
                                         QStringLiteral("Show the map once, then exit."));
     const QCommandLineOption screenshotOption(QStringLiteral("screenshot"),
@@ -60,8 +63,8 @@ int main(int argc, char *argv[]) {
     const QCommandLineOption notifyPortOption(QStringLiteral("notify-port"),
                                               QStringLiteral("UDP port of the notifications (default 8989)."),
                                               QStringLiteral("port"));
-    parser.addOptions({dbOption, dataOption, appOption, archiveOption, contextOption, salaOption, onceOption,
-                       screenshotOption, notifyHostOption, notifyPortOption});
+    parser.addOptions({dbOption, dataOption, appOption, archiveOption, contextOption, salaOption, tableOption,
+                       onceOption, screenshotOption, notifyHostOption, notifyPortOption});
     parser.process(app);
 
     DemoOptions options;
@@ -71,6 +74,7 @@ int main(int argc, char *argv[]) {
     options.archiveDir = parser.value(archiveOption);
     options.context = parser.value(contextOption).toInt();
     options.sala = parser.value(salaOption).toInt();
+    options.tavolo = parser.value(tableOption);
     options.once = parser.isSet(onceOption);
     options.screenshot = parser.value(screenshotOption);
     options.notifyHost = parser.value(notifyHostOption);

@@ -43,12 +43,8 @@ const QUuid IDispatchId(0x00020400, 0x0000, 0x0000, 0xC0, 0x00, 0x00, 0x00, 0x00
 void installMessageWindows() {
     static std::mutex mutex;
     std::lock_guard<std::mutex> lock(mutex);
-    // The interface tells an installed box from its fallback only by address: the fallback is
-    // what remains after uninstalling.
-    MessageBox *installed = &MessageBox::current();
-    MessageBox::install(nullptr);
-    MessageBox *fallback = &MessageBox::current();
-    MessageBox::install(installed == fallback ? &QtMessageBox::shared() : installed);
+    if (!MessageBox::isInstalled())
+        MessageBox::install(&QtMessageBox::shared());
     if (!FinestraMessaggi::current())
         FinestraMessaggi::install(&MessageWindow::shared());
 }

@@ -41,6 +41,10 @@ void MessageBox::install(MessageBox *box) {
     installedBox.store(box);
 }
 
+bool MessageBox::isInstalled() {
+    return installedBox.load() != nullptr;
+}
+
 int MsgBox(const QString &text, int flags, const QString &title) {
     return MessageBox::current().show(text, flags, title);
 }

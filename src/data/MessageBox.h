@@ -29,6 +29,8 @@ public:
     static MessageBox &current();
     /** Installs box (not owned); nullptr restores the fallback. */
     static void install(MessageBox *box);
+    /** True when a box was installed, false while the fallback answers. */
+    static bool isInstalled();
 };
 
 /** Shorthand for MessageBox::current().show(text, flags, title). */

@@ -1,11 +1,15 @@
 #include "tablemap/ReceiptPanel.h"
 
+#include "component/SharedState.h"
+#include "data/Lookups.h"
+#include "data/clsRecordset.h"
+#include "data/dao/Recordset.h"
 #include "platform/Grid.h"
 #include "tablemap/MapLook.h"
-#include "tablemap/logic/MapGeometry.h"
+#include "tablemap/logic/MapFormats.h"
 #include "tablemap/logic/ReceiptRows.h"
 
-#include <QHeaderView>
+#include <QHash>
 #include <QLabel>
 #include <QPushButton>
 #include <QStyle>
@@ -88,7 +92,7 @@ QPushButton *ReceiptPanel::command(const char *name, const QString &caption, int
     MapLook::place(button, l, t, w, h);
     MapLook::makeGraphical(button);
     MapLook::setButtonColour(button, colour);
-    button->setFont(MapLook::arialBold(12));
+    button->setFont(MapLook::arialBold(10));
     return button;
 }
 
@@ -156,6 +160,89 @@ void ReceiptPanel::pageDown() {
 void ReceiptPanel::pageUp() {
     if (m_grid->rows() > 0)
         m_grid->setTopRow(0);
+}
+
+void ReceiptPanel::PulisciScontrino() {
+    clear();
+    SharedState::current().IdDettSelezionati.clear();
+}
+
+void ReceiptPanel::showFreeTable(const QString &caption) {
+    PulisciScontrino();
+    setTitle(QStringLiteral("Tavolo ") + caption);
+    showFreeCommands();
+    show();
+    addRow(freeTableRow());
+    m_cancSelezionato->hide();
+}
+
+void ReceiptPanel::cmdConsulta(const QString &codice, const QString &caption, bool quickAdd) {
+    PulisciScontrino();
+    if (codice.isEmpty()) {
+        // No table behind the selection: nothing to show.
+        hide();
+        m_cancSelezionato->hide();
+        return;
+    }
+    setTitle(QStringLiteral("Tavolo ") + caption);
+
+    clsRecordset rs;
+    rs.Apri(
+        QStringLiteral("cmdConsulta"), true,
+        QStringLiteral("Select ID_Scontrino, Codice, Occupato from Tavoli Where codice = %1;").arg(codice),
+        false, true);
+    if (rs.Errore() != clsRecordset::NoRow && rs.ilRecordset()) {
+        if (!rs.ilRecordset()->Field(QStringLiteral("Occupato")).toBool()) {
+            Avviso(QStringLiteral("Il tavolo non è occupato"), 2, 0, 2, true);
+            hide();
+        } else {
+            show();
+        }
+    }
+    rs.Chiudi();
+    if (!isHidden())
+        MostraScontrino(codice, quickAdd);
+    m_cancSelezionato->hide();
+}
+
+void ReceiptPanel::MostraScontrino(const QString &codice, bool quickAdd) {
+    const QString routine = QStringLiteral("MostraScontrino");
+    PulisciScontrino();
+
+    QVector<ReceiptLine> lines;
+    clsRecordset rs;
+    rs.Apri(routine, false,
+            QStringLiteral("Select * from DettaglioTavoli Where Tavolo = %1 order by ID;").arg(codice), false,
+            true);
+    while (rs.Errore() == clsRecordset::Ok && rs.ilRecordset()) {
+        const dao::Recordset &row = *rs.ilRecordset();
+        ReceiptLine line;
+        line.id = row.Field(QStringLiteral("ID")).toInt();
+        line.codice = row.Field(QStringLiteral("Codice")).toInt();
+        line.quantita = row.Field(QStringLiteral("Quantita")).toInt();
+        line.variante = row.Field(QStringLiteral("Variante")).toInt();
+        line.descrizione = row.Field(QStringLiteral("Descrizione")).toString();
+        line.importo = row.Field(QStringLiteral("Importo")).toDouble();
+        lines.append(line);
+        rs.LeggiNext(routine);
+    }
+    rs.Chiudi();
+
+    // One lookup per article, however many lines name it.
+    QHash<qint32, QString> descriptions;
+    const Receipt receipt = buildReceipt(lines, [&descriptions](qint32 articolo) {
+        auto it = descriptions.find(articolo);
+        if (it == descriptions.end())
+            it = descriptions.insert(articolo, DescrizioneArticolo(QString::number(articolo)));
+        return it.value();
+    });
+    m_grid->setUpdatesEnabled(false);
+    for (const ReceiptRow &row : receipt.rows)
+        addRow(row);
+    m_grid->setUpdatesEnabled(true);
+    SharedState::current().IdDettSelezionati = receipt.idDettSelezionati;
+    setTotal(formatReceiptAmount(receipt.totale));
+    showOccupiedCommands(quickAdd);
 }
 
 } // namespace qrv

@@ -24,6 +24,18 @@ public:
     void resetToDesign();
     /** Empties the grid and the total and hides every table command. */
     void clear();
+    /** As clear(), and no line is selected for the host any more (IdDettSelezionati ""). */
+    void PulisciScontrino();
+    /** Shows a free table: its title, "Nessun ordine" and the opening commands. */
+    void showFreeTable(const QString &caption);
+    /**
+     * Shows table codice (captioned caption), which the caller found occupied. A table found free
+     * meanwhile gives the notice "Il tavolo non è occupato" and hides the panel; a table no longer
+     * there leaves the panel as it was. Nothing is shown for an empty code.
+     */
+    void cmdConsulta(const QString &codice, const QString &caption, bool quickAdd);
+    /** Fills the grid, the total and IdDettSelezionati with the lines of table codice. */
+    void MostraScontrino(const QString &codice, bool quickAdd);
     void setTitle(const QString &caption);
     void addRow(const ReceiptRow &row);
     void setTotal(const QString &text);

@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <cmath>
 
 namespace qrv {
@@ -61,7 +62,13 @@ void TableFloor::addButton() {
     button->setFont(MapLook::arialBold(14.25));
     button->resize(px(m_side), px(m_side));
     button->hide();
-    connect(button, &QPushButton::clicked, this, [this, i] { emit tableClicked(i); });
+    connect(button, &QPushButton::clicked, this, [this, i] {
+        // The click may rebuild the floor; this button must outlive its own click.
+        const int outer = m_clicking;
+        m_clicking = i;
+        emit tableClicked(i);
+        m_clicking = outer;
+    });
 
     auto *label = new QLabel(this);
     label->setObjectName(indexed("lblTavolo", i));
@@ -125,10 +132,39 @@ void TableFloor::applyRow(int i, bool occupato, const QString &descrizione) {
     m_labels.at(i)->setText(descrizione);
 }
 
+void TableFloor::resetToDesign() {
+    for (int i = 0; i < m_buttons.size(); ++i) {
+        m_buttons.at(i)->hide();
+        m_buttons.at(i)->setText(QString());
+        m_buttons.at(i)->setProperty("Tag", QString());
+        m_tags[i].clear();
+        m_labels.at(i)->hide();
+    }
+    m_index.clear();
+    m_frxAggiorna->hide();
+}
+
+void TableFloor::discard(QWidget *w, bool inUse) {
+    // A widget that may be inside one of its own events (clicked, pressed, dragged, typed on) is
+    // deleted once that event is over; the others at once, which keeps the event queue short.
+    if (inUse || w->underMouse() || w == QWidget::mouseGrabber() || w->hasFocus()) {
+        w->setObjectName(QString());
+        w->deleteLater();
+    } else {
+        delete w;
+    }
+}
+
 void TableFloor::CaricaTavoli(qint32 sala, const DatiSala *look, const QString &appPath, bool showLabels) {
     const QString routine = QStringLiteral("CaricaTavoli");
     m_index.clear();
     m_frxAggiorna->hide();
+    // Showing, hiding and moving hundreds of buttons one by one on a visible floor marks each of
+    // them for repainting, and each repaint is clipped against every sibling: the floor is taken
+    // off the screen while it is rebuilt and comes back as one repaint.
+    const bool wasShown = !isHidden();
+    hide();
+    const auto comeBack = qScopeGuard([this, wasShown] { setVisible(wasShown); });
 
     clsRecordset rs;
     rs.Apri(routine, true,
@@ -146,11 +182,8 @@ void TableFloor::CaricaTavoli(qint32 sala, const DatiSala *look, const QString &
         m_labels.at(i)->hide();
         m_labels.at(i)->setText(QString());
         if (i >= PermanentButtons) {
-            // The clicked button may be one of these: delete it once its click is over.
-            m_buttons.at(i)->setObjectName(QString());
-            m_buttons.at(i)->deleteLater();
-            m_labels.at(i)->setObjectName(QString());
-            m_labels.at(i)->deleteLater();
+            discard(m_buttons.at(i), i == m_clicking);
+            discard(m_labels.at(i), false);
         }
     }
     const int keep = qMin(static_cast<int>(m_buttons.size()), int(PermanentButtons));

@@ -31,6 +31,9 @@ public:
 
     explicit TableFloor(QWidget *parent = nullptr);
 
+    /** Back to the design state of a fresh load: every button hidden, without caption or table. */
+    void resetToDesign();
+
     /**
      * CaricaTavoli: hides every button, destroys those above the permanent ones, applies the room
      * look (look may be nullptr: no picture, default grey) and places the tables of room sala.
@@ -77,6 +80,7 @@ private:
     void addButton();
     void applyRow(int i, bool occupato, const QString &descrizione);
     void placeLabel(int i);
+    static void discard(QWidget *w, bool inUse);
 
     QVector<QPushButton *> m_buttons;
     QVector<QLabel *> m_labels;
@@ -88,6 +92,7 @@ private:
     QColor m_colour;
     QLabel *m_lblAggiungi = nullptr;
     QFrame *m_frxAggiorna = nullptr;
+    int m_clicking = -1; ///< the button whose click is being handled
 };
 
 } // namespace qrv

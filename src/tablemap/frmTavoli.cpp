@@ -4,13 +4,10 @@
 #include "component/SharedState.h"
 #include "component/mdlFunzioniIni.h"
 #include "data/Lookups.h"
-#include "data/clsRecordset.h"
-#include "data/dao/Recordset.h"
 #include "layout/EditMode.h"
 #include "operations/LineEditing.h"
 #include "operations/MoveOrder.h"
 #include "operations/OperationCommands.h"
-#include "platform/Grid.h"
 #include "platform/Twips.h"
 #include "tablemap/MapLook.h"
 #include "tablemap/NotificationReceiver.h"
@@ -22,13 +19,11 @@
 #include "tablemap/logic/MapGeometry.h"
 #include "tablemap/logic/MapSettings.h"
 #include "tablemap/logic/NotificationPayload.h"
-#include "tablemap/logic/ReceiptRows.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QDir>
 #include <QGuiApplication>
-#include <QHash>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPointer>
@@ -157,13 +152,7 @@ void frmTavoli::Form_Load() {
     m_receipt->resetToDesign();
     m_lblTitolo->clear();
     m_lblDataOra->setText(QStringLiteral("00:00"));
-    for (int i = 0; i < m_floor->count(); ++i) {
-        m_floor->button(i)->hide();
-        m_floor->button(i)->setText(QString());
-        m_floor->button(i)->setProperty("Tag", QString());
-        m_floor->label(i)->hide();
-    }
-    m_floor->frxAggiorna()->hide();
+    m_floor->resetToDesign();
 
     // 1-4
     m_state.UltimoBottoneFisso = TableFloor::PermanentButtons - 1;
@@ -302,156 +291,6 @@ void frmTavoli::keyPressEvent(QKeyEvent *event) {
         return;
     }
     QDialog::keyPressEvent(event);
-}
-
-int frmTavoli::indiceTavolo(qint32 codice) const {
-    return m_floor->indexOf(codice);
-}
-
-// Accessors.
-QFrame *frmTavoli::fraSale() const {
-    return m_roomBar;
-}
-QPushButton *frmTavoli::cmdSala(int i) const {
-    return m_roomBar->roomButtons().value(i, nullptr);
-}
-int frmTavoli::cmdSalaCount() const {
-    return static_cast<int>(m_roomBar->roomButtons().size());
-}
-const QVector<QPushButton *> &frmTavoli::roomButtons() const {
-    return m_roomBar->roomButtons();
-}
-QPushButton *frmTavoli::cmdModifica(int i) const {
-    return m_roomBar->editButtons().value(i, nullptr);
-}
-const QVector<QPushButton *> &frmTavoli::roomEditButtons() const {
-    return m_roomBar->editButtons();
-}
-QPushButton *frmTavoli::cmdAggiungiArticolo() const {
-    return m_roomBar->cmdAggiungiArticolo();
-}
-QCheckBox *frmTavoli::chkBottoniGrandiTavolo() const {
-    return m_roomBar->chkBottoniGrandiTavolo();
-}
-QPushButton *frmTavoli::cmdNuovaSala() const {
-    return m_roomBar->cmdNuovaSala();
-}
-QPushButton *frmTavoli::cmdBancoTavoli() const {
-    return m_roomBar->cmdBancoTavoli();
-}
-QWidget *frmTavoli::picTitolo() const {
-    return m_picTitolo;
-}
-QLabel *frmTavoli::lblTitolo() const {
-    return m_lblTitolo;
-}
-QLabel *frmTavoli::lblApplicazione() const {
-    return m_lblApplicazione;
-}
-QLabel *frmTavoli::lblDataOra() const {
-    return m_lblDataOra;
-}
-QLabel *frmTavoli::lblCassa() const {
-    return m_lblCassa;
-}
-TableFloor *frmTavoli::fraTavoli() const {
-    return m_floor;
-}
-QPushButton *frmTavoli::cmdTavolo(int i) const {
-    return m_floor->button(i);
-}
-QLabel *frmTavoli::lblTavolo(int i) const {
-    return m_floor->label(i);
-}
-int frmTavoli::cmdTavoloCount() const {
-    return m_floor->count();
-}
-const QVector<QPushButton *> &frmTavoli::tableButtons() const {
-    return m_floor->buttons();
-}
-const QVector<QLabel *> &frmTavoli::tableLabels() const {
-    return m_floor->labels();
-}
-QString frmTavoli::tagTavolo(int i) const {
-    return m_floor->tag(i);
-}
-int frmTavoli::topTavolo(int i) const {
-    return m_floor->topTwips(i);
-}
-int frmTavoli::leftTavolo(int i) const {
-    return m_floor->leftTwips(i);
-}
-void frmTavoli::moveTavolo(int i, int topTwips, int leftTwips) {
-    m_floor->moveTo(i, topTwips, leftTwips);
-}
-int frmTavoli::latoTavolo() const {
-    return m_floor->sideTwips();
-}
-QLabel *frmTavoli::lblAggiungi() const {
-    return m_floor->lblAggiungi();
-}
-QFrame *frmTavoli::frxAggiorna() const {
-    return m_floor->frxAggiorna();
-}
-QFrame *frmTavoli::frxScontrino() const {
-    return m_receipt;
-}
-Grid *frmTavoli::gridScontrino() const {
-    return m_receipt->grid();
-}
-QLabel *frmTavoli::lblTotale() const {
-    return m_receipt->lblTotale();
-}
-QLabel *frmTavoli::lblTavoloAnteprima() const {
-    return m_receipt->lblTavoloAnteprima();
-}
-QPushButton *frmTavoli::cmdCancSelezionato() const {
-    return m_receipt->cmdCancSelezionato();
-}
-QPushButton *frmTavoli::cmdPaginaSu() const {
-    return m_receipt->cmdPaginaSu();
-}
-QPushButton *frmTavoli::cmdPaginaGiu() const {
-    return m_receipt->cmdPaginaGiu();
-}
-QPushButton *frmTavoli::cmdNuovoConto() const {
-    return m_receipt->cmdNuovoConto();
-}
-QPushButton *frmTavoli::cmdNuovoContoWeb() const {
-    return m_receipt->cmdNuovoContoWeb();
-}
-QPushButton *frmTavoli::cmdAggiungiOrdine() const {
-    return m_receipt->cmdAggiungiOrdine();
-}
-QPushButton *frmTavoli::cmdContoSubito() const {
-    return m_receipt->cmdContoSubito();
-}
-QPushButton *frmTavoli::cmdContiSeparati() const {
-    return m_receipt->cmdContiSeparati();
-}
-QPushButton *frmTavoli::cmdPreconto() const {
-    return m_receipt->cmdPreconto();
-}
-QPushButton *frmTavoli::cmdPortaAlBanco() const {
-    return m_receipt->cmdPortaAlBanco();
-}
-QPushButton *frmTavoli::cmdSposta() const {
-    return m_receipt->cmdSposta();
-}
-QPushButton *frmTavoli::cmdAzzeraTavolo() const {
-    return m_receipt->cmdAzzeraTavolo();
-}
-QTimer *frmTavoli::TimerRefresh() const {
-    return m_timerRefresh;
-}
-QTimer *frmTavoli::TimerLampeggio() const {
-    return m_timerLampeggio;
-}
-QTimer *frmTavoli::timerOrologio() const {
-    return m_timerOrologio;
-}
-QUdpSocket *frmTavoli::WinsockNotify() const {
-    return m_notify->socket();
 }
 
 // Room bar and floor.
@@ -594,21 +433,14 @@ void frmTavoli::tableButtonClicked(int index) {
     if (operazione != qrvScegliUnTavolo && operazione != qrvConsultaTavolo)
         return;
     m_state.IndiceTavoloSelezionato = static_cast<qint16>(index);
-    if (!TavoloOccupato(m_floor->tag(index))) {
-        PulisciScontrino();
-        m_receipt->setTitle(QStringLiteral("Tavolo ") + button->text());
-        m_receipt->showFreeCommands();
-        m_receipt->show();
-        m_receipt->addRow(freeTableRow());
-        m_receipt->cmdCancSelezionato()->hide();
-        return;
-    }
-    cmdConsulta();
+    if (!TavoloOccupato(m_floor->tag(index)))
+        m_receipt->showFreeTable(button->text());
+    else
+        cmdConsulta();
 }
 
 void frmTavoli::PulisciScontrino() {
-    m_receipt->clear();
-    SharedState::current().IdDettSelezionati.clear();
+    m_receipt->PulisciScontrino();
 }
 
 void frmTavoli::cmdConsulta(int index) {
@@ -618,74 +450,13 @@ void frmTavoli::cmdConsulta(int index) {
 
 void frmTavoli::cmdConsulta() {
     const int i = m_state.IndiceTavoloSelezionato;
-    QPushButton *button = m_floor->button(i);
-    PulisciScontrino();
-    const QString tag = m_floor->tag(i);
-    if (!button || tag.isEmpty()) {
-        // No table behind the selection: nothing to show.
-        m_receipt->hide();
-        m_receipt->cmdCancSelezionato()->hide();
-        return;
-    }
-    m_receipt->setTitle(QStringLiteral("Tavolo ") + button->text());
-
-    clsRecordset rs;
-    rs.Apri(QStringLiteral("cmdConsulta"), true,
-            QStringLiteral("Select ID_Scontrino, Codice, Occupato from Tavoli Where codice = %1;").arg(tag),
-            false, true);
-    if (rs.Errore() != clsRecordset::NoRow && rs.ilRecordset()) {
-        if (!rs.ilRecordset()->Field(QStringLiteral("Occupato")).toBool()) {
-            Avviso(QStringLiteral("Il tavolo non è occupato"), 2, 0, 2, true);
-            m_receipt->hide();
-        } else {
-            m_receipt->show();
-        }
-    }
-    rs.Chiudi();
-    if (!m_receipt->isHidden())
-        MostraScontrino(tag);
-    m_receipt->cmdCancSelezionato()->hide();
+    const QPushButton *button = m_floor->button(i);
+    m_receipt->cmdConsulta(m_floor->tag(i), button ? button->text() : QString(),
+                           m_state.ArticoloAggiunta >= 1);
 }
 
 void frmTavoli::MostraScontrino(const QString &codice) {
-    const QString routine = QStringLiteral("MostraScontrino");
-    PulisciScontrino();
-
-    QVector<ReceiptLine> lines;
-    clsRecordset rs;
-    rs.Apri(routine, false,
-            QStringLiteral("Select * from DettaglioTavoli Where Tavolo = %1 order by ID;").arg(codice), false,
-            true);
-    while (rs.Errore() == clsRecordset::Ok && rs.ilRecordset()) {
-        const dao::Recordset &row = *rs.ilRecordset();
-        ReceiptLine line;
-        line.id = row.Field(QStringLiteral("ID")).toInt();
-        line.codice = row.Field(QStringLiteral("Codice")).toInt();
-        line.quantita = row.Field(QStringLiteral("Quantita")).toInt();
-        line.variante = row.Field(QStringLiteral("Variante")).toInt();
-        line.descrizione = row.Field(QStringLiteral("Descrizione")).toString();
-        line.importo = row.Field(QStringLiteral("Importo")).toDouble();
-        lines.append(line);
-        rs.LeggiNext(routine);
-    }
-    rs.Chiudi();
-
-    // One lookup per article, however many lines name it.
-    QHash<qint32, QString> descriptions;
-    const Receipt receipt = buildReceipt(lines, [&descriptions](qint32 articolo) {
-        auto it = descriptions.find(articolo);
-        if (it == descriptions.end())
-            it = descriptions.insert(articolo, DescrizioneArticolo(QString::number(articolo)));
-        return it.value();
-    });
-    Grid *grid = m_receipt->grid();
-    grid->setUpdatesEnabled(false);
-    for (const ReceiptRow &row : receipt.rows)
-        m_receipt->addRow(row);
-    grid->setUpdatesEnabled(true);
-    SharedState::current().IdDettSelezionati = receipt.idDettSelezionati;
-    m_receipt->setTotal(formatReceiptAmount(receipt.totale));
-    m_receipt->showOccupiedCommands(m_state.ArticoloAggiunta >= 1);
+    m_receipt->MostraScontrino(codice, m_state.ArticoloAggiunta >= 1);
 }
 
 void frmTavoli::gridScontrino_RowTouched() {

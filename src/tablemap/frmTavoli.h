@@ -1,5 +1,10 @@
 #pragma once
 
+#include "tablemap/NotificationReceiver.h"
+#include "tablemap/ReceiptPanel.h"
+#include "tablemap/RoomBar.h"
+#include "tablemap/TableFloor.h"
+
 #include <QDialog>
 #include <QString>
 #include <QVector>
@@ -82,76 +87,76 @@ public:
     TavoliFormState &state() { return m_state; }
     const TavoliFormState &state() const { return m_state; }
     /** IndiceTavoli: the button index of a table Codice of the room on show, -1 when unknown. */
-    int indiceTavolo(qint32 codice) const;
+    int indiceTavolo(qint32 codice) const { return m_floor->indexOf(codice); }
 
     // Room bar (left column).
-    QFrame *fraSale() const;
+    QFrame *fraSale() const { return m_roomBar; }
     /** Room button i, nullptr when there is none. */
-    QPushButton *cmdSala(int i) const;
-    int cmdSalaCount() const;
-    const QVector<QPushButton *> &roomButtons() const;
+    QPushButton *cmdSala(int i) const { return m_roomBar->roomButtons().value(i, nullptr); }
+    int cmdSalaCount() const { return static_cast<int>(m_roomBar->roomButtons().size()); }
+    const QVector<QPushButton *> &roomButtons() const { return m_roomBar->roomButtons(); }
     /** Room edit button i; nullptr where none was created (outside layout-editing mode only 0 exists). */
-    QPushButton *cmdModifica(int i) const;
-    const QVector<QPushButton *> &roomEditButtons() const;
-    QPushButton *cmdAggiungiArticolo() const;
-    QCheckBox *chkBottoniGrandiTavolo() const;
-    QPushButton *cmdNuovaSala() const;
-    QPushButton *cmdBancoTavoli() const;
+    QPushButton *cmdModifica(int i) const { return m_roomBar->editButtons().value(i, nullptr); }
+    const QVector<QPushButton *> &roomEditButtons() const { return m_roomBar->editButtons(); }
+    QPushButton *cmdAggiungiArticolo() const { return m_roomBar->cmdAggiungiArticolo(); }
+    QCheckBox *chkBottoniGrandiTavolo() const { return m_roomBar->chkBottoniGrandiTavolo(); }
+    QPushButton *cmdNuovaSala() const { return m_roomBar->cmdNuovaSala(); }
+    QPushButton *cmdBancoTavoli() const { return m_roomBar->cmdBancoTavoli(); }
 
     // Header.
-    QWidget *picTitolo() const;
-    QLabel *lblTitolo() const;
-    QLabel *lblApplicazione() const;
-    QLabel *lblDataOra() const;
-    QLabel *lblCassa() const;
+    QWidget *picTitolo() const { return m_picTitolo; }
+    QLabel *lblTitolo() const { return m_lblTitolo; }
+    QLabel *lblApplicazione() const { return m_lblApplicazione; }
+    QLabel *lblDataOra() const { return m_lblDataOra; }
+    QLabel *lblCassa() const { return m_lblCassa; }
 
     // Floor.
     /** The floor holding the table buttons; positions on it are the stored twips. */
-    TableFloor *fraTavoli() const;
+    TableFloor *fraTavoli() const { return m_floor; }
     /** Table button i, nullptr when there is none. */
-    QPushButton *cmdTavolo(int i) const;
-    QLabel *lblTavolo(int i) const;
+    QPushButton *cmdTavolo(int i) const { return m_floor->button(i); }
+    QLabel *lblTavolo(int i) const { return m_floor->label(i); }
     /** Number of table buttons (highest index + 1); buttons beyond the visible ones may be hidden. */
-    int cmdTavoloCount() const;
-    const QVector<QPushButton *> &tableButtons() const;
-    const QVector<QLabel *> &tableLabels() const;
+    int cmdTavoloCount() const { return m_floor->count(); }
+    const QVector<QPushButton *> &tableButtons() const { return m_floor->buttons(); }
+    const QVector<QLabel *> &tableLabels() const { return m_floor->labels(); }
     /** The table Codice a button carries (its tag), "" for none. */
-    QString tagTavolo(int i) const;
+    QString tagTavolo(int i) const { return m_floor->tag(i); }
     /** Stored position of table button i in twips; moving it also moves its label. */
-    int topTavolo(int i) const;
-    int leftTavolo(int i) const;
-    void moveTavolo(int i, int topTwips, int leftTwips);
+    int topTavolo(int i) const { return m_floor->topTwips(i); }
+    int leftTavolo(int i) const { return m_floor->leftTwips(i); }
+    void moveTavolo(int i, int topTwips, int leftTwips) { m_floor->moveTo(i, topTwips, leftTwips); }
     /** Side of the square table buttons in twips: 930, or 1500 with big buttons. */
-    int latoTavolo() const;
-    QLabel *lblAggiungi() const;
+    int latoTavolo() const { return m_floor->sideTwips(); }
+    QLabel *lblAggiungi() const { return m_floor->lblAggiungi(); }
     /** The edit toolbox container on the floor (3150 x 1035 twips, hidden); its buttons are the edit mode's.
      */
-    QFrame *frxAggiorna() const;
+    QFrame *frxAggiorna() const { return m_floor->frxAggiorna(); }
 
     // Receipt panel.
-    QFrame *frxScontrino() const;
-    Grid *gridScontrino() const;
-    QLabel *lblTotale() const;
-    QLabel *lblTavoloAnteprima() const;
-    QPushButton *cmdCancSelezionato() const;
-    QPushButton *cmdPaginaSu() const;
-    QPushButton *cmdPaginaGiu() const;
-    QPushButton *cmdNuovoConto() const;
-    QPushButton *cmdNuovoContoWeb() const;
-    QPushButton *cmdAggiungiOrdine() const;
-    QPushButton *cmdContoSubito() const;
-    QPushButton *cmdContiSeparati() const;
-    QPushButton *cmdPreconto() const;
-    QPushButton *cmdPortaAlBanco() const;
-    QPushButton *cmdSposta() const;
-    QPushButton *cmdAzzeraTavolo() const;
+    QFrame *frxScontrino() const { return m_receipt; }
+    Grid *gridScontrino() const { return m_receipt->grid(); }
+    QLabel *lblTotale() const { return m_receipt->lblTotale(); }
+    QLabel *lblTavoloAnteprima() const { return m_receipt->lblTavoloAnteprima(); }
+    QPushButton *cmdCancSelezionato() const { return m_receipt->cmdCancSelezionato(); }
+    QPushButton *cmdPaginaSu() const { return m_receipt->cmdPaginaSu(); }
+    QPushButton *cmdPaginaGiu() const { return m_receipt->cmdPaginaGiu(); }
+    QPushButton *cmdNuovoConto() const { return m_receipt->cmdNuovoConto(); }
+    QPushButton *cmdNuovoContoWeb() const { return m_receipt->cmdNuovoContoWeb(); }
+    QPushButton *cmdAggiungiOrdine() const { return m_receipt->cmdAggiungiOrdine(); }
+    QPushButton *cmdContoSubito() const { return m_receipt->cmdContoSubito(); }
+    QPushButton *cmdContiSeparati() const { return m_receipt->cmdContiSeparati(); }
+    QPushButton *cmdPreconto() const { return m_receipt->cmdPreconto(); }
+    QPushButton *cmdPortaAlBanco() const { return m_receipt->cmdPortaAlBanco(); }
+    QPushButton *cmdSposta() const { return m_receipt->cmdSposta(); }
+    QPushButton *cmdAzzeraTavolo() const { return m_receipt->cmdAzzeraTavolo(); }
 
     // Timers and notification socket.
-    QTimer *TimerRefresh() const;
-    QTimer *TimerLampeggio() const;
-    QTimer *timerOrologio() const;
+    QTimer *TimerRefresh() const { return m_timerRefresh; }
+    QTimer *TimerLampeggio() const { return m_timerLampeggio; }
+    QTimer *timerOrologio() const { return m_timerOrologio; }
     /** The notification socket; not bound when the port could not be taken. */
-    QUdpSocket *WinsockNotify() const;
+    QUdpSocket *WinsockNotify() const { return m_notify->socket(); }
 
     // Handlers of the operations and layout folders.
     OperationCommands *operationCommands() const { return m_operationCommands; }

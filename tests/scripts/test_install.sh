@@ -10,7 +10,7 @@ build=${2:?build dir}
 # A sanitizer build's library needs the sanitizer runtime in the host as well; not worth faking.
 if grep -q '^QRV_SANITIZE:BOOL=ON' "$build/CMakeCache.txt" 2>/dev/null; then
     echo "skipped: $build is a sanitizer build"
-    exit 0
+    exit 77
 fi
 
 tmp=$(mktemp -d "${TMPDIR:-/tmp}/qrvtavoli-install.XXXXXX")

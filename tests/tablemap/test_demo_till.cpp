@@ -28,14 +28,10 @@ class Operator : public QObject {
 public:
     explicit Operator(QVector<std::function<void(frmTavoli *)>> steps) : m_steps(std::move(steps)) {
         connect(&m_timer, &QTimer::timeout, this, [this] {
+            // Every step ends the show, so a loaded map on screen is always a new show.
             frmTavoli *form = frmTavoli::current();
-            if (!form->isVisible()) {
-                m_acted = false;
+            if (!form->isVisible() || !form->isLoaded())
                 return;
-            }
-            if (m_acted || !form->isLoaded())
-                return;
-            m_acted = true; // one step per show
             if (m_next < m_steps.size())
                 m_steps.at(m_next++)(form);
             else
@@ -48,7 +44,6 @@ public:
 private:
     QVector<std::function<void(frmTavoli *)>> m_steps;
     QTimer m_timer;
-    bool m_acted = false;
     int m_next = 0;
 };
 

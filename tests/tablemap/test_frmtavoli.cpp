@@ -298,6 +298,18 @@ void TestFrmTavoli::buttonsReusedAndDestroyed() {
     QCOMPARE(colourOf(form.cmdTavolo(form.indiceTavolo(4))), Red);
     QCOMPARE(form.lblTavolo(form.indiceTavolo(5))->text(), QString()); // null description
 
+    // A click that rebuilds the floor (as completing a move does) destroys its own button safely.
+    QPointer<QPushButton> clicked = form.cmdTavolo(21);
+    const auto rebuild =
+        connect(form.fraTavoli(), &TableFloor::tableClicked, &form, [&form] { form.CaricaTavoli(); });
+    clicked->click();
+    disconnect(rebuild);
+    QVERIFY(!clicked.isNull()); // kept until its click is over
+    maptest::flushDeletes();
+    QVERIFY(clicked.isNull());
+    QCOMPARE(form.cmdTavoloCount(), 25);
+    QCOMPARE(form.cmdTavolo(21)->text(), QStringLiteral("22"));
+
     QPointer<QPushButton> created = form.cmdTavolo(20);
     QPointer<QPushButton> permanent = form.cmdTavolo(10);
     form.cmdSala(1)->click();
@@ -564,6 +576,8 @@ void TestFrmTavoli::firstActivationPreselects() {
     venue.table(1, QStringLiteral("1"), 1);
     venue.table(2, QStringLiteral("2"), 1, true);
     venue.table(3, QStringLiteral("3"), 2, true);
+    venue.table(4, QStringLiteral("4"), 2, true);
+    venue.table(5, QStringLiteral("5"), 2, true);
     venue.line(1, 2, 1, 1, 2.0);
     venue.form.reset(new frmTavoli);
     frmTavoli &form = *venue.form;
@@ -579,12 +593,14 @@ void TestFrmTavoli::firstActivationPreselects() {
         QCOMPARE(SharedState::current().IdDettSelezionati, QStringLiteral("1;"));
         form.Form_Activate(); // later activations do nothing
         QCOMPARE(form.gridScontrino()->rows(), 1);
+        form.cmdSala(1)->click(); // buttons 0 to 2 now carry the other room's tables 3 to 5
     });
     form.exec();
     QVERIFY(shown);
 
     // A table of another room selects nothing, even with buttons left over from the last show.
-    SharedState::current().TavoloScelto = QStringLiteral("3");
+    SharedState::current().Sala = 1;
+    SharedState::current().TavoloScelto = QStringLiteral("5");
     SharedState::current().IdDettSelezionati.clear();
     bool checked = false;
     QTimer::singleShot(0, &form, [&] {

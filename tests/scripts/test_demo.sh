@@ -1,0 +1,63 @@
+#!/usr/bin/env bash
+# The demo till and the notification tool from the command line: a screenshot of the map on a
+# temporary venue (asked for, and automatic without a display), and one notification sent.
+# Arguments: source dir, build dir.
+set -euo pipefail
+build=${2:?build dir}
+demo="$build/qrvtavoli-demo"
+notify="$build/qrvtavoli-notify"
+[ -x "$demo" ] || { echo "missing $demo"; exit 1; }
+[ -x "$notify" ] || { echo "missing $notify"; exit 1; }
+
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+fail() { echo "FAIL: $*"; exit 1; }
+# A port of our own, so that parallel runs and a running till do not meet.
+port=$(( 20000 + RANDOM % 20000 ))
+export QRV_NOTIFY_PORT=$port
+
+# 1. --screenshot on a new venue: the venue is created, the PNG written and named.
+out=$(QT_QPA_PLATFORM=offscreen "$demo" --data "$tmp/data" --screenshot "$tmp/map.png" 2>"$tmp/err1")
+[ -s "$tmp/map.png" ] || fail "no PNG written; stderr: $(cat "$tmp/err1")"
+echo "$out" | grep -q "\"screenshot\":\"$tmp/map.png\"" || fail "output does not name the PNG: $out"
+[ -f "$tmp/data/venue.sqlite" ] || fail "no demo venue created"
+head -c 8 "$tmp/map.png" | od -An -c | grep -q 'P   N   G' || fail "not a PNG"
+
+# 2. The same venue through --db, with a table preselected.
+out=$(QT_QPA_PLATFORM=offscreen "$demo" --data "$tmp/data2" --db "sqlite:$tmp/data/venue.sqlite" --table 4 \
+      --screenshot "$tmp/table.png" 2>"$tmp/err2")
+[ -s "$tmp/table.png" ] || fail "no PNG for --db; stderr: $(cat "$tmp/err2")"
+QT_QPA_PLATFORM=offscreen "$demo" --data "$tmp/data" --context 2 --screenshot "$tmp/edit.png" >/dev/null 2>&1 \
+  || fail "the layout-editing context did not render"
+[ -s "$tmp/edit.png" ] || fail "no PNG in the layout-editing context"
+[ ! -e "$tmp/data2/venue.sqlite" ] || fail "--db must not create the default venue"
+
+# 3. Without a display the till says so, renders the map and exits 0.
+out=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$demo" --data "$tmp/data" 2>"$tmp/err3")
+file=$(echo "$out" | sed -n 's/.*"screenshot":"\([^"]*\)".*/\1/p')
+[ -n "$file" ] && [ -s "$file" ] || fail "headless run named no PNG: $out / $(cat "$tmp/err3")"
+grep -qi "display" "$tmp/err3" || fail "headless run did not say why: $(cat "$tmp/err3")"
+
+# 4. Bad options are refused.
+if QT_QPA_PLATFORM=offscreen "$demo" --data "$tmp/data" --context 7 --screenshot "$tmp/x.png" 2>/dev/null; then
+  fail "--context 7 accepted"
+fi
+
+# 5. The notification tool sends one datagram, and refuses a bad call.
+"$notify" --port "$port" '12;15;18' || fail "notify failed"
+"$notify" --host 127.0.0.1 '7' || fail "notify with the default port failed"
+if command -v python3 >/dev/null; then
+  # What arrives is exactly the payload given.
+  python3 - "$notify" "$port" <<'PY' || fail "the datagram did not arrive as sent"
+import socket, subprocess, sys
+s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+s.bind(("127.0.0.1", 0))
+s.settimeout(10)
+subprocess.run([sys.argv[1], "--port", str(s.getsockname()[1]), " 12;15;18 "], check=True)
+data, _ = s.recvfrom(65536)
+sys.exit(0 if data == b" 12;15;18 " else 1)
+PY
+fi
+if "$notify" --port 0 '12' 2>/dev/null; then fail "port 0 accepted"; fi
+if "$notify" 2>/dev/null; then fail "no tables accepted"; fi
+echo "PASS"
