@@ -3,7 +3,7 @@
 set -euo pipefail
 pkgs=(build-essential cmake pkg-config clang-format qt6-base-dev qt6-base-dev-tools libgl-dev
       libqt6sql6-sqlite libqt6sql6-psql postgresql libgtest-dev libbenchmark-dev xvfb xauth
-      fonts-dejavu-core util-linux)
+      fonts-dejavu-core fonts-liberation util-linux)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

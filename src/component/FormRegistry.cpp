@@ -5,21 +5,18 @@
 namespace qrv {
 
 namespace {
-std::map<FormId, FormRegistry::ShowFunction> &registry()
-{
+std::map<FormId, FormRegistry::ShowFunction> &registry() {
     static std::map<FormId, FormRegistry::ShowFunction> forms;
     return forms;
 }
 } // namespace
 
-bool FormRegistry::registerForm(FormId id, ShowFunction show)
-{
+bool FormRegistry::registerForm(FormId id, ShowFunction show) {
     registry()[id] = std::move(show);
     return true;
 }
 
-bool FormRegistry::show(FormId id)
-{
+bool FormRegistry::show(FormId id) {
     auto it = registry().find(id);
     if (it == registry().end() || !it->second)
         return false;

@@ -11,8 +11,7 @@ namespace qrv {
  */
 enum class FormId { Tavoli, ContiSeparati, Sala, DatiTavolo };
 
-class FormRegistry
-{
+class FormRegistry {
 public:
     using ShowFunction = std::function<void()>;
 

@@ -5,8 +5,7 @@
 
 namespace qrv {
 
-SharedState &SharedState::current()
-{
+SharedState &SharedState::current() {
     thread_local SharedState state;
     return state;
 }

@@ -12,9 +12,9 @@ class Workspace;
 
 /** What the host puts into Operazione. */
 enum ContestoqrvTavoli : qint32 {
-    qrvScegliUnTavolo = 1,  ///< ordinary service: choose a table and an operation
-    qrvAggiornaTavoli = 2,  ///< layout editing
-    qrvConsultaTavolo = 3,  ///< consultation
+    qrvScegliUnTavolo = 1, ///< ordinary service: choose a table and an operation
+    qrvAggiornaTavoli = 2, ///< layout editing
+    qrvConsultaTavolo = 3, ///< consultation
 };
 
 /** What the host reads from OperazioneScelta. */

@@ -9,8 +9,7 @@ namespace qrv {
  * (normal or large) that returns the chosen button as a standard message-box answer code.
  * The widget library installs the real window; tests install one that records and answers.
  */
-class FinestraMessaggi
-{
+class FinestraMessaggi {
 public:
     virtual ~FinestraMessaggi() = default;
 

@@ -9,11 +9,16 @@ namespace qrv {
  * that callers keep the values they were written with (vbRetryCancel + vbCritical, answer vbRetry).
  * The widget library installs a QMessageBox implementation; tests install a scripted one.
  */
-class MessageBox
-{
+class MessageBox {
 public:
-    enum Buttons { vbOKOnly = 0, vbOKCancel = 1, vbAbortRetryIgnore = 2, vbYesNoCancel = 3, vbYesNo = 4,
-                   vbRetryCancel = 5 };
+    enum Buttons {
+        vbOKOnly = 0,
+        vbOKCancel = 1,
+        vbAbortRetryIgnore = 2,
+        vbYesNoCancel = 3,
+        vbYesNo = 4,
+        vbRetryCancel = 5
+    };
     enum Icon { vbCritical = 16, vbQuestion = 32, vbExclamation = 48, vbInformation = 64 };
     enum Answer { vbOK = 1, vbCancel = 2, vbAbort = 3, vbRetry = 4, vbIgnore = 5, vbYes = 6, vbNo = 7 };
 

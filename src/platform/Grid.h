@@ -9,27 +9,26 @@ namespace qrv {
  * The order-line grid of the receipt panel and of the separate-bill screen: no header row,
  * rows and columns counted from 0, cells filled from TAB-separated texts.
  */
-class Grid : public QTableWidget
-{
+class Grid : public QTableWidget {
     Q_OBJECT
 public:
     explicit Grid(QWidget *parent = nullptr);
 
-    void clearCells();                 ///< every cell becomes empty (rows stay)
+    void clearCells(); ///< every cell becomes empty (rows stay)
     int rows() const;
-    void setRows(int count);           ///< 0 leaves no rows
+    void setRows(int count); ///< 0 leaves no rows
     int cols() const;
     void setCols(int count);
-    int row() const;                   ///< the touched row, -1 for none
-    void setRow(int row);              ///< -1 clears the current row
+    int row() const;      ///< the touched row, -1 for none
+    void setRow(int row); ///< -1 clears the current row
     void setCol(int col);
-    void setTopRow(int row);           ///< scrolls so that row is the first one shown
+    void setTopRow(int row); ///< scrolls so that row is the first one shown
     int topRow() const;
-    int bottomRow() const;             ///< index of the last row shown (partly shown counts)
+    int bottomRow() const; ///< index of the last row shown (partly shown counts)
     QString textMatrix(int row, int col) const;
     void setTextMatrix(int row, int col, const QString &text);
     void addItem(const QString &tabSeparated); ///< appends a row after the last one
-    void removeItem(int row);          ///< rows below move up; the current row names the one moved in
+    void removeItem(int row);                  ///< rows below move up; the current row names the one moved in
     /** Fills the cells of the range (inclusive) with a background colour. */
     void fillRange(int row1, int col1, int row2, int col2, const QColor &background);
     void setColWidthTwips(int col, int twips);

@@ -9,8 +9,7 @@
 namespace qrvtest {
 
 /** A message box that records what it was asked to show and answers from a script. Installs itself. */
-class ScriptedMessageBox : public qrv::MessageBox
-{
+class ScriptedMessageBox : public qrv::MessageBox {
 public:
     struct Shown {
         QString text;
@@ -30,8 +29,7 @@ public:
 };
 
 /** A message window that records notices and questions and answers questions from a script. */
-class ScriptedMessageWindow : public qrv::FinestraMessaggi
-{
+class ScriptedMessageWindow : public qrv::FinestraMessaggi {
 public:
     struct Notice {
         QString testo;
