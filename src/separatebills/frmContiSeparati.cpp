@@ -9,7 +9,7 @@
 #include "data/dao/Recordset.h"
 #include "platform/Grid.h"
 #include "platform/Twips.h"
-#include "separatebills/logic/BillNumberFormat.h"
+#include "platform/logic/NumberFormat.h"
 #include "separatebills/logic/Selection.h"
 #include "separatebills/logic/UnitRows.h"
 

@@ -241,7 +241,7 @@ void ReceiptPanel::MostraScontrino(const QString &codice, bool quickAdd) {
         addRow(row);
     m_grid->setUpdatesEnabled(true);
     SharedState::current().IdDettSelezionati = receipt.idDettSelezionati;
-    setTotal(formatReceiptAmount(receipt.totale));
+    setTotal(formatAmount(receipt.totale));
     showOccupiedCommands(quickAdd);
 }
 

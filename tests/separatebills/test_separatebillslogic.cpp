@@ -1,6 +1,6 @@
 // Window-free logic of the separate-bill screen: unit rows, the selection, the per-person split
 // and the number forms they show.
-#include "separatebills/logic/BillNumberFormat.h"
+#include "platform/logic/NumberFormat.h"
 #include "separatebills/logic/PersonSplit.h"
 #include "separatebills/logic/Selection.h"
 #include "separatebills/logic/UnitRows.h"
@@ -287,7 +287,7 @@ void TestSeparateBillsLogic::formatAmount() {
     QFETCH(double, value);
     QFETCH(QLocale, locale);
     QFETCH(QString, expected);
-    QCOMPARE(qrv::separatebills::formatAmount(value, locale), expected);
+    QCOMPARE(qrv::formatAmount(value, locale), expected);
 }
 
 void TestSeparateBillsLogic::formatGeneralNumber_data() {
@@ -317,7 +317,7 @@ void TestSeparateBillsLogic::formatGeneralNumber() {
     QFETCH(double, value);
     QFETCH(QLocale, locale);
     QFETCH(QString, expected);
-    QCOMPARE(qrv::separatebills::formatGeneralNumber(value, locale), expected);
+    QCOMPARE(qrv::formatGeneralNumber(value, locale), expected);
 }
 
 void TestSeparateBillsLogic::parseLocaleNumber_data() {
@@ -338,7 +338,7 @@ void TestSeparateBillsLogic::parseLocaleNumber() {
     QFETCH(QString, text);
     QFETCH(QLocale, locale);
     QFETCH(double, expected);
-    QCOMPARE(qrv::separatebills::parseLocaleNumber(text, locale), expected);
+    QCOMPARE(qrv::parseLocaleNumber(text, locale), expected);
 }
 
 void TestSeparateBillsLogic::shareText_data() {

@@ -30,8 +30,6 @@ private slots:
     void splitNotification();
     void hostilePayloads();
 
-    void formatReceiptAmount_data();
-    void formatReceiptAmount();
     void fitText_data();
     void fitText();
     void clockText_data();
@@ -108,38 +106,6 @@ void TestTablemapLogic::hostilePayloads() {
 
     // One oversized number without separators is dropped.
     QVERIFY(qrv::splitNotification(QByteArray(60000, '1')).isEmpty());
-}
-
-void TestTablemapLogic::formatReceiptAmount_data() {
-    QTest::addColumn<double>("amount");
-    QTest::addColumn<QString>("locale");
-    QTest::addColumn<QString>("expected");
-
-    QTest::newRow("italian comma") << 12.5 << "it_IT"
-                                   << "12,50";
-    QTest::newRow("c locale point") << 12.5 << "C"
-                                    << "12.50";
-    QTest::newRow("no grouping") << 1234.5 << "it_IT"
-                                 << "1234,50";
-    QTest::newRow("zero has one integer digit") << 0.0 << "it_IT"
-                                                << "0,00";
-    QTest::newRow("below one") << 0.3 << "it_IT"
-                               << "0,30";
-    QTest::newRow("negative") << -3.5 << "it_IT"
-                              << "-3,50";
-    QTest::newRow("tiny negative is zero") << -0.001 << "it_IT"
-                                           << "0,00";
-    QTest::newRow("rounded") << 2.999 << "it_IT"
-                             << "3,00";
-    QTest::newRow("english") << 7.0 << "en_US"
-                             << "7.00";
-}
-
-void TestTablemapLogic::formatReceiptAmount() {
-    QFETCH(double, amount);
-    QFETCH(QString, locale);
-    QFETCH(QString, expected);
-    QCOMPARE(qrv::formatReceiptAmount(amount, QLocale(locale)), expected);
 }
 
 void TestTablemapLogic::fitText_data() {

@@ -44,12 +44,6 @@ double amountAfterOneUnitLess(double amount, qint64 quantity) {
     return perUnit * static_cast<double>(quantity - 1);
 }
 
-QString formatAmount(double value, const QLocale &locale) {
-    QLocale plain = locale;
-    plain.setNumberOptions(QLocale::OmitGroupSeparator);
-    return plain.toString(value, 'f', 2);
-}
-
 std::optional<double> parseAmount(const QString &text, const QLocale &locale) {
     const QString trimmed = text.trimmed();
     if (trimmed.isEmpty())

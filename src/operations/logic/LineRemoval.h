@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/logic/NumberFormat.h"
+
 #include <QLocale>
 #include <QString>
 #include <QStringList>
@@ -28,9 +30,6 @@ qint64 leadingWholeNumber(const QString &text);
  * (quantity − 1), in double precision, division first. 10 over 3 units gives 6.666666666666667.
  */
 double amountAfterOneUnitLess(double amount, qint64 quantity);
-
-/** An amount as the grid and the total show it: "#0.00" with the locale's decimal separator. */
-QString formatAmount(double value, const QLocale &locale = QLocale());
 
 /** The amount written in a grid cell, read with the locale's rules; nullopt when it is not a number. */
 std::optional<double> parseAmount(const QString &text, const QLocale &locale = QLocale());

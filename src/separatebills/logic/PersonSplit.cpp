@@ -1,6 +1,6 @@
 #include "separatebills/logic/PersonSplit.h"
 
-#include "separatebills/logic/BillNumberFormat.h"
+#include "platform/logic/NumberFormat.h"
 
 #include <limits>
 

@@ -1,6 +1,6 @@
 #include "separatebills/logic/Selection.h"
 
-#include "separatebills/logic/BillNumberFormat.h"
+#include "platform/logic/NumberFormat.h"
 
 namespace qrv::separatebills {
 

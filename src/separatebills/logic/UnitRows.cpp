@@ -1,6 +1,6 @@
 #include "separatebills/logic/UnitRows.h"
 
-#include "separatebills/logic/BillNumberFormat.h"
+#include "platform/logic/NumberFormat.h"
 
 #include <cmath>
 #include <limits>

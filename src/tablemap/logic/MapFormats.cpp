@@ -13,15 +13,6 @@ QString clockText(const QDateTime &when) {
         .arg(t.minute(), 2, 10, QLatin1Char('0'));
 }
 
-QString formatReceiptAmount(double amount, const QLocale &locale) {
-    QLocale plain(locale);
-    plain.setNumberOptions(QLocale::OmitGroupSeparator);
-    // A tiny negative remainder would otherwise print as "-0,00".
-    if (amount < 0 && amount > -0.005)
-        amount = 0;
-    return plain.toString(amount, 'f', 2);
-}
-
 QString formatQuantity(qint32 quantity) {
     return QString::number(quantity);
 }

@@ -18,7 +18,7 @@ Receipt buildReceipt(const QVector<ReceiptLine> &lines,
             if (line.variante == 0)
                 receipt.rows.append({formatQuantity(line.quantita),
                                      fitText(articleDescription(line.codice), ReceiptDescriptionWidth),
-                                     formatReceiptAmount(line.importo, locale), QString::number(line.id)});
+                                     formatAmount(line.importo, locale), QString::number(line.id)});
             else
                 receipt.rows.append({QString(), line.descrizione, QString(), QStringLiteral("0")});
             receipt.totale += line.importo;

@@ -1,8 +1,8 @@
-#include "separatebills/logic/BillNumberFormat.h"
+#include "platform/logic/NumberFormat.h"
 
 #include <cmath>
 
-namespace qrv::separatebills {
+namespace qrv {
 
 namespace {
 
@@ -80,4 +80,4 @@ double parseLocaleNumber(const QString &text, const QLocale &locale) {
     return value;
 }
 
-} // namespace qrv::separatebills
+} // namespace qrv

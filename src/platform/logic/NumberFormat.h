@@ -3,7 +3,7 @@
 #include <QLocale>
 #include <QString>
 
-namespace qrv::separatebills {
+namespace qrv {
 
 /**
  * Formats an amount as "#0.00" with the locale's decimal separator: at least one integer digit,
@@ -27,4 +27,4 @@ QString formatGeneralNumber(double value, const QLocale &locale = QLocale());
  */
 double parseLocaleNumber(const QString &text, const QLocale &locale = QLocale());
 
-} // namespace qrv::separatebills
+} // namespace qrv
