@@ -161,8 +161,8 @@ void BM_CreateTableAndRebuild(benchmark::State &state, const char *engine) {
     table.top = 20000;
     table.left = 200;
     for (auto _ : state) {
-        // What "Crea un nuovo tavolo" does once the number is accepted: insert, then rebuild.
-        qrv::TableStore::insertTable(table);
+        // What "Crea un nuovo tavolo" does around the number: open Tavoli, insert, close, rebuild.
+        qrv::NewTableInsert().insert(table);
         form->CaricaTavoli();
         state.PauseTiming();
         db->Execute(QStringLiteral("Delete * from Tavoli Where Numero = 'X1'"));
@@ -183,7 +183,7 @@ void BM_InsertTable(benchmark::State &state, const char *engine) {
     table.numero = QStringLiteral("X2");
     table.codiceSala = 1;
     for (auto _ : state) {
-        qrv::TableStore::insertTable(table);
+        qrv::NewTableInsert().insert(table);
         state.PauseTiming();
         db->Execute(QStringLiteral("Delete * from Tavoli Where Numero = 'X2'"));
         state.ResumeTiming();

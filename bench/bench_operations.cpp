@@ -10,15 +10,18 @@
 #include "operations/logic/LineRemoval.h"
 #include "operations/logic/OrderLines.h"
 #include "operations/logic/OrderMove.h"
+#include "platform/logic/NumberFormat.h"
 #include "support/TestDatabases.h"
 #include "tablemap/frmTavoli.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QMap>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
+
+#include <map>
+#include <string>
 
 namespace {
 
@@ -40,84 +43,68 @@ QTemporaryDir &archive() {
     return folder;
 }
 
-struct Venue {
-    std::shared_ptr<qrv::dao::Database> db;
-    qint64 lineId = 0; ///< a line with very many units, for the removals
-};
-
-/** One room of 100 tables, table 1 occupied with five lines, on engine; made once. */
-const Venue &venue(const QString &engine) {
-    static QMap<QString, Venue> venues;
-    if (venues.contains(engine))
-        return venues[engine];
-    ensureApplication();
-    Venue &v = venues[engine];
-    try {
-        v.db = qrvtest::freshDatabase(engine);
-        v.db->beginTransaction();
-        v.db->Execute(QStringLiteral("Insert into Sale (Codice, Descrizione) values (1, 'Sala')"));
-        for (int i = 1; i <= tablesInRoom; ++i) {
-            v.db->Execute(
-                QStringLiteral("Insert into Tavoli (Codice, Numero, Descrizione, Occupato, OraOccupato, "
-                               "OraUltimoOrdine, ID_Scontrino, Top, Left, CodiceSala, Forma) values "
-                               "(%1, '%1', '%2', %3, '', '', 0, %4, %5, 1, 'QUADRATO')")
-                    .arg(i)
-                    .arg(i == 1 ? QStringLiteral("Rossi") : QString())
-                    .arg(i == 1 || i == 3 ? QStringLiteral("True") : QStringLiteral("False"))
-                    .arg((i - 1) / 10 * 1000)
-                    .arg((i - 1) % 10 * 1000));
-        }
-        for (int l = 0; l < 5; ++l)
-            v.db->Execute(QStringLiteral(
-                              "Insert into DettaglioTavoli (Tavolo, Codice, Quantita, Descrizione, Variante, "
-                              "Importo, IdRif) values (1, %1, 2, 'Riga', 0, 9.5, 0)")
-                              .arg(l + 1));
-        v.db->Execute(
-            QStringLiteral("Insert into DettaglioTavoli (Tavolo, Codice, Quantita, Descrizione, Variante, "
-                           "Importo, IdRif) values (3, 1, 1000000000, 'Coperto', 0, 2000000000, 0)"));
-        v.db->commitTransaction();
-        v.lineId = qrvtest::scalar(v.db, QStringLiteral("Select ID from DettaglioTavoli Where Tavolo = 3"))
-                       .toLongLong();
-    } catch (const qrv::dao::DaoError &error) {
-        fprintf(stderr, "%s: %s\n", qPrintable(engine), error.what());
-        v.db.reset();
+/** One room of 100 tables: table 1 occupied with five lines, table 3 with one line of very many units. */
+std::shared_ptr<qrv::dao::Database> build(const QString &engine) {
+    auto db = qrvtest::freshDatabase(engine);
+    db->beginTransaction();
+    db->Execute(QStringLiteral("Insert into Sale (Codice, Descrizione) values (1, 'Sala')"));
+    for (int i = 1; i <= tablesInRoom; ++i) {
+        db->Execute(QStringLiteral("Insert into Tavoli (Codice, Numero, Descrizione, Occupato, OraOccupato, "
+                                   "OraUltimoOrdine, ID_Scontrino, Top, Left, CodiceSala, Forma) values "
+                                   "(%1, '%1', '%2', %3, '', '', 0, %4, %5, 1, 'QUADRATO')")
+                        .arg(i)
+                        .arg(i == 1 ? QStringLiteral("Rossi") : QString())
+                        .arg(i == 1 || i == 3 ? QStringLiteral("True") : QStringLiteral("False"))
+                        .arg((i - 1) / 10 * 1000)
+                        .arg((i - 1) % 10 * 1000));
     }
-    return v;
+    const QString line = QStringLiteral("Insert into DettaglioTavoli (Tavolo, Codice, Quantita, Descrizione, "
+                                        "Variante, Importo, IdRif) values (%1, %2, %3, '%4', 0, %5, 0)");
+    for (int l = 1; l <= 5; ++l)
+        db->Execute(line.arg(1).arg(l).arg(2).arg(QStringLiteral("Riga")).arg(9.5));
+    db->Execute(line.arg(3).arg(1).arg(1000000000).arg(QStringLiteral("Coperto")).arg(2000000000));
+    db->commitTransaction();
+    return db;
 }
 
-bool useVenue(benchmark::State &state, const char *engine, Venue &out) {
-    out = venue(QString::fromLatin1(engine));
-    if (!out.db) {
-        state.SkipWithError("engine not available");
-        return false;
+/** The venue of engine, made on first use, with the shared state of a till pointed at it. */
+std::shared_ptr<qrv::dao::Database> useVenue(benchmark::State &state, const char *engine) {
+    static std::map<std::string, std::shared_ptr<qrv::dao::Database>> venues;
+    ensureApplication();
+    auto &db = venues[engine];
+    try {
+        if (!db)
+            db = build(QString::fromLatin1(engine));
+    } catch (const std::exception &error) {
+        state.SkipWithError(error.what());
+        return nullptr;
     }
     qrv::SharedState &s = qrv::SharedState::current();
-    s.DataBase = out.db;
-    s.WorkSpace = std::make_shared<qrv::dao::Workspace>(out.db);
+    s.DataBase = db;
+    s.WorkSpace = std::make_shared<qrv::dao::Workspace>(db);
     s.ilPathArchivi = archive().path();
     s.App_Path = archive().path();
     s.Operazione = qrv::qrvScegliUnTavolo;
     s.Sala = 1;
-    return true;
+    return db;
 }
 
 /** Remove one unit as the button does: plan from the row's texts, then the one UPDATE (autocommit). */
 void BM_RemoveOneUnit(benchmark::State &state, const char *engine) {
-    Venue v;
-    if (!useVenue(state, engine, v))
+    const auto db = useVenue(state, engine);
+    if (!db)
         return;
-    qrv::OrderLines edits(v.db);
-    qint64 quantity =
-        qrvtest::scalar(v.db,
-                        QStringLiteral("Select Quantita from DettaglioTavoli Where ID = %1").arg(v.lineId))
-            .toLongLong();
-    double amount =
-        qrvtest::scalar(v.db,
-                        QStringLiteral("Select Importo from DettaglioTavoli Where ID = %1").arg(v.lineId))
-            .toDouble();
+    qrv::OrderLines edits(db);
+    const auto column = [&db](const char *name) {
+        return qrvtest::scalar(
+            db, QStringLiteral("Select %1 from DettaglioTavoli Where Tavolo = 3").arg(QLatin1String(name)));
+    };
+    const qint64 lineId = column("ID").toLongLong();
+    qint64 quantity = column("Quantita").toLongLong();
+    double amount = column("Importo").toDouble();
     for (auto _ : state) {
         const qrv::UnitRemoval plan = qrv::planUnitRemoval(
-            QString::number(quantity), qrv::formatAmount(amount), QString::number(v.lineId));
+            QString::number(quantity), qrv::formatAmount(amount), QString::number(lineId));
         if (edits.removeOneUnit(plan) != qrv::OrderLines::Result::Done) {
             state.SkipWithError("removal failed");
             return;
@@ -129,10 +116,10 @@ void BM_RemoveOneUnit(benchmark::State &state, const char *engine) {
 
 /** The move alone: lock, transaction, four statements, durable commit; the commit is timed apart. */
 void BM_Move(benchmark::State &state, const char *engine) {
-    Venue v;
-    if (!useVenue(state, engine, v))
+    const auto db = useVenue(state, engine);
+    if (!db)
         return;
-    qrv::OrderMove move(v.db, std::make_shared<qrv::dao::Workspace>(v.db), archive().path());
+    qrv::OrderMove move(db, std::make_shared<qrv::dao::Workspace>(db), archive().path());
     QElapsedTimer clock;
     qint64 beforeCommit = 0, commitNs = 0, restNs = 0, start = 0;
     move.setStageHook([&](qrv::OrderMove::Stage stage, int index) {
@@ -168,8 +155,7 @@ qrv::frmTavoli *loadedMap() {
 
 /** The reload of the 100-table room that follows every move (CaricaTavoli). */
 void BM_CaricaTavoli(benchmark::State &state, const char *engine) {
-    Venue v;
-    if (!useVenue(state, engine, v))
+    if (!useVenue(state, engine))
         return;
     qrv::frmTavoli *form = loadedMap();
     form->CaricaTavoli();
@@ -179,8 +165,7 @@ void BM_CaricaTavoli(benchmark::State &state, const char *engine) {
 
 /** The whole move as the map runs it: SPOSTA, touch of the destination, lock to reload. */
 void BM_MoveFromTheMap(benchmark::State &state, const char *engine) {
-    Venue v;
-    if (!useVenue(state, engine, v))
+    if (!useVenue(state, engine))
         return;
     qrv::frmTavoli *form = loadedMap();
     form->CaricaTavoli();

@@ -275,7 +275,23 @@ void DemoTill::print(const QJsonObject &line) const {
     std::fflush(stdout);
 }
 
-bool DemoTill::renderScreenshot(const QString &file) {
+bool DemoTill::renderScreenshot(const QString &file, QString *error) {
+    // Without a room the map opens the room editor and waits for an operator who is not there.
+    bool hasRoom = false;
+    try {
+        std::unique_ptr<dao::Recordset> rooms =
+            m_db->OpenRecordset(QStringLiteral("Select Codice from Sale Where Codice <> 9999"));
+        hasRoom = !rooms->Eof();
+        rooms->Close();
+    } catch (const dao::DaoError &e) {
+        *error = QStringLiteral("cannot read the rooms: %1 (%2)").arg(e.description()).arg(e.number());
+        return false;
+    }
+    if (!hasRoom) {
+        *error = QStringLiteral("the venue has no room to show; create one in --context 2 on a display");
+        return false;
+    }
+
     clsTavoli tavoli;
     configure(tavoli);
     frmTavoli *form = frmTavoli::current();
@@ -287,8 +303,10 @@ bool DemoTill::renderScreenshot(const QString &file) {
     const QPixmap image = form->grab();
     form->done(0);
     QDir().mkpath(QFileInfo(file).absolutePath());
-    if (!image.save(file, "PNG"))
+    if (!image.save(file, "PNG")) {
+        *error = QStringLiteral("cannot write %1").arg(file);
         return false;
+    }
     print(QJsonObject{{QStringLiteral("screenshot"), QFileInfo(file).absoluteFilePath()},
                       {QStringLiteral("Sala"), tavoli.Sala()}});
     return true;

@@ -46,8 +46,11 @@ public:
     bool prepare(QString *error);
     /** Shows the map until it is closed by the window manager (or once); returns the exit code. */
     int run();
-    /** Renders the map as it would be shown to file; false when the image cannot be written. */
-    bool renderScreenshot(const QString &file);
+    /**
+     * Renders the map as it would be shown to file. False with *error set when the image cannot be
+     * written, or when the venue has no room (the map would wait for one to be created).
+     */
+    bool renderScreenshot(const QString &file, QString *error);
 
 private:
     void configure(qrv::clsTavoli &tavoli) const;

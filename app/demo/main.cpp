@@ -5,24 +5,59 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
+#include <QFile>
+#include <QTemporaryFile>
 #include <cstdio>
+#include <vector>
 
 namespace {
 
-/** True when there is no display to show a window on and no platform was asked for. */
-bool noDisplay() {
-    return qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
-           qEnvironmentVariable("QT_QPA_PLATFORM") != QLatin1String("offscreen");
+/** Screen of a till: what the map is laid out for when it is rendered without a display. */
+constexpr char TillScreen[] =
+    R"({"synchronousWindowSystemEvents": false, "windowFrameMargins": false, "screens": [{"name": "S1", )"
+    R"("x": 0, "y": 0, "width": 1366, "height": 768, "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})";
+
+/** Index of the value of -platform (or --platform) in argv, 0 when the option is not there. */
+int platformValueIndex(int argc, char *argv[]) {
+    for (int i = 1; i + 1 < argc; ++i)
+        if (qstrcmp(argv[i], "-platform") == 0 || qstrcmp(argv[i], "--platform") == 0)
+            return i + 1;
+    return 0;
 }
 
 } // namespace
 
 int main(int argc, char *argv[]) {
-    const bool headless = noDisplay();
-    if (headless)
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    const int platformAt = platformValueIndex(argc, argv);
+    const QString platform =
+        platformAt ? QString::fromLocal8Bit(argv[platformAt]) : qEnvironmentVariable("QT_QPA_PLATFORM");
+    // Without a display and without a platform asked for, the map is rendered offscreen.
+    const bool headless = platform.isEmpty() && qEnvironmentVariableIsEmpty("DISPLAY") &&
+                          qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+    const bool offscreen = headless || platform.section(QLatin1Char(':'), 0, 0) == QLatin1String("offscreen");
 
-    QApplication app(argc, argv);
+    // The offscreen platform's own screen is 800 pixels wide, which squeezes the map: unless a
+    // screen configuration was given, it gets a till's 1366 x 768 screen. Qt reads that file only
+    // from the command line's -platform, so the option is added to (or replaced in) the arguments.
+    std::vector<char *> args(argv, argv + argc);
+    QTemporaryFile screenConfig(QDir::tempPath() + QStringLiteral("/qrvtavoli-demo-screen-XXXXXX.json"));
+    QByteArray platformArg;
+    if (offscreen && !platform.contains(QLatin1String("configfile=")) && screenConfig.open() &&
+        screenConfig.write(TillScreen) == qint64(sizeof TillScreen - 1) && screenConfig.flush()) {
+        platformArg = (headless ? QByteArray("offscreen") : platform.toLocal8Bit()) +
+                      ":configfile=" + QFile::encodeName(screenConfig.fileName());
+        if (platformAt) {
+            args[static_cast<size_t>(platformAt)] = platformArg.data();
+        } else {
+            static char option[] = "-platform";
+            args.push_back(option);
+            args.push_back(platformArg.data());
+        }
+    }
+    int appArgc = static_cast<int>(args.size());
+    args.push_back(nullptr);
+
+    QApplication app(appArgc, args.data());
     QApplication::setApplicationName(QStringLiteral("qrvtavoli-demo"));
 
     QCommandLineParser parser;
@@ -92,15 +127,15 @@ int main(int argc, char *argv[]) {
     }
 
     QString screenshot = options.screenshot;
-    if (headless && screenshot.isEmpty()) {
+    if (offscreen && screenshot.isEmpty()) {
         const QString dataDir = options.dataDir.isEmpty() ? DemoTill::defaultDataDir() : options.dataDir;
         screenshot = QDir(dataDir).filePath(QStringLiteral("qrvtavoli-demo.png"));
-        std::fprintf(stderr, "No display found: rendering the map to %s instead of showing it.\n",
+        std::fprintf(stderr, "No display to show the map on: rendering it to %s instead.\n",
                      qPrintable(screenshot));
     }
     if (!screenshot.isEmpty()) {
-        if (!till.renderScreenshot(screenshot)) {
-            std::fprintf(stderr, "qrvtavoli-demo: cannot write %s\n", qPrintable(screenshot));
+        if (!till.renderScreenshot(screenshot, &error)) {
+            std::fprintf(stderr, "qrvtavoli-demo: %s\n", qPrintable(error));
             return 1;
         }
         std::fprintf(stderr, "Map rendered to %s\n", qPrintable(screenshot));

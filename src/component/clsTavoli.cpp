@@ -6,11 +6,10 @@
 #include "data/dao/DaoError.h"
 #include "data/dao/Database.h"
 #include "data/dao/Workspace.h"
+#include "platform/GuiThread.h"
 #include "platform/MessageWindow.h"
 #include "platform/QtMessageBox.h"
 
-#include <QApplication>
-#include <QThread>
 #include <limits>
 #include <mutex>
 
@@ -50,17 +49,11 @@ void installMessageWindows() {
 }
 
 /** Forms need a QApplication and its thread; elsewhere a show returns at once. */
-bool canShowForms(const char *member) {
-    auto *app = qobject_cast<QApplication *>(QCoreApplication::instance());
-    if (app && QThread::currentThread() == app->thread())
-        return true;
-    qWarning("clsTavoli::%s: no form can be shown without a QApplication on its own thread", member);
-    return false;
-}
-
 void showForm(FormId id, const char *member) {
-    if (!canShowForms(member))
+    if (!canShowWindows()) {
+        qWarning("clsTavoli::%s: no form can be shown without a QApplication on its own thread", member);
         return;
+    }
     if (!FormRegistry::show(id))
         qWarning("clsTavoli::%s: the form is not part of this library", member);
 }

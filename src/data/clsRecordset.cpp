@@ -119,7 +119,8 @@ void clsRecordset::Apri(const QString &Routine, bool SolaLettura, const QString 
     };
 
     std::shared_ptr<dao::Database> db;
-    // The cache is refreshed before the rows are read, so that other tills' commits are seen.
+    // The cache is refreshed before the rows are read, so that other tills' commits are seen; the
+    // rows and their count are then complete, so the query is not run a second time.
     if (!runStep(
             [&] {
                 db = database();
@@ -131,7 +132,6 @@ void clsRecordset::Apri(const QString &Routine, bool SolaLettura, const QString 
         return;
     }
     m_recordset->setLockEdits(true);
-    PopolaRecordset();
 
     bool hasRows = false;
     if (!runStep(
@@ -148,18 +148,14 @@ void clsRecordset::Apri(const QString &Routine, bool SolaLettura, const QString 
 }
 
 void clsRecordset::PopolaRecordset() {
+    // The access layer reads every row and the exact count when the recordset opens, so moving to
+    // the last row and back counts nothing more; what is left is to run the query again.
     if (!m_recordset)
         return;
     try {
-        m_recordset->MoveLast();
+        m_recordset->Requery();
     } catch (const dao::DaoError &) {
     }
-    try {
-        m_recordset->MoveFirst();
-    } catch (const dao::DaoError &) {
-    }
-    // The access layer reads every row and the exact count when the recordset opens, so the
-    // re-run of the query that a lazily counting engine needs here would only read it all twice.
 }
 
 bool clsRecordset::BloccaSblocca(const QString &Q, bool Aspetta) {

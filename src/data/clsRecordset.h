@@ -60,7 +60,7 @@ public:
 private:
     /** Takes the lock file of Q; true when another holder refused it and the caller did not wait. */
     bool BloccaSblocca(const QString &Q, bool Aspetta);
-    /** Moves to the last row, to the first and runs the query again, ignoring every failure. */
+    /** Runs the query again (the first row becomes current), ignoring every failure. */
     void PopolaRecordset();
     /** The object's own database, else the shared one; throws DaoError when neither is set. */
     std::shared_ptr<dao::Database> database() const;

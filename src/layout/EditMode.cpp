@@ -198,6 +198,7 @@ void EditMode::cmdAggChiudi_Click() {
 
 void EditMode::mnuNuovoBottone() {
     SharedState &shared = SharedState::current();
+    NewTableInsert rows;
     NewTable table;
     table.top = snapToGrid(shared.TopNuovoTavolo);
     table.left = snapToGrid(shared.LeftNuovoTavolo);
@@ -221,10 +222,11 @@ void EditMode::mnuNuovoBottone() {
         if (check == NewTableNumber::Accepted) {
             table.numero = numero;
             table.descrizione = shared.DescrizioneTavoloDati;
-            TableStore::insertTable(table);
+            rows.insert(table);
         }
         break; // accepted, or abandoned by closing the form
     }
+    rows.close();
     m_form->CaricaTavoli();
 }
 

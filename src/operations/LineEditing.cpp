@@ -6,6 +6,7 @@
 #include "operations/logic/LineRemoval.h"
 #include "operations/logic/OrderLines.h"
 #include "platform/Grid.h"
+#include "platform/logic/NumberFormat.h"
 #include "tablemap/frmTavoli.h"
 
 #include <QFrame>
@@ -54,65 +55,63 @@ void LineEditing::cmdAggiungiArticolo_Click() {
 void LineEditing::cmdCancSelezionato_Click() {
     Grid *grid = m_form->gridScontrino();
     const int index = m_form->state().IndiceTavoloSelezionato;
-    if (index < 0 || grid->row() < 0)
-        return;
     const int row = grid->row();
+    if (index < 0 || row < 0)
+        return;
     const UnitRemoval plan =
         planUnitRemoval(grid->textMatrix(row, 0), grid->textMatrix(row, 2), grid->textMatrix(row, 3));
-    if (plan.kind == UnitRemoval::Kind::Nothing)
-        return;
     qint64 tavolo = 0;
     QString codice;
-    if (!selectedTable(tavolo, codice))
+    if (plan.kind == UnitRemoval::Kind::Nothing || !selectedTable(tavolo, codice))
         return;
-
-    OrderLines lines(SharedState::current().DataBase);
-    switch (plan.kind) {
-    case UnitRemoval::Kind::Nothing:
-        return;
-    case UnitRemoval::Kind::BadAmount:
-        Avviso(QStringLiteral("Importo della riga non valido: riga non modificata"), 2, 0, 1, true);
+    const auto done = [this, grid] {
         grid->setRow(-1);
         m_form->cmdCancSelezionato()->hide();
+    };
+
+    OrderLines lines(SharedState::current().DataBase);
+    if (plan.kind == UnitRemoval::Kind::BadAmount) {
+        Avviso(QStringLiteral("Importo della riga non valido: riga non modificata"), 2, 0, 1, true);
+        done();
         return;
-    case UnitRemoval::Kind::RemoveLine:
+    }
+    if (plan.kind == UnitRemoval::Kind::RemoveLine) {
         if (lines.removeLine(tavolo, plan.id) == OrderLines::Result::Failed)
             return;
         // The variant rows that followed the article move up into its place: they go with it.
         grid->removeItem(row);
         while (grid->row() >= 0 && grid->textMatrix(grid->row(), 3) == QLatin1String("0"))
             grid->removeItem(grid->row());
-        break;
-    case UnitRemoval::Kind::RemoveOneUnit:
-        switch (lines.removeOneUnit(plan)) {
-        case OrderLines::Result::Failed:
+    } else {
+        const OrderLines::Result result = lines.removeOneUnit(plan);
+        if (result == OrderLines::Result::Failed)
             return;
-        case OrderLines::Result::NotFound:
+        if (result == OrderLines::Result::NotFound) {
             // Another till removed the line meanwhile: show what the table holds now.
             Avviso(QStringLiteral("La riga selezionata non è più presente"), 2, 0, 1, true);
             m_form->MostraScontrino(codice);
-            grid->setRow(-1);
-            m_form->cmdCancSelezionato()->hide();
+            done();
             return;
-        case OrderLines::Result::Done:
-            break;
         }
         grid->setTextMatrix(row, 0, QString::number(plan.newQuantity));
         grid->setTextMatrix(row, 2, formatAmount(plan.newAmount));
-        break;
     }
+    done();
 
-    grid->setRow(-1);
-    m_form->cmdCancSelezionato()->hide();
     if (grid->rows() == 0) {
+        // Lines another till added since this receipt was drawn are shown, not emptied away.
+        if (!lines.lines(tavolo).isEmpty()) {
+            m_form->MostraScontrino(codice);
+            return;
+        }
         AzzeraTavolo();
         m_form->tableButtonClicked(index);
         return;
     }
-    QStringList amounts;
+    double total = 0;
     for (int r = 0; r < grid->rows(); ++r)
-        amounts.append(grid->textMatrix(r, 2));
-    m_form->lblTotale()->setText(formatAmount(sumOfAmounts(amounts)));
+        total += parseLocaleNumber(grid->textMatrix(r, 2));
+    m_form->lblTotale()->setText(formatAmount(total));
 }
 
 void LineEditing::cmdAzzeraTavolo_Click() {

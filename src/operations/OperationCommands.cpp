@@ -37,41 +37,36 @@ bool OperationCommands::refusedInConsultation(const QString &codice) const {
     return false;
 }
 
-void OperationCommands::cmdNuovoConto_Click() {
+void OperationCommands::choose(const QString &tavolo, qint32 operazione, std::optional<bool> contoSubito,
+                               std::optional<bool> contoSeparato, std::optional<bool> ordineDaWeb) {
     SharedState &s = SharedState::current();
-    s.TavoloScelto = codice();
-    s.OperazioneScelta = qrvContoNuovoTavolo;
-    s.ContoSubito = false;
-    s.ContoSeparato = false;
-    s.OrdineDaWeb = false;
+    s.TavoloScelto = tavolo;
+    s.OperazioneScelta = operazione;
+    if (contoSubito)
+        s.ContoSubito = *contoSubito;
+    if (contoSeparato)
+        s.ContoSeparato = *contoSeparato;
+    if (ordineDaWeb)
+        s.OrdineDaWeb = *ordineDaWeb;
+}
+
+void OperationCommands::cmdNuovoConto_Click() {
+    choose(codice(), qrvContoNuovoTavolo, false, false, false);
     m_form->finish();
 }
 
 void OperationCommands::cmdNuovoContoWeb_Click() {
-    SharedState &s = SharedState::current();
-    s.TavoloScelto = codice();
-    s.OperazioneScelta = qrvContoNuovoTavolo;
-    s.ContoSubito = false;
-    s.ContoSeparato = false;
-    s.OrdineDaWeb = true;
+    choose(codice(), qrvContoNuovoTavolo, false, false, true);
     m_form->finish();
 }
 
 void OperationCommands::cmdAggiungiOrdine_Click() {
-    SharedState &s = SharedState::current();
-    s.TavoloScelto = codice();
-    s.OperazioneScelta = qrvContoNuovoTavolo;
-    s.ContoSubito = false;
-    s.ContoSeparato = false;
+    choose(codice(), qrvContoNuovoTavolo, false, false);
     m_form->finish();
 }
 
 void OperationCommands::cmdContoSubito_Click() {
-    SharedState &s = SharedState::current();
-    s.TavoloScelto = codice();
-    s.OperazioneScelta = qrvFaiContoTavolo;
-    s.ContoSubito = true;
-    s.ContoSeparato = false;
+    choose(codice(), qrvFaiContoTavolo, true, false);
     m_form->finish();
 }
 
@@ -79,11 +74,7 @@ void OperationCommands::cmdPortaAlBanco_Click() {
     const QString tavolo = codice();
     if (refusedInConsultation(tavolo))
         return;
-    SharedState &s = SharedState::current();
-    s.TavoloScelto = tavolo;
-    s.OperazioneScelta = qrvFaiContoTavolo;
-    s.ContoSubito = false;
-    s.ContoSeparato = false;
+    choose(tavolo, qrvFaiContoTavolo, false, false);
     m_form->finish();
 }
 
@@ -91,18 +82,13 @@ void OperationCommands::cmdPreconto_Click() {
     const QString tavolo = codice();
     if (refusedInConsultation(tavolo))
         return;
-    SharedState &s = SharedState::current();
-    s.TavoloScelto = tavolo;
-    s.OperazioneScelta = qrvPrecontoTavolo;
+    choose(tavolo, qrvPrecontoTavolo);
     m_form->finish();
 }
 
 void OperationCommands::cmdContiSeparati_Click() {
+    choose(codice(), qrvFaiContoTavolo, true, true);
     SharedState &s = SharedState::current();
-    s.TavoloScelto = codice();
-    s.OperazioneScelta = qrvFaiContoTavolo;
-    s.ContoSubito = true;
-    s.ContoSeparato = true;
     // Without the screen nothing was chosen: the host must not bill a selection that was never made.
     if (!FormRegistry::show(FormId::ContiSeparati))
         s.ContoSeparato = false;
@@ -113,9 +99,7 @@ void OperationCommands::cmdContiSeparati_Click() {
 }
 
 void OperationCommands::cmdBancoTavoli_Click() {
-    SharedState &s = SharedState::current();
-    s.TavoloScelto = QString();
-    s.OperazioneScelta = qrvNessunaOperazioneScelta;
+    choose(QString(), qrvNessunaOperazioneScelta);
     m_form->finish();
 }
 

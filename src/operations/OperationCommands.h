@@ -3,6 +3,8 @@
 #include <QObject>
 #include <QString>
 
+#include <optional>
+
 namespace qrv {
 
 class frmTavoli;
@@ -35,6 +37,9 @@ public:
 private:
     /** The Codice of the selected table button (its tag). */
     QString codice() const;
+    /** Writes the outcome the host reads; a value left out keeps what it holds. */
+    static void choose(const QString &tavolo, qint32 operazione, std::optional<bool> contoSubito = {},
+                       std::optional<bool> contoSeparato = {}, std::optional<bool> ordineDaWeb = {});
     /** True when the consult context refuses a table that is not occupied (the notice is shown). */
     bool refusedInConsultation(const QString &codice) const;
 

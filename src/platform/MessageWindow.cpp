@@ -1,6 +1,7 @@
 #include "platform/MessageWindow.h"
 
 #include "data/MessageBox.h"
+#include "platform/GuiThread.h"
 #include "platform/logic/MessageButtons.h"
 
 #include <QApplication>
@@ -9,7 +10,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
-#include <QThread>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <cstdio>
@@ -17,11 +17,6 @@
 namespace qrv {
 
 namespace {
-
-bool canShowWindows() {
-    auto *app = qobject_cast<QApplication *>(QCoreApplication::instance());
-    return app && QThread::currentThread() == app->thread();
-}
 
 /** The window a question belongs to: the modal form on show (which blocks every other window), else the
  * active one. */

@@ -1,20 +1,13 @@
 #include "platform/QtMessageBox.h"
 
+#include "platform/GuiThread.h"
 #include "platform/logic/MessageButtons.h"
 
 #include <QApplication>
 #include <QPushButton>
-#include <QThread>
 #include <cstdio>
 
 namespace qrv {
-
-namespace {
-bool canShowWindows() {
-    auto *app = qobject_cast<QApplication *>(QCoreApplication::instance());
-    return app && QThread::currentThread() == app->thread();
-}
-} // namespace
 
 int QtMessageBox::show(const QString &text, int flags, const QString &title) {
     if (!canShowWindows()) {

@@ -17,6 +17,7 @@
 #include <QFrame>
 #include <QHash>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QPointer>
@@ -215,6 +216,13 @@ void frmContiSeparati::showModal() {
     exec();
 }
 
+void frmContiSeparati::keyPressEvent(QKeyEvent *event) {
+    // The dialog's own Escape would close the screen with the caller's ContoSeparato still true,
+    // and the map would hand the host a separate bill nobody chose.
+    if (event->key() != Qt::Key_Escape)
+        QDialog::keyPressEvent(event);
+}
+
 void frmContiSeparati::Form_Load() {
     SharedState &state = SharedState::current();
 
@@ -275,14 +283,8 @@ void frmContiSeparati::MostraScontrino(const QString &T) {
         rs.Chiudi();
     }
 
-    // One order names the same article on many lines: look each description up once.
-    QHash<qint64, QString> descriptions;
-    const UnitRows units = buildUnitRows(lines, [&descriptions](qint64 codice) {
-        auto found = descriptions.constFind(codice);
-        if (found == descriptions.constEnd())
-            found = descriptions.insert(codice, DescrizioneArticolo(QString::number(codice)));
-        return *found;
-    });
+    const UnitRows units =
+        buildUnitRows(lines, [](qint64 codice) { return DescrizioneArticolo(QString::number(codice)); });
 
     const QLocale locale;
     m_gridScontrino->setUpdatesEnabled(false);

@@ -41,6 +41,10 @@ public:
      */
     void Form_Load();
 
+protected:
+    /** Escape does not close the screen: only "X" cancels, clearing ContoSeparato. */
+    void keyPressEvent(QKeyEvent *event) override;
+
 private:
     void MostraScontrino(const QString &T);
     void AggiornaSelezione();

@@ -15,7 +15,10 @@ NotificationReceiver::NotificationReceiver(Handler handler, QObject *parent)
 
 bool NotificationReceiver::start(quint16 port) {
     stop();
-    return m_socket->bind(QHostAddress::AnyIPv4, port);
+    // A second till on the same machine binds the same port too. On Linux a datagram sent to one
+    // address then reaches only the till that bound last; a broadcast reaches them all.
+    return m_socket->bind(QHostAddress::AnyIPv4, port,
+                          QAbstractSocket::ShareAddress | QAbstractSocket::ReuseAddressHint);
 }
 
 void NotificationReceiver::stop() {

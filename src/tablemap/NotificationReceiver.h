@@ -24,7 +24,10 @@ public:
 
     explicit NotificationReceiver(Handler handler, QObject *parent = nullptr);
 
-    /** Binds to port on all IPv4 addresses; false (and no socket bound) when the port is taken. */
+    /**
+     * Binds to port on all IPv4 addresses, sharing it with other tills that do the same; false (and
+     * no socket bound) when a program that does not share it holds the port.
+     */
     bool start(quint16 port);
     /** Closes the socket; pending datagrams are dropped. */
     void stop();

@@ -7,6 +7,7 @@
 #include "platform/Grid.h"
 #include "tablemap/MapLook.h"
 #include "tablemap/logic/MapFormats.h"
+#include "tablemap/logic/MapRows.h"
 #include "tablemap/logic/ReceiptRows.h"
 
 #include <QHash>
@@ -105,7 +106,7 @@ void ReceiptPanel::resetToDesign() {
     hide();
 }
 
-void ReceiptPanel::clear() {
+void ReceiptPanel::PulisciScontrino() {
     m_grid->clearCells();
     m_grid->setRows(0);
     m_totale->setText(QString());
@@ -113,28 +114,11 @@ void ReceiptPanel::clear() {
                            m_sposta, m_azzeraTavolo, m_aggiungiArticolo, m_aggiungiOrdine, m_preconto})
         if (b)
             b->hide();
-}
-
-void ReceiptPanel::setTitle(const QString &caption) {
-    m_titolo->setText(caption);
+    SharedState::current().IdDettSelezionati.clear();
 }
 
 void ReceiptPanel::addRow(const ReceiptRow &row) {
     m_grid->addItem(row.tabText());
-}
-
-void ReceiptPanel::setTotal(const QString &text) {
-    m_totale->setText(text);
-}
-
-void ReceiptPanel::showFreeCommands() {
-    m_nuovoConto->show();
-    m_nuovoContoWeb->show();
-    m_azzeraTavolo->show();
-    for (QPushButton *b : {m_portaAlBanco, m_contoSubito, m_contiSeparati, m_sposta, m_aggiungiOrdine,
-                           m_preconto, m_aggiungiArticolo})
-        if (b)
-            b->hide();
 }
 
 void ReceiptPanel::showOccupiedCommands(bool quickAdd) {
@@ -162,15 +146,12 @@ void ReceiptPanel::pageUp() {
         m_grid->setTopRow(0);
 }
 
-void ReceiptPanel::PulisciScontrino() {
-    clear();
-    SharedState::current().IdDettSelezionati.clear();
-}
-
 void ReceiptPanel::showFreeTable(const QString &caption) {
+    // The cleared panel has every table command hidden: only the opening ones come back.
     PulisciScontrino();
-    setTitle(QStringLiteral("Tavolo ") + caption);
-    showFreeCommands();
+    m_titolo->setText(QStringLiteral("Tavolo ") + caption);
+    for (QPushButton *b : {m_nuovoConto, m_nuovoContoWeb, m_azzeraTavolo})
+        b->show();
     show();
     addRow(freeTableRow());
     m_cancSelezionato->hide();
@@ -184,22 +165,23 @@ void ReceiptPanel::cmdConsulta(const QString &codice, const QString &caption, bo
         m_cancSelezionato->hide();
         return;
     }
-    setTitle(QStringLiteral("Tavolo ") + caption);
+    m_titolo->setText(QStringLiteral("Tavolo ") + caption);
 
+    const QString routine = QStringLiteral("cmdConsulta");
     clsRecordset rs;
     rs.Apri(
-        QStringLiteral("cmdConsulta"), true,
+        routine, true,
         QStringLiteral("Select ID_Scontrino, Codice, Occupato from Tavoli Where codice = %1;").arg(codice),
         false, true);
-    if (rs.Errore() != clsRecordset::NoRow && rs.ilRecordset()) {
-        if (!rs.ilRecordset()->Field(QStringLiteral("Occupato")).toBool()) {
+    readRows(rs, routine, [this](const dao::Recordset &row) {
+        if (row.Field(QStringLiteral("Occupato")).toBool()) {
+            show();
+        } else {
             Avviso(QStringLiteral("Il tavolo non è occupato"), 2, 0, 2, true);
             hide();
-        } else {
-            show();
         }
-    }
-    rs.Chiudi();
+        return false;
+    });
     if (!isHidden())
         MostraScontrino(codice, quickAdd);
     m_cancSelezionato->hide();
@@ -214,8 +196,7 @@ void ReceiptPanel::MostraScontrino(const QString &codice, bool quickAdd) {
     rs.Apri(routine, false,
             QStringLiteral("Select * from DettaglioTavoli Where Tavolo = %1 order by ID;").arg(codice), false,
             true);
-    while (rs.Errore() == clsRecordset::Ok && rs.ilRecordset()) {
-        const dao::Recordset &row = *rs.ilRecordset();
+    readRows(rs, routine, [&lines](const dao::Recordset &row) {
         ReceiptLine line;
         line.id = row.Field(QStringLiteral("ID")).toInt();
         line.codice = row.Field(QStringLiteral("Codice")).toInt();
@@ -224,9 +205,8 @@ void ReceiptPanel::MostraScontrino(const QString &codice, bool quickAdd) {
         line.descrizione = row.Field(QStringLiteral("Descrizione")).toString();
         line.importo = row.Field(QStringLiteral("Importo")).toDouble();
         lines.append(line);
-        rs.LeggiNext(routine);
-    }
-    rs.Chiudi();
+        return true;
+    });
 
     // One lookup per article, however many lines name it.
     QHash<qint32, QString> descriptions;
@@ -241,7 +221,7 @@ void ReceiptPanel::MostraScontrino(const QString &codice, bool quickAdd) {
         addRow(row);
     m_grid->setUpdatesEnabled(true);
     SharedState::current().IdDettSelezionati = receipt.idDettSelezionati;
-    setTotal(formatAmount(receipt.totale));
+    m_totale->setText(formatAmount(receipt.totale));
     showOccupiedCommands(quickAdd);
 }
 

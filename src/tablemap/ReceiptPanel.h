@@ -22,9 +22,7 @@ public:
 
     /** Back to the design state of a fresh load (captions as designed, panel hidden). */
     void resetToDesign();
-    /** Empties the grid and the total and hides every table command. */
-    void clear();
-    /** As clear(), and no line is selected for the host any more (IdDettSelezionati ""). */
+    /** Empties the grid and the total, hides the table commands and clears IdDettSelezionati. */
     void PulisciScontrino();
     /** Shows a free table: its title, "Nessun ordine" and the opening commands. */
     void showFreeTable(const QString &caption);
@@ -36,13 +34,6 @@ public:
     void cmdConsulta(const QString &codice, const QString &caption, bool quickAdd);
     /** Fills the grid, the total and IdDettSelezionati with the lines of table codice. */
     void MostraScontrino(const QString &codice, bool quickAdd);
-    void setTitle(const QString &caption);
-    void addRow(const ReceiptRow &row);
-    void setTotal(const QString &text);
-    /** The commands of a free table: open, open from a web order, empty. */
-    void showFreeCommands();
-    /** The commands of an occupied table; the quick-add button only when quickAdd. */
-    void showOccupiedCommands(bool quickAdd);
     /** Shows cmdCancSelezionato when the grid's current row is a deletable order line. */
     void updateDeleteButton();
     void pageDown();
@@ -67,6 +58,9 @@ public:
     void setQuickAddButton(QPushButton *button) { m_aggiungiArticolo = button; }
 
 private:
+    void addRow(const ReceiptRow &row);
+    /** The commands of an occupied table; the quick-add button only when quickAdd. */
+    void showOccupiedCommands(bool quickAdd);
     QPushButton *command(const char *name, const QString &caption, int l, int t, int w, int h,
                          const QColor &colour);
 

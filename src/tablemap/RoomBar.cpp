@@ -5,6 +5,7 @@
 #include "tablemap/MapLook.h"
 #include "tablemap/frmTavoli.h"
 #include "tablemap/logic/MapGeometry.h"
+#include "tablemap/logic/MapRows.h"
 
 #include <QCheckBox>
 #include <QPushButton>
@@ -81,22 +82,23 @@ QPushButton *RoomBar::makeEditButton(int index, int topTw) {
     return button;
 }
 
-void RoomBar::retire(QWidget *w) {
-    if (!w)
-        return;
-    // The button may be the sender of the click that led here: delete it once the click is over.
-    w->hide();
-    w->setObjectName(QString());
-    w->deleteLater();
-}
-
-void RoomBar::resetToDesign(bool layoutEditing) {
+void RoomBar::dropCreatedRooms() {
+    // A button may be the sender of the click that led here: it goes once the click is over.
     for (int k = 1; k < m_sala.size(); ++k) {
-        retire(m_sala.at(k));
-        retire(m_modifica.at(k));
+        for (QPushButton *w : {m_sala.at(k), m_modifica.at(k)}) {
+            if (!w)
+                continue;
+            w->hide();
+            w->setObjectName(QString());
+            w->deleteLater();
+        }
     }
     m_sala.resize(1);
     m_modifica.resize(1);
+}
+
+void RoomBar::resetToDesign(bool layoutEditing) {
+    dropCreatedRooms();
 
     QPushButton *first = m_sala.first();
     first->setText(QStringLiteral("Principale"));
@@ -123,35 +125,21 @@ void RoomBar::CaricaSale(bool layoutEditing, QVector<DatiSala> &datiSale) {
             true);
 
     datiSale.clear();
-    for (int k = 1; k < m_sala.size(); ++k) {
-        retire(m_sala.at(k));
-        retire(m_modifica.at(k));
-    }
-    m_sala.resize(1);
-    m_modifica.resize(1);
+    dropCreatedRooms();
 
     int i = 0;
-    while (rs.Errore() == clsRecordset::Ok && rs.ilRecordset()) {
-        const dao::Recordset &row = *rs.ilRecordset();
-        QPushButton *button;
+    readRows(rs, routine, [&](const dao::Recordset &row) {
+        QPushButton *button = m_sala.first();
         if (i >= 1) {
             button = makeRoomButton(i);
             const int topTw = MapGeometry::roomButtonTop(i);
             MapLook::place(button, 150, topTw, m_roomWidthTw, MapGeometry::RoomButtonHeight);
-            button->show();
             m_sala.append(button);
-            QPushButton *edit = nullptr;
-            if (layoutEditing) {
-                edit = makeEditButton(i, topTw);
-                edit->show();
-            }
-            m_modifica.append(edit);
-        } else {
-            button = m_sala.first();
-            button->show();
-            if (layoutEditing)
-                m_modifica.first()->show();
+            m_modifica.append(layoutEditing ? makeEditButton(i, topTw) : nullptr);
         }
+        button->show();
+        if (layoutEditing)
+            m_modifica.at(i)->show();
         button->setText(row.Field(QStringLiteral("Descrizione")).toString());
         button->setProperty("Tag", row.Field(QStringLiteral("Codice")).toString());
 
@@ -162,11 +150,9 @@ void RoomBar::CaricaSale(bool layoutEditing, QVector<DatiSala> &datiSale) {
         const QVariant colore = row.Field(QStringLiteral("ColoreSfondo"));
         if (!colore.isNull())
             datiSale[i].ColoreSfondo = static_cast<qint32>(colore.toLongLong());
-
-        rs.LeggiNext(routine);
         ++i;
-    }
-    rs.Chiudi();
+        return true;
+    });
 }
 
 } // namespace qrv

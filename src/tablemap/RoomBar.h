@@ -45,7 +45,8 @@ signals:
 private:
     QPushButton *makeRoomButton(int index);
     QPushButton *makeEditButton(int index, int topTw);
-    static void retire(QWidget *w);
+    /** Removes the room buttons (and edit buttons) above the first. */
+    void dropCreatedRooms();
 
     QVector<QPushButton *> m_sala;
     QVector<QPushButton *> m_modifica; ///< parallel to m_sala; nullptr where none exists

@@ -2,10 +2,12 @@
 
 #include "data/clsRecordset.h"
 #include "data/dao/Recordset.h"
+#include "layout/logic/BackgroundImages.h"
 #include "platform/Twips.h"
 #include "tablemap/MapLook.h"
 #include "tablemap/frmTavoli.h"
 #include "tablemap/logic/MapGeometry.h"
+#include "tablemap/logic/MapRows.h"
 
 #include <QDir>
 #include <QFrame>
@@ -127,9 +129,10 @@ void TableFloor::setSide(int sideTw) {
         placeLabel(i);
 }
 
-void TableFloor::applyRow(int i, bool occupato, const QString &descrizione) {
+void TableFloor::applyRow(int i, const dao::Recordset &row) {
+    const bool occupato = row.Field(QStringLiteral("Occupato")).toBool();
     MapLook::setButtonColour(m_buttons.at(i), occupato ? MapLook::Occupied : MapLook::Free);
-    m_labels.at(i)->setText(descrizione);
+    m_labels.at(i)->setText(row.Field(QStringLiteral("Descrizione")).toString());
 }
 
 void TableFloor::resetToDesign() {
@@ -171,10 +174,11 @@ void TableFloor::CaricaTavoli(qint32 sala, const DatiSala *look, const QString &
             QStringLiteral("Select * from Tavoli Where CodiceSala = %1;").arg(QString::number(sala)), false,
             true);
 
-    // Room look: a picture that cannot be loaded leaves only the colour.
+    // Room look: a picture that cannot be loaded leaves only the colour. A name that reaches out of
+    // the background folder (stored by another program) is not loaded either.
     m_picture = QPixmap();
-    if (look && !look->Sfondo.isEmpty())
-        m_picture.load(QDir(appPath).filePath(QStringLiteral("SfondiSale/") + look->Sfondo));
+    if (look && !look->Sfondo.isEmpty() && isSafeImageName(look->Sfondo))
+        m_picture.load(QDir(backgroundImagesFolder(appPath)).filePath(look->Sfondo));
     m_colour = !look || look->ColoreSfondo < 1 ? MapLook::FloorGrey : MapLook::fromStored(look->ColoreSfondo);
 
     for (int i = static_cast<int>(m_buttons.size()) - 1; i >= 0; --i) {
@@ -194,8 +198,7 @@ void TableFloor::CaricaTavoli(qint32 sala, const DatiSala *look, const QString &
     update();
 
     int i = 0;
-    while (rs.Errore() == clsRecordset::Ok && rs.ilRecordset()) {
-        const dao::Recordset &row = *rs.ilRecordset();
+    readRows(rs, routine, [&](const dao::Recordset &row) {
         if (i >= m_buttons.size())
             addButton();
         QPushButton *button = m_buttons.at(i);
@@ -203,8 +206,7 @@ void TableFloor::CaricaTavoli(qint32 sala, const DatiSala *look, const QString &
         button->resize(px(m_side), px(m_side));
         moveTo(i, twipsField(row, QStringLiteral("Top")), twipsField(row, QStringLiteral("Left")));
         button->setText(row.Field(QStringLiteral("Numero")).toString());
-        applyRow(i, row.Field(QStringLiteral("Occupato")).toBool(),
-                 row.Field(QStringLiteral("Descrizione")).toString());
+        applyRow(i, row);
         button->show();
         m_tags[i] = QString::number(codice);
         button->setProperty("Tag", m_tags.at(i));
@@ -212,52 +214,38 @@ void TableFloor::CaricaTavoli(qint32 sala, const DatiSala *look, const QString &
         // Keyed by code, so rows in any order never drop an earlier table's entry.
         m_index.insert(codice, i);
         emit buttonPlaced(button, i);
-
-        rs.LeggiNext(routine);
         ++i;
-    }
-    rs.Chiudi();
+        return true;
+    });
+}
+
+bool TableFloor::refreshButton(int i, const QString &routine) {
+    clsRecordset rs;
+    rs.Apri(routine, true, QStringLiteral("Select * from Tavoli Where Codice = %1;").arg(m_tags.at(i)), false,
+            true);
+    bool found = false;
+    readRows(rs, routine, [&](const dao::Recordset &row) {
+        applyRow(i, row);
+        found = true;
+        return false;
+    });
+    return found;
 }
 
 int TableFloor::RefreshTavoloCodice(const QString &codice) {
-    const QString routine = QStringLiteral("RefreshTavoloCodice");
-    for (int i = 0; i < m_buttons.size(); ++i) {
-        if (m_tags.at(i) != codice || m_buttons.at(i)->isHidden())
-            continue;
-        clsRecordset rs;
-        rs.Apri(routine, true, QStringLiteral("Select * from Tavoli Where Codice = %1;").arg(m_tags.at(i)),
-                false, true);
-        if (rs.Errore() == clsRecordset::Ok && rs.ilRecordset()) {
-            const dao::Recordset &row = *rs.ilRecordset();
-            applyRow(i, row.Field(QStringLiteral("Occupato")).toBool(),
-                     row.Field(QStringLiteral("Descrizione")).toString());
-            rs.Chiudi();
+    for (int i = 0; i < m_buttons.size(); ++i)
+        if (m_tags.at(i) == codice && !m_buttons.at(i)->isHidden() &&
+            refreshButton(i, QStringLiteral("RefreshTavoloCodice")))
             return i;
-        }
-        rs.Chiudi();
-    }
     return -1;
 }
 
 int TableFloor::RefreshTavolo(const QString &numero) {
-    const QString routine = QStringLiteral("RefreshTavolo");
     const QString wanted = numero.trimmed();
-    for (int i = 0; i < m_buttons.size(); ++i) {
-        QPushButton *button = m_buttons.at(i);
-        if (button->isHidden() || button->text() != wanted)
-            continue;
-        clsRecordset rs;
-        rs.Apri(routine, true, QStringLiteral("Select * from Tavoli Where Codice = %1;").arg(m_tags.at(i)),
-                false, true);
-        if (rs.Errore() == clsRecordset::Ok && rs.ilRecordset()) {
-            const dao::Recordset &row = *rs.ilRecordset();
-            applyRow(i, row.Field(QStringLiteral("Occupato")).toBool(),
-                     row.Field(QStringLiteral("Descrizione")).toString());
-            rs.Chiudi();
+    for (int i = 0; i < m_buttons.size(); ++i)
+        if (!m_buttons.at(i)->isHidden() && m_buttons.at(i)->text() == wanted &&
+            refreshButton(i, QStringLiteral("RefreshTavolo")))
             return i;
-        }
-        rs.Chiudi();
-    }
     return -1;
 }
 
@@ -267,15 +255,12 @@ void TableFloor::refreshRoom(qint32 sala) {
     rs.Apri(routine, true,
             QStringLiteral("Select * from Tavoli Where CodiceSala = %1;").arg(QString::number(sala)), false,
             true);
-    while (rs.Errore() == clsRecordset::Ok && rs.ilRecordset()) {
-        const dao::Recordset &row = *rs.ilRecordset();
+    readRows(rs, routine, [this](const dao::Recordset &row) {
         const int k = indexOf(row.Field(QStringLiteral("Codice")).toInt());
         if (k >= 0 && k < m_buttons.size() && !m_buttons.at(k)->isHidden())
-            applyRow(k, row.Field(QStringLiteral("Occupato")).toBool(),
-                     row.Field(QStringLiteral("Descrizione")).toString());
-        rs.LeggiNext(routine);
-    }
-    rs.Chiudi();
+            applyRow(k, row);
+        return true;
+    });
 }
 
 void TableFloor::paintEvent(QPaintEvent *) {

@@ -14,6 +14,9 @@ class QPushButton;
 namespace qrv {
 
 struct DatiSala;
+namespace dao {
+class Recordset;
+}
 
 /**
  * The floor of the map (fraTavoli): the room's background picture and colour, and one square
@@ -78,7 +81,10 @@ protected:
 
 private:
     void addButton();
-    void applyRow(int i, bool occupato, const QString &descrizione);
+    /** Colour and description of button i from a row of Tavoli. */
+    void applyRow(int i, const dao::Recordset &row);
+    /** Rereads the table of button i; false when its row is gone. */
+    bool refreshButton(int i, const QString &routine);
     void placeLabel(int i);
     static void discard(QWidget *w, bool inUse);
 

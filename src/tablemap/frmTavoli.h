@@ -20,10 +20,6 @@ class QWidget;
 namespace qrv {
 
 class Grid;
-class RoomBar;
-class TableFloor;
-class ReceiptPanel;
-class NotificationReceiver;
 class OperationCommands;
 class LineEditing;
 class MoveOrder;

@@ -12,7 +12,6 @@
 
 using namespace qrv::dao;
 using qrvtest::demoDatabase;
-using qrvtest::freshDatabase;
 
 namespace {
 
@@ -48,792 +47,714 @@ std::shared_ptr<Database> secondConnection(const std::shared_ptr<Database> &db) 
         QVERIFY2(thrown_, "no DaoError from " #expr);                                                        \
     } while (0)
 
+// Every test runs on each engine, on its own copy of the demo venue (m_db).
 class TestDao : public QObject {
     Q_OBJECT
 
+    std::shared_ptr<Database> m_db;
+
 private slots:
-    void openErrors_data() { qrvtest::addEngineRows(); }
-    void openErrors();
-    void readRows_data() { qrvtest::addEngineRows(); }
-    void readRows();
-    void rowsSurviveOtherStatements_data() { qrvtest::addEngineRows(); }
-    void rowsSurviveOtherStatements();
-    void statementsOfTheComponent_data() { qrvtest::addEngineRows(); }
-    void statementsOfTheComponent();
-    void findFirst_data() { qrvtest::addEngineRows(); }
-    void findFirst();
-    void addNewReadsTheNewKey_data() { qrvtest::addEngineRows(); }
-    void addNewReadsTheNewKey();
-    void editWritesByKey_data() { qrvtest::addEngineRows(); }
-    void editWritesByKey();
-    void deleteRows_data() { qrvtest::addEngineRows(); }
-    void deleteRows();
-    void requerySeesOtherTills_data() { qrvtest::addEngineRows(); }
-    void requerySeesOtherTills();
-    void lockOnEditHoldsOffOtherWriters_data() { qrvtest::addEngineRows(); }
-    void lockOnEditHoldsOffOtherWriters();
-    void lockOnEditWaitsForOtherWriter_data() { qrvtest::addEngineRows(); }
-    void lockOnEditWaitsForOtherWriter();
-    void editJoinsOpenTransaction_data() { qrvtest::addEngineRows(); }
-    void editJoinsOpenTransaction();
-    void transactions_data() { qrvtest::addEngineRows(); }
-    void transactions();
-    void failedStatementSpoilsTransaction_data() { qrvtest::addEngineRows(); }
-    void failedStatementSpoilsTransaction();
-    void booleans_data() { qrvtest::addEngineRows(); }
-    void booleans();
-    void wideKeys_data() { qrvtest::addEngineRows(); }
-    void wideKeys();
-    void misuseIsReported_data() { qrvtest::addEngineRows(); }
-    void misuseIsReported();
-    void fromConnection_data() { qrvtest::addEngineRows(); }
-    void fromConnection();
-    void demoVenue_data() { qrvtest::addEngineRows(); }
-    void demoVenue();
-};
+    void initTestCase_data() { qrvtest::addEngineRows(); }
+    void init() {
+        QFETCH_GLOBAL(QString, engine);
+        m_db = demoDatabase(engine);
+    }
+    void cleanup() { m_db.reset(); }
 
-void TestDao::openErrors() {
-    QFETCH(QString, engine);
-    QStringList bad;
-    if (engine == QLatin1String("sqlite")) {
-        QTemporaryDir dir;
-        QFile garbage(dir.filePath(QStringLiteral("garbage.db")));
-        QVERIFY(garbage.open(QIODevice::WriteOnly));
-        garbage.write(QByteArray(4096, 'x'));
-        garbage.close();
-        bad = QStringList{QStringLiteral("sqlite:/qrv-no-such-folder/venue.db"), QStringLiteral("sqlite:"),
-                          QStringLiteral("sqlite:") + garbage.fileName(), QStringLiteral("mysql://host/db"),
-                          QStringLiteral("venue.db")};
-        for (const QString &url : std::as_const(bad))
-            QVERIFY_DAO_ERROR(Database::open(url), DaoErrorCode::OpenFailed);
-    } else {
-        const QString good = qrvtest::urlOf(freshDatabase(engine));
-        QString missing = good;
-        missing.replace(QRegularExpression(QStringLiteral("qrvtest_[0-9_]+")),
-                        QStringLiteral("qrv_no_such_db"));
-        QVERIFY(missing != good);
-        bad = QStringList{missing, QStringLiteral("postgresql://"),
-                          QStringLiteral("postgresql://host:notaport/db"),
-                          QStringLiteral("postgresql:///db?host=/qrv-no-such-socket-dir&user=postgres")};
-        for (const QString &url : std::as_const(bad))
-            QVERIFY_DAO_ERROR(Database::open(url), DaoErrorCode::OpenFailed);
-        // The message names the engine's reason.
-        try {
-            Database::open(missing);
-        } catch (const DaoError &e) {
-            QVERIFY2(e.description().contains(QLatin1String("qrv_no_such_db")), qPrintable(e.description()));
+    void openErrors() {
+        QFETCH_GLOBAL(QString, engine);
+        QStringList bad;
+        if (engine == QLatin1String("sqlite")) {
+            QTemporaryDir dir;
+            QFile garbage(dir.filePath(QStringLiteral("garbage.db")));
+            QVERIFY(garbage.open(QIODevice::WriteOnly));
+            garbage.write(QByteArray(4096, 'x'));
+            garbage.close();
+            bad = QStringList{QStringLiteral("sqlite:/qrv-no-such-folder/venue.db"),
+                              QStringLiteral("sqlite:"), QStringLiteral("sqlite:") + garbage.fileName(),
+                              QStringLiteral("mysql://host/m_db"), QStringLiteral("venue.db")};
+            for (const QString &url : std::as_const(bad))
+                QVERIFY_DAO_ERROR(Database::open(url), DaoErrorCode::OpenFailed);
+        } else {
+            const QString good = qrvtest::urlOf(m_db);
+            QString missing = good;
+            missing.replace(QRegularExpression(QStringLiteral("qrvtest_[0-9_]+")),
+                            QStringLiteral("qrv_no_such_db"));
+            QVERIFY(missing != good);
+            bad = QStringList{
+                missing, QStringLiteral("postgresql://"), QStringLiteral("postgresql://host:notaport/m_db"),
+                QStringLiteral("postgresql:///m_db?host=/qrv-no-such-socket-dir&user=postgres")};
+            for (const QString &url : std::as_const(bad))
+                QVERIFY_DAO_ERROR(Database::open(url), DaoErrorCode::OpenFailed);
+            // The message names the engine's reason.
+            try {
+                Database::open(missing);
+            } catch (const DaoError &e) {
+                QVERIFY2(e.description().contains(QLatin1String("qrv_no_such_db")),
+                         qPrintable(e.description()));
+            }
         }
     }
-}
 
-void TestDao::readRows() {
-    QFETCH(QString, engine);
-    const auto db = demoDatabase(engine);
+    void readRows() {
+        // No rows: at the end and at the start at once; nothing to move to or read.
+        auto none = m_db->OpenRecordset(QStringLiteral("Select * from Tavoli Where Codice = -5;"));
+        QCOMPARE(none->RecordCount(), 0);
+        QVERIFY(none->Eof());
+        QVERIFY(none->Bof());
+        QVERIFY_DAO_ERROR(none->MoveFirst(), DaoErrorCode::NoCurrentRecord);
+        QVERIFY_DAO_ERROR(none->MoveLast(), DaoErrorCode::NoCurrentRecord);
+        QVERIFY_DAO_ERROR(none->Field(QStringLiteral("Numero")), DaoErrorCode::NoCurrentRecord);
+        QCOMPARE(none->FieldCount(), 11);
 
-    // No rows: at the end and at the start at once; nothing to move to or read.
-    auto none = db->OpenRecordset(QStringLiteral("Select * from Tavoli Where Codice = -5;"));
-    QCOMPARE(none->RecordCount(), 0);
-    QVERIFY(none->Eof());
-    QVERIFY(none->Bof());
-    QVERIFY_DAO_ERROR(none->MoveFirst(), DaoErrorCode::NoCurrentRecord);
-    QVERIFY_DAO_ERROR(none->MoveLast(), DaoErrorCode::NoCurrentRecord);
-    QVERIFY_DAO_ERROR(none->Field(QStringLiteral("Numero")), DaoErrorCode::NoCurrentRecord);
-    QCOMPARE(none->FieldCount(), 11);
+        // One row: current at once; one MoveNext reaches the end, a second one is an error.
+        auto one = m_db->OpenRecordset(QStringLiteral("Select * from Tavoli Where Codice = 4;"));
+        QCOMPARE(one->RecordCount(), 1);
+        QVERIFY(!one->Eof());
+        QCOMPARE(one->Field(QStringLiteral("numero")).toString(), QStringLiteral("4"));
+        QCOMPARE(one->Field(QStringLiteral("DESCRIZIONE")).toString(), QStringLiteral("Dell'Orto"));
+        QCOMPARE(one->Field(QStringLiteral("Top")).toInt(), 400);
+        QCOMPARE(one->Field(QStringLiteral("Codice")).typeId(), int(QMetaType::LongLong)); // on every engine
+        QCOMPARE(one->Field(QStringLiteral("Left")).toInt(), 400 + 3 * 2600);
+        one->MoveNext();
+        QVERIFY(one->Eof());
+        QVERIFY_DAO_ERROR(one->Field(QStringLiteral("Numero")), DaoErrorCode::NoCurrentRecord);
+        QVERIFY_DAO_ERROR(one->MoveNext(), DaoErrorCode::NoCurrentRecord);
 
-    // One row: current at once; one MoveNext reaches the end, a second one is an error.
-    auto one = db->OpenRecordset(QStringLiteral("Select * from Tavoli Where Codice = 4;"));
-    QCOMPARE(one->RecordCount(), 1);
-    QVERIFY(!one->Eof());
-    QCOMPARE(one->Field(QStringLiteral("numero")).toString(), QStringLiteral("4"));
-    QCOMPARE(one->Field(QStringLiteral("DESCRIZIONE")).toString(), QStringLiteral("Dell'Orto"));
-    QCOMPARE(one->Field(QStringLiteral("Top")).toInt(), 400);
-    QCOMPARE(one->Field(QStringLiteral("Codice")).typeId(), int(QMetaType::LongLong)); // on every engine
-    QCOMPARE(one->Field(QStringLiteral("Left")).toInt(), 400 + 3 * 2600);
-    one->MoveNext();
-    QVERIFY(one->Eof());
-    QVERIFY_DAO_ERROR(one->Field(QStringLiteral("Numero")), DaoErrorCode::NoCurrentRecord);
-    QVERIFY_DAO_ERROR(one->MoveNext(), DaoErrorCode::NoCurrentRecord);
-
-    // Many rows in the order asked for.
-    const QString lines = QStringLiteral("Select * from DettaglioTavoli Where Tavolo = 12 order by ID;");
-    auto many = db->OpenRecordset(lines);
-    QCOMPARE(qint64(many->RecordCount()), count(db, QStringLiteral("DettaglioTavoli Where Tavolo = 12")));
-    QVERIFY(many->RecordCount() > 5);
-    qint64 previous = 0;
-    int seen = 0;
-    while (!many->Eof()) {
-        const qint64 id = many->Field(QStringLiteral("ID")).toLongLong();
-        QVERIFY(id > previous);
-        previous = id;
-        ++seen;
-        many->MoveNext();
-    }
-    QCOMPARE(seen, many->RecordCount());
-    many->MoveFirst();
-    QVERIFY(many->Field(QStringLiteral("ID")).toLongLong() < previous);
-    many->MoveLast();
-    QCOMPARE(many->Field(QStringLiteral("ID")).toLongLong(), previous);
-
-    // Empty columns come back null; an empty text is not null.
-    auto nulls = db->OpenRecordset(QStringLiteral("Select Codice, Descrizione from Tavoli Where Codice = 2"));
-    QVERIFY(nulls->Field(QStringLiteral("Descrizione")).isNull());
-    auto empty = db->OpenRecordset(QStringLiteral("Select Codice, Descrizione from Tavoli Where Codice = 3"));
-    QVERIFY(!empty->Field(QStringLiteral("Descrizione")).isNull());
-    QCOMPARE(empty->Field(QStringLiteral("Descrizione")).toString(), QString());
-
-    // Field names and types, matched without regard to case.
-    auto typed = db->OpenRecordset(QStringLiteral("Select * from DettaglioTavoli Where ID = 1"));
-    QCOMPARE(typed->FieldNames().size(), 8);
-    QVERIFY(typed->FieldNames().contains(QStringLiteral("idrif"), Qt::CaseInsensitive));
-    QCOMPARE(typed->FieldType(QStringLiteral("Importo")), int(QMetaType::Double));
-    QCOMPARE(typed->FieldType(QStringLiteral("descrizione")), int(QMetaType::QString));
-    QVERIFY(typed->FieldType(QStringLiteral("Codice")) == QMetaType::Int ||
-            typed->FieldType(QStringLiteral("Codice")) == QMetaType::LongLong);
-    QVERIFY_DAO_ERROR(typed->Field(QStringLiteral("Nope")), DaoErrorCode::FieldNotFound);
-    QVERIFY_DAO_ERROR(typed->FieldType(QStringLiteral("Nope")), DaoErrorCode::FieldNotFound);
-}
-
-void TestDao::rowsSurviveOtherStatements() {
-    QFETCH(QString, engine);
-    const auto db = demoDatabase(engine);
-    // Two recordsets read in turn while statements run on the same connection.
-    auto lines =
-        db->OpenRecordset(QStringLiteral("Select * from DettaglioTavoli Where Tavolo = 12 order by ID;"));
-    auto tables = db->OpenRecordset(QStringLiteral("Select * from Tavoli Where CodiceSala = 1;"));
-    const int expectedLines = lines->RecordCount();
-    int readLines = 0;
-    int readTables = 0;
-    while (!lines->Eof()) {
-        db->Execute(QStringLiteral("Update Tavoli Set OraUltimoOrdine = '13:30' Where Codice = 12"));
-        QVERIFY(!lines->Field(QStringLiteral("Descrizione")).toString().isEmpty());
-        ++readLines;
-        lines->MoveNext();
-        if (!tables->Eof()) {
-            ++readTables;
-            tables->MoveNext();
+        // Many rows in the order asked for.
+        const QString lines = QStringLiteral("Select * from DettaglioTavoli Where Tavolo = 12 order by ID;");
+        auto many = m_db->OpenRecordset(lines);
+        QCOMPARE(qint64(many->RecordCount()),
+                 count(m_db, QStringLiteral("DettaglioTavoli Where Tavolo = 12")));
+        QVERIFY(many->RecordCount() > 5);
+        qint64 previous = 0;
+        int seen = 0;
+        while (!many->Eof()) {
+            const qint64 id = many->Field(QStringLiteral("ID")).toLongLong();
+            QVERIFY(id > previous);
+            previous = id;
+            ++seen;
+            many->MoveNext();
         }
-    }
-    QCOMPARE(readLines, expectedLines);
-    QCOMPARE(readTables, qMin(expectedLines, 16));
-}
+        QCOMPARE(seen, many->RecordCount());
+        many->MoveFirst();
+        QVERIFY(many->Field(QStringLiteral("ID")).toLongLong() < previous);
+        many->MoveLast();
+        QCOMPARE(many->Field(QStringLiteral("ID")).toLongLong(), previous);
 
-void TestDao::statementsOfTheComponent() {
-    QFETCH(QString, engine);
-    const auto db = demoDatabase(engine);
+        // Empty columns come back null; an empty text is not null.
+        auto nulls =
+            m_db->OpenRecordset(QStringLiteral("Select Codice, Descrizione from Tavoli Where Codice = 2"));
+        QVERIFY(nulls->Field(QStringLiteral("Descrizione")).isNull());
+        auto empty =
+            m_db->OpenRecordset(QStringLiteral("Select Codice, Descrizione from Tavoli Where Codice = 3"));
+        QVERIFY(!empty->Field(QStringLiteral("Descrizione")).isNull());
+        QCOMPARE(empty->Field(QStringLiteral("Descrizione")).toString(), QString());
 
-    struct Query {
-        const char *sql;
-        int rows;
-        const char *field;
-        QVariant first;
-    };
-    const Query queries[] = {
-        {"Select * from Tavoli Where CodiceSala = 1;", 16, "CodiceSala", 1},
-        {"Select * from Tavoli Where Codice = 12;", 1, "Numero", QStringLiteral("12")},
-        {"Select ID_Scontrino, Codice, Occupato from Tavoli Where codice = 12;", 1, "Occupato", true},
-        {"Select * from Sale Where Codice <> 9999 Order by Codice;", 3, "Descrizione",
-         QStringLiteral("Sala")},
-        {"Select * from Sale;", 4, "Codice", QVariant()},
-        {"Select * from Sale Where codice = 2;", 1, "Sfondo", QStringLiteral("parquet.png")},
-        {"Select * from DettaglioTavoli Where Tavolo = 1 order by ID;", 4, "ID", 1},
-        {"Select Codice, Top, Left from Tavoli Where codice = 12", 1, "Left", 400 + 3 * 2600},
-        {"Tavoli", 42, "Codice", QVariant()},
-        {"Select Codice,Numero, Descrizione from Tavoli Where codice = 4", 1, "Descrizione",
-         QStringLiteral("Dell'Orto")},
-        {"Select Numero from Tavoli Where Numero = '12';", 1, "Numero", QStringLiteral("12")},
-        {"Select Numero from Tavoli Where Numero = '';", 0, "Numero", QVariant()},
-        {"Select Occupato from Tavoli Where Codice = 2;", 1, "Occupato", false},
-        {"Select Descrizione from Tavoli Where Numero = '999' and Codice = 41", 1, "Descrizione",
-         QStringLiteral("Rossi Mario")},
-        {"Select Descrizione from Tavoli Where Numero = '999' and Codice = 12", 0, "Descrizione", QVariant()},
-        {"Select Descrizione from Articoli Where Codice = 15;", 1, "Descrizione",
-         QStringLiteral("Pizza all'ortolana")},
-        {"Select Prezzo from Articoli Where Codice = 7", 1, "Prezzo", 1.2},
-    };
-    for (const Query &q : queries) {
-        const QString sql = QString::fromUtf8(q.sql);
-        auto rs = db->OpenRecordset(sql);
-        QVERIFY2(rs->RecordCount() == q.rows, qPrintable(sql));
-        if (q.first.isValid())
-            QVERIFY2(rs->Field(QLatin1String(q.field)) == q.first, qPrintable(sql));
+        // Field names and types, matched without regard to case.
+        auto typed = m_db->OpenRecordset(QStringLiteral("Select * from DettaglioTavoli Where ID = 1"));
+        QCOMPARE(typed->FieldNames().size(), 8);
+        QVERIFY(typed->FieldNames().contains(QStringLiteral("idrif"), Qt::CaseInsensitive));
+        QCOMPARE(typed->FieldType(QStringLiteral("Importo")), int(QMetaType::Double));
+        QCOMPARE(typed->FieldType(QStringLiteral("descrizione")), int(QMetaType::QString));
+        QVERIFY(typed->FieldType(QStringLiteral("Codice")) == QMetaType::Int ||
+                typed->FieldType(QStringLiteral("Codice")) == QMetaType::LongLong);
+        QVERIFY_DAO_ERROR(typed->Field(QStringLiteral("Nope")), DaoErrorCode::FieldNotFound);
+        QVERIFY_DAO_ERROR(typed->FieldType(QStringLiteral("Nope")), DaoErrorCode::FieldNotFound);
     }
 
-    struct Statement {
-        const char *sql;
-        int affected;
-    };
-    const Statement statements[] = {
-        {"Update DettaglioTavoli Set Quantita = 1, Importo =  7 Where ID = 1", 1},
-        {"Delete * from DettaglioTavoli Where Tavolo = 1 and ID = 4", 1},
-        {"Update DettaglioTavoli set Tavolo = 2 Where Tavolo = 1", 3},
-        {"Update Tavoli Set Occupato = True, Descrizione = 'Famiglia Conti' Where Codice = 2", 1},
-        {"UPDATE Tavoli SET OraOccupato = '09:05' Where Codice = 2", 1},
-        {"Update Tavoli Set Occupato = False, OraOccupato='', OraUltimoOrdine='', Descrizione = '' Where "
-         "Codice = 1",
-         1},
-        {"Delete * from DettaglioTavoli Where Tavolo = 4", 7},
-        {"Update Tavoli Set Occupato = False, Descrizione = '' Where Codice = 4", 1},
-        {"Delete * from Tavoli Where Codice = 16", 1},
-        {"Delete * from Tavoli Where Codice = 9998", 0},
-        {"Delete * from Sale Where Codice = 3;", 1},
-        {"Delete * from Tavoli Where CodiceSala = 3;", 10},
-    };
-    for (const Statement &s : statements) {
-        const QString sql = QString::fromUtf8(s.sql);
-        QVERIFY2(db->Execute(sql) == s.affected, qPrintable(sql));
+    void rowsSurviveOtherStatements() {
+        // Two recordsets read in turn while statements run on the same connection.
+        auto lines = m_db->OpenRecordset(
+            QStringLiteral("Select * from DettaglioTavoli Where Tavolo = 12 order by ID;"));
+        auto tables = m_db->OpenRecordset(QStringLiteral("Select * from Tavoli Where CodiceSala = 1;"));
+        const int expectedLines = lines->RecordCount();
+        int readLines = 0;
+        int readTables = 0;
+        while (!lines->Eof()) {
+            m_db->Execute(QStringLiteral("Update Tavoli Set OraUltimoOrdine = '13:30' Where Codice = 12"));
+            QVERIFY(!lines->Field(QStringLiteral("Descrizione")).toString().isEmpty());
+            ++readLines;
+            lines->MoveNext();
+            if (!tables->Eof()) {
+                ++readTables;
+                tables->MoveNext();
+            }
+        }
+        QCOMPARE(readLines, expectedLines);
+        QCOMPARE(readTables, qMin(expectedLines, 16));
     }
-    // What the statements did, read back directly.
-    QCOMPARE(raw(db, QStringLiteral("Select Importo from DettaglioTavoli Where ID = 1")).toDouble(), 7.0);
-    QCOMPARE(count(db, QStringLiteral("DettaglioTavoli Where Tavolo = 2")), 3);
-    QCOMPARE(count(db, QStringLiteral("DettaglioTavoli Where Tavolo = 1 or Tavolo = 4")), 0);
-    QCOMPARE(raw(db, QStringLiteral("Select Descrizione from Tavoli Where Codice = 2")).toString(),
-             QStringLiteral("Famiglia Conti"));
-    QCOMPARE(raw(db, QStringLiteral("Select OraOccupato from Tavoli Where Codice = 2")).toString(),
-             QStringLiteral("09:05"));
-    QCOMPARE(count(db, QStringLiteral("Tavoli Where Occupato = True and Codice in (1, 2, 4)")), 1);
-    QCOMPARE(count(db, QStringLiteral("Tavoli")), 42 - 11);
-    QCOMPARE(count(db, QStringLiteral("Sale")), 3);
-}
 
-void TestDao::findFirst() {
-    QFETCH(QString, engine);
-    const auto db = demoDatabase(engine);
-    auto rs = db->OpenRecordset(QStringLiteral("Tavoli"));
+    void statementsOfTheComponent() {
+        struct Query {
+            const char *sql;
+            int rows;
+            const char *field;
+            QVariant first;
+        };
+        const Query queries[] = {
+            {"Select * from Tavoli Where CodiceSala = 1;", 16, "CodiceSala", 1},
+            {"Select * from Tavoli Where Codice = 12;", 1, "Numero", QStringLiteral("12")},
+            {"Select ID_Scontrino, Codice, Occupato from Tavoli Where codice = 12;", 1, "Occupato", true},
+            {"Select * from Sale Where Codice <> 9999 Order by Codice;", 3, "Descrizione",
+             QStringLiteral("Sala")},
+            {"Select * from Sale;", 4, "Codice", QVariant()},
+            {"Select * from Sale Where codice = 2;", 1, "Sfondo", QStringLiteral("parquet.png")},
+            {"Select * from DettaglioTavoli Where Tavolo = 1 order by ID;", 4, "ID", 1},
+            {"Select Codice, Top, Left from Tavoli Where codice = 12", 1, "Left", 400 + 3 * 2600},
+            {"Tavoli", 42, "Codice", QVariant()},
+            {"Select Codice,Numero, Descrizione from Tavoli Where codice = 4", 1, "Descrizione",
+             QStringLiteral("Dell'Orto")},
+            {"Select Numero from Tavoli Where Numero = '12';", 1, "Numero", QStringLiteral("12")},
+            {"Select Numero from Tavoli Where Numero = '';", 0, "Numero", QVariant()},
+            {"Select Occupato from Tavoli Where Codice = 2;", 1, "Occupato", false},
+            {"Select Descrizione from Tavoli Where Numero = '999' and Codice = 41", 1, "Descrizione",
+             QStringLiteral("Rossi Mario")},
+            {"Select Descrizione from Tavoli Where Numero = '999' and Codice = 12", 0, "Descrizione",
+             QVariant()},
+            {"Select Descrizione from Articoli Where Codice = 15;", 1, "Descrizione",
+             QStringLiteral("Pizza all'ortolana")},
+            {"Select Prezzo from Articoli Where Codice = 7", 1, "Prezzo", 1.2},
+        };
+        for (const Query &q : queries) {
+            const QString sql = QString::fromUtf8(q.sql);
+            auto rs = m_db->OpenRecordset(sql);
+            QVERIFY2(rs->RecordCount() == q.rows, qPrintable(sql));
+            if (q.first.isValid())
+                QVERIFY2(rs->Field(QLatin1String(q.field)) == q.first, qPrintable(sql));
+        }
 
-    rs->FindFirst(QStringLiteral("codice = 12"));
-    QVERIFY(!rs->NoMatch());
-    QCOMPARE(rs->Field(QStringLiteral("Numero")).toString(), QStringLiteral("12"));
-
-    rs->FindFirst(QStringLiteral("Numero = '999' and Descrizione = 'bianchi laura'"));
-    QVERIFY(!rs->NoMatch());
-    QCOMPARE(rs->Field(QStringLiteral("Codice")).toLongLong(), 42);
-
-    rs->FindFirst(QStringLiteral("CodiceSala = 2 AND Occupato = True"));
-    QVERIFY(!rs->NoMatch());
-    QCOMPARE(rs->Field(QStringLiteral("Codice")).toLongLong(), 19);
-
-    rs->FindFirst(QStringLiteral("Descrizione = 'Dell''Orto'"));
-    QCOMPARE(rs->Field(QStringLiteral("Codice")).toLongLong(), 4);
-
-    // Not found: the flag is set and the current row stays where it was.
-    rs->FindFirst(QStringLiteral("codice = 9999"));
-    QVERIFY(rs->NoMatch());
-    QCOMPARE(rs->Field(QStringLiteral("Codice")).toLongLong(), 4);
-
-    QVERIFY_DAO_ERROR(rs->FindFirst(QStringLiteral("codice = = 2")), DaoErrorCode::SyntaxError);
-    QVERIFY_DAO_ERROR(rs->FindFirst(QStringLiteral("Nope = 2")), DaoErrorCode::FieldNotFound);
-
-    auto none = db->OpenRecordset(QStringLiteral("Select * from Tavoli Where Codice = -1"));
-    none->FindFirst(QStringLiteral("codice = 1"));
-    QVERIFY(none->NoMatch());
-}
-
-void TestDao::addNewReadsTheNewKey() {
-    QFETCH(QString, engine);
-    const auto db = demoDatabase(engine);
-
-    // A new table through the whole-table recordset, as the layout editor adds one.
-    auto tables = db->OpenRecordset(QStringLiteral("Tavoli"));
-    tables->setLockEdits(true);
-    tables->AddNew();
-    tables->setField(QStringLiteral("Numero"), QStringLiteral("50"));
-    tables->setField(QStringLiteral("Descrizione"), QStringLiteral("Tavolo dell'angolo"));
-    tables->setField(QStringLiteral("Occupato"), false);
-    tables->setField(QStringLiteral("OraOccupato"), QString());
-    tables->setField(QStringLiteral("OraUltimoOrdine"), QString());
-    tables->setField(QStringLiteral("ID_Scontrino"), 0);
-    tables->setField(QStringLiteral("Top"), 2200);
-    tables->setField(QStringLiteral("Left"), 4400);
-    tables->setField(QStringLiteral("CodiceSala"), 1);
-    tables->setField(QStringLiteral("Forma"), QStringLiteral("QUADRATO"));
-    QCOMPARE(tables->Field(QStringLiteral("Numero")).toString(), QStringLiteral("50"));
-    tables->Update();
-    const qint64 key = tables->Field(QStringLiteral("Codice")).toLongLong();
-    QCOMPARE(key, 43);
-    QCOMPARE(raw(db, QStringLiteral("Select max(Codice) from Tavoli")).toLongLong(), key);
-    QCOMPARE(tables->RecordCount(), 43);
-    QCOMPARE(tables->Field(QStringLiteral("Descrizione")).toString(), QStringLiteral("Tavolo dell'angolo"));
-    QCOMPARE(raw(db, QStringLiteral("Select Left from Tavoli Where Codice = 43")).toInt(), 4400);
-
-    // A second one gets the next key; an untouched column takes its default.
-    tables->AddNew();
-    tables->setField(QStringLiteral("Numero"), QStringLiteral("51"));
-    tables->Update();
-    QCOMPARE(tables->Field(QStringLiteral("Codice")).toLongLong(), key + 1);
-    QCOMPARE(tables->Field(QStringLiteral("Occupato")), QVariant(false));
-
-    // A line as the quick-add writes it: the table code as text, converted to the column's type.
-    auto lines =
-        db->OpenRecordset(QStringLiteral("Select * from DettaglioTavoli Where Tavolo = 5 order by ID;"));
-    QCOMPARE(lines->RecordCount(), 0);
-    lines->AddNew();
-    lines->setField(QStringLiteral("Codice"), qint16(7));
-    lines->setField(QStringLiteral("Tavolo"), QStringLiteral("5"));
-    lines->setField(QStringLiteral("Quantita"), 1);
-    lines->setField(QStringLiteral("Descrizione"), QStringLiteral("Caffè"));
-    lines->setField(QStringLiteral("VARIANTE"), 0);
-    lines->setField(QStringLiteral("Importo"), 1.2);
-    lines->setField(QStringLiteral("IdRif"), 0);
-    lines->Update();
-    QCOMPARE(lines->Field(QStringLiteral("ID")).toLongLong(), 36);
-    QCOMPARE(raw(db, QStringLiteral("Select Tavolo from DettaglioTavoli Where ID = 36")).toLongLong(), 5);
-    QCOMPARE(raw(db, QStringLiteral("Select Descrizione from DettaglioTavoli Where ID = 36")).toString(),
-             QStringLiteral("Caffè"));
-
-    // Inside a transaction the new keys are right and the rows survive the commit.
-    Workspace ws(db);
-    ws.BeginTrans();
-    lines->AddNew();
-    lines->setField(QStringLiteral("Tavolo"), 5);
-    lines->setField(QStringLiteral("Quantita"), 2);
-    lines->Update();
-    const qint64 first = lines->Field(QStringLiteral("ID")).toLongLong();
-    lines->AddNew();
-    lines->setField(QStringLiteral("Tavolo"), 5);
-    lines->Update();
-    QCOMPARE(lines->Field(QStringLiteral("ID")).toLongLong(), first + 1);
-    ws.CommitTrans();
-    const auto other = secondConnection(db);
-    QCOMPARE(count(other, QStringLiteral("DettaglioTavoli Where Tavolo = 5")), 3);
-    QCOMPARE(
-        raw(other, QStringLiteral("Select Quantita from DettaglioTavoli Where ID = %1").arg(first)).toInt(),
-        2);
-}
-
-void TestDao::editWritesByKey() {
-    QFETCH(QString, engine);
-    const auto db = demoDatabase(engine);
-    const auto other = secondConnection(db);
-    const QString text = QStringLiteral("L'angolo di Sant'Anna; -- 'x'");
-
-    for (const bool lock : {false, true}) {
-        auto rs = db->OpenRecordset(
-            QStringLiteral("Select Codice,Numero, Descrizione from Tavoli Where codice = 5"));
-        rs->setLockEdits(lock);
-        rs->Edit();
-        rs->setField(QStringLiteral("Descrizione"), lock ? text : text + QStringLiteral("!"));
-        QCOMPARE(rs->Field(QStringLiteral("Descrizione")).toString(),
-                 lock ? text : text + QStringLiteral("!"));
-        rs->Update();
-        QCOMPARE(rs->Field(QStringLiteral("Descrizione")).toString(),
-                 lock ? text : text + QStringLiteral("!"));
-        QCOMPARE(raw(other, QStringLiteral("Select Descrizione from Tavoli Where Codice = 5")).toString(),
-                 lock ? text : text + QStringLiteral("!"));
-        QVERIFY(!db->inTransaction());
+        struct Statement {
+            const char *sql;
+            int affected;
+        };
+        const Statement statements[] = {
+            {"Update DettaglioTavoli Set Quantita = 1, Importo =  7 Where ID = 1", 1},
+            {"Delete * from DettaglioTavoli Where Tavolo = 1 and ID = 4", 1},
+            {"Update DettaglioTavoli set Tavolo = 2 Where Tavolo = 1", 3},
+            {"Update Tavoli Set Occupato = True, Descrizione = 'Famiglia Conti' Where Codice = 2", 1},
+            {"UPDATE Tavoli SET OraOccupato = '09:05' Where Codice = 2", 1},
+            {"Update Tavoli Set Occupato = False, OraOccupato='', OraUltimoOrdine='', Descrizione = '' Where "
+             "Codice = 1",
+             1},
+            {"Delete * from DettaglioTavoli Where Tavolo = 4", 7},
+            {"Update Tavoli Set Occupato = False, Descrizione = '' Where Codice = 4", 1},
+            {"Delete * from Tavoli Where Codice = 16", 1},
+            {"Delete * from Tavoli Where Codice = 9998", 0},
+            {"Delete * from Sale Where Codice = 3;", 1},
+            {"Delete * from Tavoli Where CodiceSala = 3;", 10},
+        };
+        for (const Statement &s : statements) {
+            const QString sql = QString::fromUtf8(s.sql);
+            QVERIFY2(m_db->Execute(sql) == s.affected, qPrintable(sql));
+        }
+        // What the statements did, read back directly.
+        QCOMPARE(raw(m_db, QStringLiteral("Select Importo from DettaglioTavoli Where ID = 1")).toDouble(),
+                 7.0);
+        QCOMPARE(count(m_db, QStringLiteral("DettaglioTavoli Where Tavolo = 2")), 3);
+        QCOMPARE(count(m_db, QStringLiteral("DettaglioTavoli Where Tavolo = 1 or Tavolo = 4")), 0);
+        QCOMPARE(raw(m_db, QStringLiteral("Select Descrizione from Tavoli Where Codice = 2")).toString(),
+                 QStringLiteral("Famiglia Conti"));
+        QCOMPARE(raw(m_db, QStringLiteral("Select OraOccupato from Tavoli Where Codice = 2")).toString(),
+                 QStringLiteral("09:05"));
+        QCOMPARE(count(m_db, QStringLiteral("Tavoli Where Occupato = True and Codice in (1, 2, 4)")), 1);
+        QCOMPARE(count(m_db, QStringLiteral("Tavoli")), 42 - 11);
+        QCOMPARE(count(m_db, QStringLiteral("Sale")), 3);
     }
-    // Only that row changed.
-    QCOMPARE(count(db, QStringLiteral("Tavoli Where Descrizione like 'L''angolo%'")), 1);
 
-    // The position of a dragged table (columns Top and Left).
-    auto pos = db->OpenRecordset(QStringLiteral("Select Codice, Top, Left from Tavoli Where codice = 12"));
-    pos->setLockEdits(true);
-    pos->Edit();
-    pos->setField(QStringLiteral("Top"), 1400);
-    pos->setField(QStringLiteral("Left"), 2600.0);
-    pos->Update();
-    QCOMPARE(raw(other, QStringLiteral("Select Top from Tavoli Where Codice = 12")).toInt(), 1400);
-    QCOMPARE(raw(other, QStringLiteral("Select Left from Tavoli Where Codice = 12")).toInt(), 2600);
+    void findFirst() {
+        auto rs = m_db->OpenRecordset(QStringLiteral("Tavoli"));
 
-    // CancelUpdate writes nothing.
-    pos->Edit();
-    pos->setField(QStringLiteral("Top"), 9999);
-    pos->CancelUpdate();
-    QCOMPARE(pos->Field(QStringLiteral("Top")).toInt(), 1400);
-    QCOMPARE(raw(other, QStringLiteral("Select Top from Tavoli Where Codice = 12")).toInt(), 1400);
+        rs->FindFirst(QStringLiteral("codice = 12"));
+        QVERIFY(!rs->NoMatch());
+        QCOMPARE(rs->Field(QStringLiteral("Numero")).toString(), QStringLiteral("12"));
 
-    // A row deleted by another till cannot be updated.
-    auto gone = db->OpenRecordset(QStringLiteral("Select * from Tavoli Where Codice = 6"));
-    other->Execute(QStringLiteral("Delete * from Tavoli Where Codice = 6"));
-    gone->Edit();
-    gone->setField(QStringLiteral("Descrizione"), QStringLiteral("x"));
-    QVERIFY_DAO_ERROR(gone->Update(), DaoErrorCode::RecordDeleted);
-    gone->setLockEdits(true);
-    QVERIFY_DAO_ERROR(gone->Edit(), DaoErrorCode::RecordDeleted);
-    QVERIFY(!db->inTransaction());
-}
+        rs->FindFirst(QStringLiteral("Numero = '999' and Descrizione = 'bianchi laura'"));
+        QVERIFY(!rs->NoMatch());
+        QCOMPARE(rs->Field(QStringLiteral("Codice")).toLongLong(), 42);
 
-void TestDao::deleteRows() {
-    QFETCH(QString, engine);
-    const auto db = demoDatabase(engine);
-    auto rs =
-        db->OpenRecordset(QStringLiteral("Select * from DettaglioTavoli Where Tavolo = 12 order by ID;"));
-    const int n = rs->RecordCount();
-    const qint64 firstId = rs->Field(QStringLiteral("ID")).toLongLong();
-    rs->MoveNext();
-    const qint64 secondId = rs->Field(QStringLiteral("ID")).toLongLong();
-    rs->MoveFirst();
+        rs->FindFirst(QStringLiteral("CodiceSala = 2 AND Occupato = True"));
+        QVERIFY(!rs->NoMatch());
+        QCOMPARE(rs->Field(QStringLiteral("Codice")).toLongLong(), 19);
 
-    rs->Delete();
-    QVERIFY_DAO_ERROR(rs->Field(QStringLiteral("ID")), DaoErrorCode::RecordDeleted);
-    QCOMPARE(count(db, QStringLiteral("DettaglioTavoli Where ID = %1").arg(firstId)), 0);
-    rs->MoveNext();
-    QCOMPARE(rs->Field(QStringLiteral("ID")).toLongLong(), secondId);
-    QCOMPARE(rs->RecordCount(), n - 1);
+        rs->FindFirst(QStringLiteral("Descrizione = 'Dell''Orto'"));
+        QCOMPARE(rs->Field(QStringLiteral("Codice")).toLongLong(), 4);
 
-    // Deleting every row in turn, as a whole result set is cleared.
-    rs->MoveFirst();
-    while (!rs->Eof()) {
-        rs->Delete();
+        // Not found: the flag is set and the current row stays where it was.
+        rs->FindFirst(QStringLiteral("codice = 9999"));
+        QVERIFY(rs->NoMatch());
+        QCOMPARE(rs->Field(QStringLiteral("Codice")).toLongLong(), 4);
+
+        QVERIFY_DAO_ERROR(rs->FindFirst(QStringLiteral("codice = = 2")), DaoErrorCode::SyntaxError);
+        QVERIFY_DAO_ERROR(rs->FindFirst(QStringLiteral("Nope = 2")), DaoErrorCode::FieldNotFound);
+
+        auto none = m_db->OpenRecordset(QStringLiteral("Select * from Tavoli Where Codice = -1"));
+        none->FindFirst(QStringLiteral("codice = 1"));
+        QVERIFY(none->NoMatch());
+    }
+
+    void addNewReadsTheNewKey() {
+        // A new table through the whole-table recordset, as the layout editor adds one.
+        auto tables = m_db->OpenRecordset(QStringLiteral("Tavoli"));
+        tables->setLockEdits(true);
+        tables->AddNew();
+        tables->setField(QStringLiteral("Numero"), QStringLiteral("50"));
+        tables->setField(QStringLiteral("Descrizione"), QStringLiteral("Tavolo dell'angolo"));
+        tables->setField(QStringLiteral("Top"), 2200);
+        tables->setField(QStringLiteral("Left"), 4400);
+        tables->setField(QStringLiteral("CodiceSala"), 1);
+        QCOMPARE(tables->Field(QStringLiteral("Numero")).toString(), QStringLiteral("50"));
+        tables->Update();
+        const qint64 key = tables->Field(QStringLiteral("Codice")).toLongLong();
+        QCOMPARE(key, 43);
+        QCOMPARE(raw(m_db, QStringLiteral("Select max(Codice) from Tavoli")).toLongLong(), key);
+        QCOMPARE(tables->RecordCount(), 43);
+        QCOMPARE(tables->Field(QStringLiteral("Descrizione")).toString(),
+                 QStringLiteral("Tavolo dell'angolo"));
+        QCOMPARE(raw(m_db, QStringLiteral("Select Left from Tavoli Where Codice = 43")).toInt(), 4400);
+
+        // A second one gets the next key; an untouched column takes its default.
+        tables->AddNew();
+        tables->setField(QStringLiteral("Numero"), QStringLiteral("51"));
+        tables->Update();
+        QCOMPARE(tables->Field(QStringLiteral("Codice")).toLongLong(), key + 1);
+        QCOMPARE(tables->Field(QStringLiteral("Occupato")), QVariant(false));
+
+        // A line as the quick-add writes it: the table code as text, converted to the column's type.
+        auto lines = m_db->OpenRecordset(
+            QStringLiteral("Select * from DettaglioTavoli Where Tavolo = 5 order by ID;"));
+        QCOMPARE(lines->RecordCount(), 0);
+        lines->AddNew();
+        lines->setField(QStringLiteral("Codice"), qint16(7));
+        lines->setField(QStringLiteral("Tavolo"), QStringLiteral("5"));
+        lines->setField(QStringLiteral("Quantita"), 1);
+        lines->setField(QStringLiteral("Descrizione"), QStringLiteral("Caffè"));
+        lines->setField(QStringLiteral("VARIANTE"), 0);
+        lines->setField(QStringLiteral("Importo"), 1.2);
+        lines->setField(QStringLiteral("IdRif"), 0);
+        lines->Update();
+        QCOMPARE(lines->Field(QStringLiteral("ID")).toLongLong(), 36);
+        QCOMPARE(raw(m_db, QStringLiteral("Select Tavolo from DettaglioTavoli Where ID = 36")).toLongLong(),
+                 5);
+        QCOMPARE(
+            raw(m_db, QStringLiteral("Select Descrizione from DettaglioTavoli Where ID = 36")).toString(),
+            QStringLiteral("Caffè"));
+
+        // Inside a transaction the new keys are right and the rows survive the commit.
+        Workspace ws(m_db);
+        ws.BeginTrans();
+        lines->AddNew();
+        lines->setField(QStringLiteral("Tavolo"), 5);
+        lines->setField(QStringLiteral("Quantita"), 2);
+        lines->Update();
+        const qint64 first = lines->Field(QStringLiteral("ID")).toLongLong();
+        lines->AddNew();
+        lines->setField(QStringLiteral("Tavolo"), 5);
+        lines->Update();
+        QCOMPARE(lines->Field(QStringLiteral("ID")).toLongLong(), first + 1);
+        ws.CommitTrans();
+        const auto other = secondConnection(m_db);
+        QCOMPARE(count(other, QStringLiteral("DettaglioTavoli Where Tavolo = 5")), 3);
+        QCOMPARE(raw(other, QStringLiteral("Select Quantita from DettaglioTavoli Where ID = %1").arg(first))
+                     .toInt(),
+                 2);
+    }
+
+    void editWritesByKey() {
+        const auto other = secondConnection(m_db);
+        const QString text = QStringLiteral("L'angolo di Sant'Anna; -- 'x'");
+
+        for (const bool lock : {false, true}) {
+            auto rs = m_db->OpenRecordset(
+                QStringLiteral("Select Codice,Numero, Descrizione from Tavoli Where codice = 5"));
+            rs->setLockEdits(lock);
+            rs->Edit();
+            rs->setField(QStringLiteral("Descrizione"), lock ? text : text + QStringLiteral("!"));
+            QCOMPARE(rs->Field(QStringLiteral("Descrizione")).toString(),
+                     lock ? text : text + QStringLiteral("!"));
+            rs->Update();
+            QCOMPARE(rs->Field(QStringLiteral("Descrizione")).toString(),
+                     lock ? text : text + QStringLiteral("!"));
+            QCOMPARE(raw(other, QStringLiteral("Select Descrizione from Tavoli Where Codice = 5")).toString(),
+                     lock ? text : text + QStringLiteral("!"));
+            QVERIFY(!m_db->inTransaction());
+        }
+        // Only that row changed.
+        QCOMPARE(count(m_db, QStringLiteral("Tavoli Where Descrizione like 'L''angolo%'")), 1);
+
+        // The position of a dragged table (columns Top and Left).
+        auto pos =
+            m_db->OpenRecordset(QStringLiteral("Select Codice, Top, Left from Tavoli Where codice = 12"));
+        pos->setLockEdits(true);
+        pos->Edit();
+        pos->setField(QStringLiteral("Top"), 1400);
+        pos->setField(QStringLiteral("Left"), 2600.0);
+        pos->Update();
+        QCOMPARE(raw(other, QStringLiteral("Select Top from Tavoli Where Codice = 12")).toInt(), 1400);
+        QCOMPARE(raw(other, QStringLiteral("Select Left from Tavoli Where Codice = 12")).toInt(), 2600);
+
+        // CancelUpdate writes nothing.
+        pos->Edit();
+        pos->setField(QStringLiteral("Top"), 9999);
+        pos->CancelUpdate();
+        QCOMPARE(pos->Field(QStringLiteral("Top")).toInt(), 1400);
+        QCOMPARE(raw(other, QStringLiteral("Select Top from Tavoli Where Codice = 12")).toInt(), 1400);
+
+        // A row deleted by another till cannot be updated.
+        auto gone = m_db->OpenRecordset(QStringLiteral("Select * from Tavoli Where Codice = 6"));
+        other->Execute(QStringLiteral("Delete * from Tavoli Where Codice = 6"));
+        gone->Edit();
+        gone->setField(QStringLiteral("Descrizione"), QStringLiteral("x"));
+        QVERIFY_DAO_ERROR(gone->Update(), DaoErrorCode::RecordDeleted);
+        gone->setLockEdits(true);
+        QVERIFY_DAO_ERROR(gone->Edit(), DaoErrorCode::RecordDeleted);
+        QVERIFY(!m_db->inTransaction());
+    }
+
+    void deleteRows() {
+        auto rs = m_db->OpenRecordset(
+            QStringLiteral("Select * from DettaglioTavoli Where Tavolo = 12 order by ID;"));
+        const int n = rs->RecordCount();
+        const qint64 firstId = rs->Field(QStringLiteral("ID")).toLongLong();
         rs->MoveNext();
+        const qint64 secondId = rs->Field(QStringLiteral("ID")).toLongLong();
+        rs->MoveFirst();
+
+        rs->Delete();
+        QVERIFY_DAO_ERROR(rs->Field(QStringLiteral("ID")), DaoErrorCode::RecordDeleted);
+        QCOMPARE(count(m_db, QStringLiteral("DettaglioTavoli Where ID = %1").arg(firstId)), 0);
+        rs->MoveNext();
+        QCOMPARE(rs->Field(QStringLiteral("ID")).toLongLong(), secondId);
+        QCOMPARE(rs->RecordCount(), n - 1);
+
+        // Deleting every row in turn, as a whole result set is cleared.
+        rs->MoveFirst();
+        while (!rs->Eof()) {
+            rs->Delete();
+            rs->MoveNext();
+        }
+        QCOMPARE(rs->RecordCount(), 0);
+        QCOMPARE(count(m_db, QStringLiteral("DettaglioTavoli Where Tavolo = 12")), 0);
+        QCOMPARE(count(m_db, QStringLiteral("DettaglioTavoli")), 35 - n);
     }
-    QCOMPARE(rs->RecordCount(), 0);
-    QCOMPARE(count(db, QStringLiteral("DettaglioTavoli Where Tavolo = 12")), 0);
-    QCOMPARE(count(db, QStringLiteral("DettaglioTavoli")), 35 - n);
-}
 
-void TestDao::requerySeesOtherTills() {
-    QFETCH(QString, engine);
-    const auto db = demoDatabase(engine);
-    const auto other = secondConnection(db);
+    void requerySeesOtherTills() {
+        const auto other = secondConnection(m_db);
 
-    auto rs = db->OpenRecordset(QStringLiteral("Select * from Tavoli Where CodiceSala = 1;"));
-    QCOMPARE(rs->RecordCount(), 16);
-    other->Execute(
-        QStringLiteral("Insert into Tavoli (Numero, Occupato, Top, Left, CodiceSala) values ('60', False, "
-                       "200, 200, 1)"));
-    other->Execute(QStringLiteral("Update Tavoli Set Descrizione = 'Nuovo' Where Codice = 2"));
-    QCOMPARE(rs->RecordCount(), 16);
-    rs->Requery();
-    QCOMPARE(rs->RecordCount(), 17);
-    QVERIFY(!rs->Eof());
-    rs->FindFirst(QStringLiteral("Codice = 2"));
-    QCOMPARE(rs->Field(QStringLiteral("Descrizione")).toString(), QStringLiteral("Nuovo"));
+        auto rs = m_db->OpenRecordset(QStringLiteral("Select * from Tavoli Where CodiceSala = 1;"));
+        QCOMPARE(rs->RecordCount(), 16);
+        other->Execute(QStringLiteral(
+            "Insert into Tavoli (Numero, Occupato, Top, Left, CodiceSala) values ('60', False, "
+            "200, 200, 1)"));
+        other->Execute(QStringLiteral("Update Tavoli Set Descrizione = 'Nuovo' Where Codice = 2"));
+        QCOMPARE(rs->RecordCount(), 16);
+        rs->Requery();
+        QCOMPARE(rs->RecordCount(), 17);
+        QVERIFY(!rs->Eof());
+        rs->FindFirst(QStringLiteral("Codice = 2"));
+        QCOMPARE(rs->Field(QStringLiteral("Descrizione")).toString(), QStringLiteral("Nuovo"));
 
-    // A new recordset after the idle refresh sees the next commit too.
-    other->Execute(QStringLiteral("Delete * from Tavoli Where Numero = '60'"));
-    db->Idle();
-    QCOMPARE(db->OpenRecordset(QStringLiteral("Select * from Tavoli Where CodiceSala = 1;"))->RecordCount(),
-             16);
-}
-
-void TestDao::lockOnEditHoldsOffOtherWriters() {
-    QFETCH(QString, engine);
-    const auto db = demoDatabase(engine);
-    const auto other = secondConnection(db);
-    other->setBusyTimeout(150);
-    const QString theirs = QStringLiteral("Update Tavoli Set Descrizione = 'theirs' Where Codice = 5");
-
-    auto rs = db->OpenRecordset(QStringLiteral("Select * from Tavoli Where Codice = 5;"));
-    rs->setLockEdits(true);
-    rs->Edit();
-    QVERIFY(db->inTransaction());
-    QVERIFY_DAO_ERROR(other->Execute(theirs), DaoErrorCode::RecordLocked);
-    if (engine == QLatin1String("postgresql")) {
-        QVERIFY_DAO_ERROR(other->ExecuteNative(
-                              QStringLiteral("SELECT codice FROM tavoli WHERE codice = 5 FOR UPDATE NOWAIT")),
-                          DaoErrorCode::RecordLocked);
-        // The lock is on the row: the next table stays writable.
-        QCOMPARE(other->Execute(QStringLiteral("Update Tavoli Set Descrizione = 'x' Where Codice = 6")), 1);
+        // A new recordset after the idle refresh sees the next commit too.
+        other->Execute(QStringLiteral("Delete * from Tavoli Where Numero = '60'"));
+        m_db->Idle();
+        QCOMPARE(
+            m_db->OpenRecordset(QStringLiteral("Select * from Tavoli Where CodiceSala = 1;"))->RecordCount(),
+            16);
     }
-    // Readers are never held off.
-    QCOMPARE(raw(other, QStringLiteral("Select Numero from Tavoli Where Codice = 5")).toString(),
-             QStringLiteral("5"));
 
-    rs->setField(QStringLiteral("Descrizione"), QStringLiteral("mine"));
-    rs->Update();
-    QVERIFY(!db->inTransaction());
-    QCOMPARE(other->Execute(theirs), 1);
-    QCOMPARE(raw(db, QStringLiteral("Select Descrizione from Tavoli Where Codice = 5")).toString(),
-             QStringLiteral("theirs"));
+    void lockOnEditHoldsOffOtherWriters() {
+        const auto other = secondConnection(m_db);
+        other->setBusyTimeout(150);
+        const QString theirs = QStringLiteral("Update Tavoli Set Descrizione = 'theirs' Where Codice = 5");
 
-    // CancelUpdate releases the lock as well, and so does closing the recordset.
-    rs->Edit();
-    rs->CancelUpdate();
-    QCOMPARE(other->Execute(theirs), 1);
-    rs->Edit();
-    rs->Close();
-    QVERIFY(!db->inTransaction());
-    QCOMPARE(other->Execute(theirs), 1);
-}
-
-void TestDao::lockOnEditWaitsForOtherWriter() {
-    QFETCH(QString, engine);
-    const auto db = demoDatabase(engine);
-    const auto other = secondConnection(db);
-    db->setBusyTimeout(150);
-
-    // Another till changed the row after we read it and still holds it.
-    auto rs = db->OpenRecordset(QStringLiteral("Select * from Tavoli Where Codice = 5;"));
-    rs->setLockEdits(true);
-    other->beginTransaction();
-    other->Execute(QStringLiteral("Update Tavoli Set Descrizione = 'their order' Where Codice = 5"));
-    QVERIFY_DAO_ERROR(rs->Edit(), DaoErrorCode::RecordLocked);
-    QVERIFY(!db->inTransaction());
-    other->commitTransaction();
-
-    // Once it is free the edit starts from what is stored now.
-    rs->Edit();
-    QCOMPARE(rs->Field(QStringLiteral("Descrizione")).toString(), QStringLiteral("their order"));
-    rs->setField(QStringLiteral("Numero"), QStringLiteral("5b"));
-    rs->Update();
-    QCOMPARE(raw(other, QStringLiteral("Select Descrizione from Tavoli Where Codice = 5")).toString(),
-             QStringLiteral("their order"));
-    QCOMPARE(raw(other, QStringLiteral("Select Numero from Tavoli Where Codice = 5")).toString(),
-             QStringLiteral("5b"));
-}
-
-void TestDao::editJoinsOpenTransaction() {
-    QFETCH(QString, engine);
-    const auto db = demoDatabase(engine);
-    const auto other = secondConnection(db);
-    Workspace ws(db);
-
-    ws.BeginTrans();
-    auto rs = db->OpenRecordset(QStringLiteral("Select * from Tavoli Where Codice = 7;"));
-    rs->setLockEdits(true);
-    rs->Edit();
-    rs->setField(QStringLiteral("Descrizione"), QStringLiteral("inside"));
-    rs->Update();
-    QVERIFY(db->inTransaction()); // the update did not end the outer transaction
-    QCOMPARE(raw(other, QStringLiteral("Select Descrizione from Tavoli Where Codice = 7")).toString(),
-             QString());
-    ws.Rollback();
-    QCOMPARE(raw(db, QStringLiteral("Select Descrizione from Tavoli Where Codice = 7")).toString(),
-             QString());
-}
-
-void TestDao::transactions() {
-    QFETCH(QString, engine);
-    const auto db = demoDatabase(engine);
-    const auto other = secondConnection(db);
-    Workspace ws(db);
-    const auto descrizione = [&](const std::shared_ptr<Database> &on, int codice) {
-        return raw(on, QStringLiteral("Select Descrizione from Tavoli Where Codice = %1").arg(codice))
-            .toString();
-    };
-
-    // The move of an order: four statements kept together.
-    ws.BeginTrans();
-    db->Execute(QStringLiteral("Update DettaglioTavoli set Tavolo = 2 Where Tavolo = 1"));
-    db->Execute(
-        QStringLiteral("Update Tavoli Set Occupato = True, Descrizione = 'Famiglia Conti' Where Codice = 2"));
-    db->Execute(QStringLiteral("UPDATE Tavoli SET OraOccupato = '14:02' Where Codice = 2"));
-    db->Execute(QStringLiteral(
-        "Update Tavoli Set Occupato = False, OraOccupato='', OraUltimoOrdine='', Descrizione = '' "
-        "Where Codice = 1"));
-    QCOMPARE(descrizione(other, 2), QString()); // not visible before the commit
-    ws.CommitTrans();
-    QVERIFY(!db->inTransaction());
-    QCOMPARE(descrizione(other, 2), QStringLiteral("Famiglia Conti"));
-    QCOMPARE(count(other, QStringLiteral("DettaglioTavoli Where Tavolo = 2")), 4);
-
-    // Rollback leaves everything as it was.
-    ws.BeginTrans();
-    db->Execute(QStringLiteral("Delete * from DettaglioTavoli Where Tavolo = 2"));
-    ws.Rollback();
-    QCOMPARE(count(other, QStringLiteral("DettaglioTavoli Where Tavolo = 2")), 4);
-
-    // Nested levels: the inner rollback undoes only its own statements.
-    ws.BeginTrans();
-    db->Execute(QStringLiteral("Update Tavoli Set Descrizione = 'outer' Where Codice = 3"));
-    ws.BeginTrans();
-    db->Execute(QStringLiteral("Update Tavoli Set Descrizione = 'inner' Where Codice = 5"));
-    ws.Rollback();
-    QVERIFY(db->inTransaction());
-    ws.CommitTrans();
-    QCOMPARE(descrizione(other, 3), QStringLiteral("outer"));
-    QCOMPARE(descrizione(other, 5), QString());
-
-    QVERIFY_DAO_ERROR(ws.CommitTrans(), DaoErrorCode::TransactionFailed);
-    QVERIFY_DAO_ERROR(ws.Rollback(), DaoErrorCode::TransactionFailed);
-    Workspace empty(nullptr);
-    QVERIFY_DAO_ERROR(empty.BeginTrans(), DaoErrorCode::ObjectClosed);
-}
-
-void TestDao::failedStatementSpoilsTransaction() {
-    QFETCH(QString, engine);
-    const auto db = demoDatabase(engine);
-    Workspace ws(db);
-
-    ws.BeginTrans();
-    db->Execute(QStringLiteral("Update Tavoli Set Descrizione = 'half' Where Codice = 3"));
-    QVERIFY_DAO_ERROR(db->Execute(QStringLiteral("Update Nowhere Set x = 1")), DaoErrorCode::StatementFailed);
-    QVERIFY_DAO_ERROR(ws.CommitTrans(), DaoErrorCode::TransactionFailed);
-    QVERIFY(!db->inTransaction());
-    QCOMPARE(raw(db, QStringLiteral("Select Descrizione from Tavoli Where Codice = 3")).toString(),
-             QString());
-
-    // A failure undone by rolling back its own level does not spoil the outer one.
-    ws.BeginTrans();
-    db->Execute(QStringLiteral("Update Tavoli Set Descrizione = 'kept' Where Codice = 3"));
-    ws.BeginTrans();
-    QVERIFY_DAO_ERROR(db->Execute(QStringLiteral("Update Nowhere Set x = 1")), DaoErrorCode::StatementFailed);
-    ws.Rollback();
-    ws.CommitTrans();
-    QCOMPARE(raw(db, QStringLiteral("Select Descrizione from Tavoli Where Codice = 3")).toString(),
-             QStringLiteral("kept"));
-}
-
-void TestDao::booleans() {
-    QFETCH(QString, engine);
-    const auto db = demoDatabase(engine);
-
-    auto rs = db->OpenRecordset(QStringLiteral("Select * from Tavoli Where CodiceSala = 1;"));
-    QCOMPARE(rs->FieldType(QStringLiteral("Occupato")), int(QMetaType::Bool));
-    rs->FindFirst(QStringLiteral("Codice = 1"));
-    QCOMPARE(rs->Field(QStringLiteral("Occupato")), QVariant(true));
-    rs->FindFirst(QStringLiteral("Codice = 2"));
-    QCOMPARE(rs->Field(QStringLiteral("Occupato")), QVariant(false));
-
-    // Written through a field: a Jet-style -1 is true as well.
-    rs->Edit();
-    rs->setField(QStringLiteral("Occupato"), -1);
-    rs->Update();
-    QCOMPARE(rs->Field(QStringLiteral("Occupato")), QVariant(true));
-    QCOMPARE(count(db, QStringLiteral("Tavoli Where Occupato = True and Codice = 2")), 1);
-
-    // Written by a statement with the Jet literals.
-    db->Execute(QStringLiteral("Update Tavoli Set Occupato = True Where Codice = 3"));
-    db->Execute(QStringLiteral("Update Tavoli Set Occupato = False Where Codice = 1"));
-    rs->Requery();
-    rs->FindFirst(QStringLiteral("Occupato = True"));
-    QCOMPARE(rs->Field(QStringLiteral("Codice")).toLongLong(), 2);
-    QCOMPARE(qrvtest::scalar(db, QStringLiteral("Select Occupato from Tavoli Where Codice = 3;")),
-             QVariant(true));
-    QCOMPARE(qrvtest::scalar(db, QStringLiteral("Select Occupato from Tavoli Where Codice = 1;")),
-             QVariant(false));
-}
-
-void TestDao::wideKeys() {
-    QFETCH(QString, engine);
-    const auto db = demoDatabase(engine);
-    // Codes beyond 16 bits go through every path intact.
-    QCOMPARE(db->Execute(QStringLiteral(
-                 "Insert into Tavoli (Codice, Numero, Occupato, CodiceSala) values (70000, '70', "
-                 "False, 100000)")),
-             1);
-    auto rs = db->OpenRecordset(QStringLiteral("Select * from Tavoli Where Codice = 70000;"));
-    QCOMPARE(rs->Field(QStringLiteral("Codice")).toLongLong(), 70000);
-    QCOMPARE(rs->Field(QStringLiteral("CodiceSala")).toLongLong(), 100000);
-    auto lines =
-        db->OpenRecordset(QStringLiteral("Select * from DettaglioTavoli Where Tavolo = 70000 order by ID;"));
-    lines->AddNew();
-    lines->setField(QStringLiteral("Tavolo"), qint64(70000));
-    lines->setField(QStringLiteral("IdRif"), QStringLiteral("2000000000"));
-    lines->Update();
-    lines->Requery();
-    QCOMPARE(lines->RecordCount(), 1);
-    QCOMPARE(lines->Field(QStringLiteral("IdRif")).toLongLong(), 2000000000);
-    lines->FindFirst(QStringLiteral("Tavolo = 70000 and IdRif >= 2000000000"));
-    QVERIFY(!lines->NoMatch());
-}
-
-void TestDao::misuseIsReported() {
-    QFETCH(QString, engine);
-    const auto db = demoDatabase(engine);
-
-    QVERIFY_DAO_ERROR(db->Execute(QStringLiteral("Update Nowhere Set x = 1")), DaoErrorCode::StatementFailed);
-    QVERIFY_DAO_ERROR(db->Execute(QString()), DaoErrorCode::SyntaxError);
-    // An apostrophe left undoubled in a statement fails cleanly.
-    try {
-        db->OpenRecordset(QStringLiteral("Select Numero from Tavoli Where Numero = 'a'b';"));
-        QFAIL("no error");
-    } catch (const DaoError &e) {
-        QVERIFY(e.number() == DaoErrorCode::StatementFailed || e.number() == DaoErrorCode::SyntaxError);
-    }
-    QVERIFY_DAO_ERROR(db->OpenRecordset(QStringLiteral("Select * from Nowhere")),
-                      DaoErrorCode::StatementFailed);
-    // A recordset is opened on queries only; the statement does not run.
-    QVERIFY_DAO_ERROR(db->OpenRecordset(QStringLiteral("Update Tavoli Set Numero = 'x'")),
-                      DaoErrorCode::InvalidOperation);
-    QCOMPARE(count(db, QStringLiteral("Tavoli Where Numero = 'x'")), 0);
-
-    auto rs =
-        db->OpenRecordset(QStringLiteral("Select * from DettaglioTavoli Where Tavolo = 1 order by ID;"));
-    QVERIFY_DAO_ERROR(rs->setField(QStringLiteral("Quantita"), 2), DaoErrorCode::UpdateWithoutEdit);
-    QVERIFY_DAO_ERROR(rs->Update(), DaoErrorCode::UpdateWithoutEdit);
-    QVERIFY_DAO_ERROR(rs->CancelUpdate(), DaoErrorCode::UpdateWithoutEdit);
-    rs->Edit();
-    QVERIFY_DAO_ERROR(rs->setField(QStringLiteral("Quantita"), QStringLiteral("abc")),
-                      DaoErrorCode::TypeMismatch);
-    QVERIFY_DAO_ERROR(rs->setField(QStringLiteral("Importo"), QStringLiteral("1,5")),
-                      DaoErrorCode::TypeMismatch);
-    QVERIFY_DAO_ERROR(rs->setField(QStringLiteral("Nope"), 1), DaoErrorCode::FieldNotFound);
-    rs->CancelUpdate();
-
-    // Rows that cannot be traced back to one row of one table are read-only.
-    auto counted = db->OpenRecordset(QStringLiteral("Select count(*) as n from Tavoli"));
-    QCOMPARE(counted->Field(QStringLiteral("n")).toLongLong(), 42);
-    QVERIFY_DAO_ERROR(counted->Edit(), DaoErrorCode::ReadOnly);
-    QVERIFY_DAO_ERROR(counted->AddNew(), DaoErrorCode::ReadOnly);
-    auto keyless = db->OpenRecordset(QStringLiteral("Select Descrizione from Articoli Where Codice = 7;"));
-    QVERIFY_DAO_ERROR(keyless->Edit(), DaoErrorCode::ReadOnly);
-    QVERIFY_DAO_ERROR(keyless->Delete(), DaoErrorCode::ReadOnly);
-
-    rs->Close();
-    QVERIFY(!rs->isOpen());
-    QVERIFY_DAO_ERROR(rs->RecordCount(), DaoErrorCode::ObjectClosed);
-    QVERIFY_DAO_ERROR(rs->Field(QStringLiteral("ID")), DaoErrorCode::ObjectClosed);
-    rs->Close(); // a second close is harmless
-}
-
-void TestDao::fromConnection() {
-    QFETCH(QString, engine);
-    const auto owner = demoDatabase(engine);
-    const QString name = QStringLiteral("host-connection-%1").arg(engine);
-    {
-        // The host's own connection to the same database.
-        QSqlDatabase host = QSqlDatabase::cloneDatabase(owner->connection(), name);
-        QVERIFY(host.open());
-        {
-            const auto db = Database::fromConnection(host);
-            QCOMPARE(db->engine(), owner->engine());
-            QCOMPARE(db->OpenRecordset(QStringLiteral("Select * from Sale;"))->RecordCount(), 4);
-            QCOMPARE(db->Execute(QStringLiteral("Update Tavoli Set Occupato = True Where Codice = 2")), 1);
-            // The URL reaches the same database from a new connection.
-            QCOMPARE(count(Database::open(db->url()),
-                           QStringLiteral("Tavoli Where Occupato = True and Codice = 2")),
+        auto rs = m_db->OpenRecordset(QStringLiteral("Select * from Tavoli Where Codice = 5;"));
+        rs->setLockEdits(true);
+        rs->Edit();
+        QVERIFY(m_db->inTransaction());
+        QVERIFY_DAO_ERROR(other->Execute(theirs), DaoErrorCode::RecordLocked);
+        if (m_db->engine() == Database::Engine::PostgreSQL) {
+            QVERIFY_DAO_ERROR(other->ExecuteNative(QStringLiteral(
+                                  "SELECT codice FROM tavoli WHERE codice = 5 FOR UPDATE NOWAIT")),
+                              DaoErrorCode::RecordLocked);
+            // The lock is on the row: the next table stays writable.
+            QCOMPARE(other->Execute(QStringLiteral("Update Tavoli Set Descrizione = 'x' Where Codice = 6")),
                      1);
         }
-        QVERIFY(host.isOpen()); // the wrapper leaves the host's connection alone
-        host.close();
-        QVERIFY_DAO_ERROR(Database::fromConnection(host), DaoErrorCode::OpenFailed);
+        // Readers are never held off.
+        QCOMPARE(raw(other, QStringLiteral("Select Numero from Tavoli Where Codice = 5")).toString(),
+                 QStringLiteral("5"));
+
+        rs->setField(QStringLiteral("Descrizione"), QStringLiteral("mine"));
+        rs->Update();
+        QVERIFY(!m_db->inTransaction());
+        QCOMPARE(other->Execute(theirs), 1);
+        QCOMPARE(raw(m_db, QStringLiteral("Select Descrizione from Tavoli Where Codice = 5")).toString(),
+                 QStringLiteral("theirs"));
+
+        // CancelUpdate releases the lock as well, and so does closing the recordset.
+        rs->Edit();
+        rs->CancelUpdate();
+        QCOMPARE(other->Execute(theirs), 1);
+        rs->Edit();
+        rs->Close();
+        QVERIFY(!m_db->inTransaction());
+        QCOMPARE(other->Execute(theirs), 1);
     }
-    QSqlDatabase::removeDatabase(name);
-}
 
-void TestDao::demoVenue() {
-    QFETCH(QString, engine);
-    const auto db = demoDatabase(engine);
+    void lockOnEditWaitsForOtherWriter() {
+        const auto other = secondConnection(m_db);
+        m_db->setBusyTimeout(150);
 
-    QCOMPARE(count(db, QStringLiteral("Sale")), 4);
-    QCOMPARE(count(db, QStringLiteral("Sale Where Codice = 9999")), 1);
-    QCOMPARE(count(db, QStringLiteral("Tavoli Where CodiceSala <> 9999")), 40);
-    QCOMPARE(
-        count(db, QStringLiteral("Tavoli Where CodiceSala = 9999 and Numero = '999' and Descrizione <> ''")),
-        2);
-    QCOMPARE(count(db, QStringLiteral("Tavoli Where Numero = '999' and CodiceSala <> 9999")), 0);
-    QVERIFY(count(db, QStringLiteral("Articoli")) >= 20);
-    QVERIFY(count(db, QStringLiteral("DettaglioTavoli Where Variante <> 0")) >= 5);
-    QCOMPARE(count(db, QStringLiteral("DettaglioTavoli Where Tavolo = 41")), 3);
-    // Numbers are unique among ordinary tables; positions lie on the 200-twip grid of the floor.
-    QCOMPARE(raw(db, QStringLiteral("Select count(distinct Numero) from Tavoli Where CodiceSala <> 9999"))
-                 .toLongLong(),
-             40);
-    auto tables = db->OpenRecordset(QStringLiteral("Select * from Tavoli Where CodiceSala <> 9999"));
-    for (; !tables->Eof(); tables->MoveNext()) {
-        const int top = tables->Field(QStringLiteral("Top")).toInt();
-        const int left = tables->Field(QStringLiteral("Left")).toInt();
-        QVERIFY(top % 200 == 0 && left % 200 == 0);
-        QVERIFY(top >= 0 && top + 930 <= 10000 && left >= 0 && left + 930 <= 11000);
+        // Another till changed the row after we read it and still holds it.
+        auto rs = m_db->OpenRecordset(QStringLiteral("Select * from Tavoli Where Codice = 5;"));
+        rs->setLockEdits(true);
+        other->beginTransaction();
+        other->Execute(QStringLiteral("Update Tavoli Set Descrizione = 'their order' Where Codice = 5"));
+        QVERIFY_DAO_ERROR(rs->Edit(), DaoErrorCode::RecordLocked);
+        QVERIFY(!m_db->inTransaction());
+        other->commitTransaction();
+
+        // Once it is free the edit starts from what is stored now.
+        rs->Edit();
+        QCOMPARE(rs->Field(QStringLiteral("Descrizione")).toString(), QStringLiteral("their order"));
+        rs->setField(QStringLiteral("Numero"), QStringLiteral("5b"));
+        rs->Update();
+        QCOMPARE(raw(other, QStringLiteral("Select Descrizione from Tavoli Where Codice = 5")).toString(),
+                 QStringLiteral("their order"));
+        QCOMPARE(raw(other, QStringLiteral("Select Numero from Tavoli Where Codice = 5")).toString(),
+                 QStringLiteral("5b"));
     }
-    // Every occupied table has lines; the background image is there and small.
-    QCOMPARE(count(db, QStringLiteral("Tavoli Where Occupato = True and Codice not in (Select Tavolo from "
-                                      "DettaglioTavoli)")),
-             0);
-    QFile image(QStringLiteral(QRV_SOURCE_DIR "/SfondiSale/") +
-                raw(db, QStringLiteral("Select Sfondo from Sale Where Codice = 2")).toString());
-    QVERIFY(image.open(QIODevice::ReadOnly));
-    QVERIFY(image.size() < 50 * 1024);
-    QCOMPARE(image.read(8), QByteArray("\x89PNG\r\n\x1a\n", 8));
 
-    // New keys continue after the demo's on both engines alike.
-    auto rooms = db->OpenRecordset(QStringLiteral("Select * from Sale;"));
-    rooms->AddNew();
-    rooms->setField(QStringLiteral("Descrizione"), QStringLiteral("Terrazza"));
-    rooms->Update();
-    QCOMPARE(rooms->Field(QStringLiteral("Codice")).toLongLong(), 10000);
-}
+    void editJoinsOpenTransaction() {
+        const auto other = secondConnection(m_db);
+        Workspace ws(m_db);
+
+        ws.BeginTrans();
+        auto rs = m_db->OpenRecordset(QStringLiteral("Select * from Tavoli Where Codice = 7;"));
+        rs->setLockEdits(true);
+        rs->Edit();
+        rs->setField(QStringLiteral("Descrizione"), QStringLiteral("inside"));
+        rs->Update();
+        QVERIFY(m_db->inTransaction()); // the update did not end the outer transaction
+        QCOMPARE(raw(other, QStringLiteral("Select Descrizione from Tavoli Where Codice = 7")).toString(),
+                 QString());
+        ws.Rollback();
+        QCOMPARE(raw(m_db, QStringLiteral("Select Descrizione from Tavoli Where Codice = 7")).toString(),
+                 QString());
+    }
+
+    void transactions() {
+        const auto other = secondConnection(m_db);
+        Workspace ws(m_db);
+        const auto descrizione = [&](const std::shared_ptr<Database> &on, int codice) {
+            return raw(on, QStringLiteral("Select Descrizione from Tavoli Where Codice = %1").arg(codice))
+                .toString();
+        };
+
+        // The move of an order: four statements kept together.
+        ws.BeginTrans();
+        m_db->Execute(QStringLiteral("Update DettaglioTavoli set Tavolo = 2 Where Tavolo = 1"));
+        m_db->Execute(QStringLiteral(
+            "Update Tavoli Set Occupato = True, Descrizione = 'Famiglia Conti' Where Codice = 2"));
+        m_db->Execute(QStringLiteral("UPDATE Tavoli SET OraOccupato = '14:02' Where Codice = 2"));
+        m_db->Execute(QStringLiteral(
+            "Update Tavoli Set Occupato = False, OraOccupato='', OraUltimoOrdine='', Descrizione = '' "
+            "Where Codice = 1"));
+        QCOMPARE(descrizione(other, 2), QString()); // not visible before the commit
+        ws.CommitTrans();
+        QVERIFY(!m_db->inTransaction());
+        QCOMPARE(descrizione(other, 2), QStringLiteral("Famiglia Conti"));
+        QCOMPARE(count(other, QStringLiteral("DettaglioTavoli Where Tavolo = 2")), 4);
+
+        // Rollback leaves everything as it was.
+        ws.BeginTrans();
+        m_db->Execute(QStringLiteral("Delete * from DettaglioTavoli Where Tavolo = 2"));
+        ws.Rollback();
+        QCOMPARE(count(other, QStringLiteral("DettaglioTavoli Where Tavolo = 2")), 4);
+
+        // Nested levels: the inner rollback undoes only its own statements.
+        ws.BeginTrans();
+        m_db->Execute(QStringLiteral("Update Tavoli Set Descrizione = 'outer' Where Codice = 3"));
+        ws.BeginTrans();
+        m_db->Execute(QStringLiteral("Update Tavoli Set Descrizione = 'inner' Where Codice = 5"));
+        ws.Rollback();
+        QVERIFY(m_db->inTransaction());
+        ws.CommitTrans();
+        QCOMPARE(descrizione(other, 3), QStringLiteral("outer"));
+        QCOMPARE(descrizione(other, 5), QString());
+
+        QVERIFY_DAO_ERROR(ws.CommitTrans(), DaoErrorCode::TransactionFailed);
+        QVERIFY_DAO_ERROR(ws.Rollback(), DaoErrorCode::TransactionFailed);
+        Workspace empty(nullptr);
+        QVERIFY_DAO_ERROR(empty.BeginTrans(), DaoErrorCode::ObjectClosed);
+    }
+
+    void failedStatementSpoilsTransaction() {
+        Workspace ws(m_db);
+
+        ws.BeginTrans();
+        m_db->Execute(QStringLiteral("Update Tavoli Set Descrizione = 'half' Where Codice = 3"));
+        QVERIFY_DAO_ERROR(m_db->Execute(QStringLiteral("Update Nowhere Set x = 1")),
+                          DaoErrorCode::StatementFailed);
+        QVERIFY_DAO_ERROR(ws.CommitTrans(), DaoErrorCode::TransactionFailed);
+        QVERIFY(!m_db->inTransaction());
+        QCOMPARE(raw(m_db, QStringLiteral("Select Descrizione from Tavoli Where Codice = 3")).toString(),
+                 QString());
+
+        // A failure undone by rolling back its own level does not spoil the outer one.
+        ws.BeginTrans();
+        m_db->Execute(QStringLiteral("Update Tavoli Set Descrizione = 'kept' Where Codice = 3"));
+        ws.BeginTrans();
+        QVERIFY_DAO_ERROR(m_db->Execute(QStringLiteral("Update Nowhere Set x = 1")),
+                          DaoErrorCode::StatementFailed);
+        ws.Rollback();
+        ws.CommitTrans();
+        QCOMPARE(raw(m_db, QStringLiteral("Select Descrizione from Tavoli Where Codice = 3")).toString(),
+                 QStringLiteral("kept"));
+    }
+
+    void booleans() {
+        auto rs = m_db->OpenRecordset(QStringLiteral("Select * from Tavoli Where CodiceSala = 1;"));
+        QCOMPARE(rs->FieldType(QStringLiteral("Occupato")), int(QMetaType::Bool));
+        rs->FindFirst(QStringLiteral("Codice = 1"));
+        QCOMPARE(rs->Field(QStringLiteral("Occupato")), QVariant(true));
+        rs->FindFirst(QStringLiteral("Codice = 2"));
+        QCOMPARE(rs->Field(QStringLiteral("Occupato")), QVariant(false));
+
+        // Written through a field: a Jet-style -1 is true as well.
+        rs->Edit();
+        rs->setField(QStringLiteral("Occupato"), -1);
+        rs->Update();
+        QCOMPARE(rs->Field(QStringLiteral("Occupato")), QVariant(true));
+        QCOMPARE(count(m_db, QStringLiteral("Tavoli Where Occupato = True and Codice = 2")), 1);
+
+        // Written by a statement with the Jet literals.
+        m_db->Execute(QStringLiteral("Update Tavoli Set Occupato = True Where Codice = 3"));
+        m_db->Execute(QStringLiteral("Update Tavoli Set Occupato = False Where Codice = 1"));
+        rs->Requery();
+        rs->FindFirst(QStringLiteral("Occupato = True"));
+        QCOMPARE(rs->Field(QStringLiteral("Codice")).toLongLong(), 2);
+        QCOMPARE(qrvtest::scalar(m_db, QStringLiteral("Select Occupato from Tavoli Where Codice = 3;")),
+                 QVariant(true));
+        QCOMPARE(qrvtest::scalar(m_db, QStringLiteral("Select Occupato from Tavoli Where Codice = 1;")),
+                 QVariant(false));
+    }
+
+    void wideKeys() {
+        // Codes beyond 16 bits go through every path intact.
+        QCOMPARE(m_db->Execute(QStringLiteral(
+                     "Insert into Tavoli (Codice, Numero, Occupato, CodiceSala) values (70000, '70', "
+                     "False, 100000)")),
+                 1);
+        auto rs = m_db->OpenRecordset(QStringLiteral("Select * from Tavoli Where Codice = 70000;"));
+        QCOMPARE(rs->Field(QStringLiteral("Codice")).toLongLong(), 70000);
+        QCOMPARE(rs->Field(QStringLiteral("CodiceSala")).toLongLong(), 100000);
+        auto lines = m_db->OpenRecordset(
+            QStringLiteral("Select * from DettaglioTavoli Where Tavolo = 70000 order by ID;"));
+        lines->AddNew();
+        lines->setField(QStringLiteral("Tavolo"), qint64(70000));
+        lines->setField(QStringLiteral("IdRif"), QStringLiteral("2000000000"));
+        lines->Update();
+        lines->Requery();
+        QCOMPARE(lines->RecordCount(), 1);
+        QCOMPARE(lines->Field(QStringLiteral("IdRif")).toLongLong(), 2000000000);
+        lines->FindFirst(QStringLiteral("Tavolo = 70000 and IdRif >= 2000000000"));
+        QVERIFY(!lines->NoMatch());
+    }
+
+    void misuseIsReported() {
+        QVERIFY_DAO_ERROR(m_db->Execute(QStringLiteral("Update Nowhere Set x = 1")),
+                          DaoErrorCode::StatementFailed);
+        QVERIFY_DAO_ERROR(m_db->Execute(QString()), DaoErrorCode::SyntaxError);
+        // An apostrophe left undoubled in a statement fails cleanly.
+        try {
+            m_db->OpenRecordset(QStringLiteral("Select Numero from Tavoli Where Numero = 'a'b';"));
+            QFAIL("no error");
+        } catch (const DaoError &e) {
+            QVERIFY(e.number() == DaoErrorCode::StatementFailed || e.number() == DaoErrorCode::SyntaxError);
+        }
+        QVERIFY_DAO_ERROR(m_db->OpenRecordset(QStringLiteral("Select * from Nowhere")),
+                          DaoErrorCode::StatementFailed);
+        // A recordset is opened on queries only; the statement does not run.
+        QVERIFY_DAO_ERROR(m_db->OpenRecordset(QStringLiteral("Update Tavoli Set Numero = 'x'")),
+                          DaoErrorCode::InvalidOperation);
+        QCOMPARE(count(m_db, QStringLiteral("Tavoli Where Numero = 'x'")), 0);
+
+        auto rs = m_db->OpenRecordset(
+            QStringLiteral("Select * from DettaglioTavoli Where Tavolo = 1 order by ID;"));
+        QVERIFY_DAO_ERROR(rs->setField(QStringLiteral("Quantita"), 2), DaoErrorCode::UpdateWithoutEdit);
+        QVERIFY_DAO_ERROR(rs->Update(), DaoErrorCode::UpdateWithoutEdit);
+        QVERIFY_DAO_ERROR(rs->CancelUpdate(), DaoErrorCode::UpdateWithoutEdit);
+        rs->Edit();
+        QVERIFY_DAO_ERROR(rs->setField(QStringLiteral("Quantita"), QStringLiteral("abc")),
+                          DaoErrorCode::TypeMismatch);
+        QVERIFY_DAO_ERROR(rs->setField(QStringLiteral("Importo"), QStringLiteral("1,5")),
+                          DaoErrorCode::TypeMismatch);
+        QVERIFY_DAO_ERROR(rs->setField(QStringLiteral("Nope"), 1), DaoErrorCode::FieldNotFound);
+        rs->CancelUpdate();
+
+        // Rows that cannot be traced back to one row of one table are read-only.
+        auto counted = m_db->OpenRecordset(QStringLiteral("Select count(*) as n from Tavoli"));
+        QCOMPARE(counted->Field(QStringLiteral("n")).toLongLong(), 42);
+        QVERIFY_DAO_ERROR(counted->Edit(), DaoErrorCode::ReadOnly);
+        QVERIFY_DAO_ERROR(counted->AddNew(), DaoErrorCode::ReadOnly);
+        auto keyless =
+            m_db->OpenRecordset(QStringLiteral("Select Descrizione from Articoli Where Codice = 7;"));
+        QVERIFY_DAO_ERROR(keyless->Edit(), DaoErrorCode::ReadOnly);
+        QVERIFY_DAO_ERROR(keyless->Delete(), DaoErrorCode::ReadOnly);
+
+        rs->Close();
+        QVERIFY(!rs->isOpen());
+        QVERIFY_DAO_ERROR(rs->RecordCount(), DaoErrorCode::ObjectClosed);
+        QVERIFY_DAO_ERROR(rs->Field(QStringLiteral("ID")), DaoErrorCode::ObjectClosed);
+        rs->Close(); // a second close is harmless
+    }
+
+    void fromConnection() {
+        QFETCH_GLOBAL(QString, engine);
+        const QString name = QStringLiteral("host-connection-%1").arg(engine);
+        {
+            // The host's own connection to the same database.
+            QSqlDatabase host = QSqlDatabase::cloneDatabase(m_db->connection(), name);
+            QVERIFY(host.open());
+            {
+                const auto db = Database::fromConnection(host);
+                QCOMPARE(db->engine(), m_db->engine());
+                QCOMPARE(db->OpenRecordset(QStringLiteral("Select * from Sale;"))->RecordCount(), 4);
+                QCOMPARE(db->Execute(QStringLiteral("Update Tavoli Set Occupato = True Where Codice = 2")),
+                         1);
+                // The URL reaches the same database from a new connection.
+                QCOMPARE(count(Database::open(db->url()),
+                               QStringLiteral("Tavoli Where Occupato = True and Codice = 2")),
+                         1);
+            }
+            QVERIFY(host.isOpen()); // the wrapper leaves the host's connection alone
+            host.close();
+            QVERIFY_DAO_ERROR(Database::fromConnection(host), DaoErrorCode::OpenFailed);
+        }
+        QSqlDatabase::removeDatabase(name);
+    }
+
+    void demoVenue() {
+        // Client bills only in the hidden room 9999; every occupied table has lines; the image is there.
+        QCOMPARE(count(m_db, QStringLiteral("Tavoli Where Numero = '999' and CodiceSala <> 9999")), 0);
+        QCOMPARE(
+            count(m_db, QStringLiteral("Tavoli Where Occupato = True and Codice not in (Select Tavolo from "
+                                       "DettaglioTavoli)")),
+            0);
+        QFile image(QStringLiteral(QRV_SOURCE_DIR "/SfondiSale/") +
+                    raw(m_db, QStringLiteral("Select Sfondo from Sale Where Codice = 2")).toString());
+        QVERIFY(image.open(QIODevice::ReadOnly));
+        QCOMPARE(image.read(8), QByteArray("\x89PNG\r\n\x1a\n", 8));
+
+        // New keys continue after the demo's on both engines alike.
+        auto rooms = m_db->OpenRecordset(QStringLiteral("Select * from Sale;"));
+        rooms->AddNew();
+        rooms->setField(QStringLiteral("Descrizione"), QStringLiteral("Terrazza"));
+        rooms->Update();
+        QCOMPARE(rooms->Field(QStringLiteral("Codice")).toLongLong(), 10000);
+    }
+};
 
 QTEST_GUILESS_MAIN(TestDao)
 #include "test_dao.moc"

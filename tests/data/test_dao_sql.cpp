@@ -14,244 +14,198 @@ class TestDaoSql : public QObject {
     Q_OBJECT
 
 private slots:
-    void translateJet_data();
-    void translateJet();
-    void parseCondition_data();
-    void parseCondition();
-    void conditionMatches_data();
-    void conditionMatches();
-    void splitScript_data();
-    void splitScript();
-};
+    void translateJet_data() {
+        QTest::addColumn<QString>("jet");
+        QTest::addColumn<QString>("sqlite");
+        QTest::addColumn<QString>("postgresql");
 
-void TestDaoSql::translateJet_data() {
-    QTest::addColumn<QString>("jet");
-    QTest::addColumn<QString>("sqlite");
-    QTest::addColumn<QString>("postgresql");
+        const auto same = [](const char *name, const char *jet, const char *expected) {
+            QTest::newRow(name) << QString::fromUtf8(jet) << QString::fromUtf8(expected)
+                                << QString::fromUtf8(expected);
+        };
+        // The component's statements that need translating (test_dao runs every one of them).
+        same("remove one line", "Delete * from DettaglioTavoli Where Tavolo = 12 and ID = 5",
+             "DELETE FROM DettaglioTavoli Where Tavolo = 12 and ID = 5");
+        QTest::newRow("free the table")
+            << QStringLiteral("Update Tavoli Set Occupato = False, Descrizione = '' Where Codice = 12")
+            << QStringLiteral("Update Tavoli Set Occupato = 0, Descrizione = '' Where Codice = 12")
+            << QStringLiteral("Update Tavoli Set Occupato = FALSE, Descrizione = '' Where Codice = 12");
+        QTest::newRow("occupy the destination")
+            << QStringLiteral(
+                   "Update Tavoli Set Occupato = True, Descrizione = 'Famiglia Conti' Where Codice = 7")
+            << QStringLiteral(
+                   "Update Tavoli Set Occupato = 1, Descrizione = 'Famiglia Conti' Where Codice = 7")
+            << QStringLiteral(
+                   "Update Tavoli Set Occupato = TRUE, Descrizione = 'Famiglia Conti' Where Codice = 7");
+        QTest::newRow("position") << QStringLiteral("Select Codice, Top, Left from Tavoli Where codice = 12")
+                                  << QStringLiteral("Select Codice, Top, Left from Tavoli Where codice = 12")
+                                  << QStringLiteral(
+                                         "Select Codice, \"top\", \"left\" from Tavoli Where codice = 12");
+        same("delete a table", "Delete * from Tavoli Where Codice = 12",
+             "DELETE FROM Tavoli Where Codice = 12");
 
-    const auto same = [](const char *name, const char *jet, const char *expected) {
-        QTest::newRow(name) << QString::fromUtf8(jet) << QString::fromUtf8(expected)
-                            << QString::fromUtf8(expected);
-    };
-    // Every statement the component writes, with sample values appended.
-    same("tables of a room", "Select * from Tavoli Where CodiceSala = 3;",
-         "Select * from Tavoli Where CodiceSala = 3");
-    same("table by code", "Select * from Tavoli Where Codice = 12;",
-         "Select * from Tavoli Where Codice = 12");
-    same("consult", "Select ID_Scontrino, Codice, Occupato from Tavoli Where codice = 12;",
-         "Select ID_Scontrino, Codice, Occupato from Tavoli Where codice = 12");
-    same("rooms", "Select * from Sale Where Codice <> 9999 Order by Codice;",
-         "Select * from Sale Where Codice <> 9999 Order by Codice");
-    same("all rooms", "Select * from Sale;", "Select * from Sale");
-    same("one room", "Select * from Sale Where codice = 2;", "Select * from Sale Where codice = 2");
-    same("lines", "Select * from DettaglioTavoli Where Tavolo = 12 order by ID;",
-         "Select * from DettaglioTavoli Where Tavolo = 12 order by ID");
-    same("remove one unit",
-         "Update DettaglioTavoli Set Quantita = 2, Importo =  6.66666666666667 Where ID = 5",
-         "Update DettaglioTavoli Set Quantita = 2, Importo =  6.66666666666667 Where ID = 5");
-    same("remove one line", "Delete * from DettaglioTavoli Where Tavolo = 12 and ID = 5",
-         "DELETE FROM DettaglioTavoli Where Tavolo = 12 and ID = 5");
-    same("empty the lines", "Delete * from DettaglioTavoli Where Tavolo = 12",
-         "DELETE FROM DettaglioTavoli Where Tavolo = 12");
-    QTest::newRow("free the table")
-        << QStringLiteral("Update Tavoli Set Occupato = False, Descrizione = '' Where Codice = 12")
-        << QStringLiteral("Update Tavoli Set Occupato = 0, Descrizione = '' Where Codice = 12")
-        << QStringLiteral("Update Tavoli Set Occupato = FALSE, Descrizione = '' Where Codice = 12");
-    same("move the lines", "Update DettaglioTavoli set Tavolo = 7 Where Tavolo = 12",
-         "Update DettaglioTavoli set Tavolo = 7 Where Tavolo = 12");
-    QTest::newRow("occupy the destination")
-        << QStringLiteral(
-               "Update Tavoli Set Occupato = True, Descrizione = 'Famiglia Conti' Where Codice = 7")
-        << QStringLiteral("Update Tavoli Set Occupato = 1, Descrizione = 'Famiglia Conti' Where Codice = 7")
-        << QStringLiteral(
-               "Update Tavoli Set Occupato = TRUE, Descrizione = 'Famiglia Conti' Where Codice = 7");
-    same("time of the move", "UPDATE Tavoli SET OraOccupato = '09:05' Where Codice = 7",
-         "UPDATE Tavoli SET OraOccupato = '09:05' Where Codice = 7");
-    QTest::newRow("free the source")
-        << QStringLiteral("Update Tavoli Set Occupato = False, OraOccupato='', OraUltimoOrdine='', "
-                          "Descrizione = '' Where Codice = 12")
-        << QStringLiteral("Update Tavoli Set Occupato = 0, OraOccupato='', OraUltimoOrdine='', Descrizione = "
-                          "'' Where Codice = 12")
-        << QStringLiteral("Update Tavoli Set Occupato = FALSE, OraOccupato='', OraUltimoOrdine='', "
-                          "Descrizione = '' Where Codice = 12");
-    QTest::newRow("position") << QStringLiteral("Select Codice, Top, Left from Tavoli Where codice = 12")
-                              << QStringLiteral("Select Codice, Top, Left from Tavoli Where codice = 12")
-                              << QStringLiteral(
-                                     "Select Codice, \"top\", \"left\" from Tavoli Where codice = 12");
-    same("table data", "Select Codice,Numero, Descrizione from Tavoli Where codice = 12",
-         "Select Codice,Numero, Descrizione from Tavoli Where codice = 12");
-    same("delete a table", "Delete * from Tavoli Where Codice = 12", "DELETE FROM Tavoli Where Codice = 12");
-    same("delete a room", "Delete * from Sale Where Codice = 3;", "DELETE FROM Sale Where Codice = 3");
-    same("delete its tables", "Delete * from Tavoli Where CodiceSala = 3;",
-         "DELETE FROM Tavoli Where CodiceSala = 3");
-    same("table present", "Select Numero from Tavoli Where Numero = '12';",
-         "Select Numero from Tavoli Where Numero = '12'");
-    same("table occupied", "Select Occupato from Tavoli Where Codice = 12;",
-         "Select Occupato from Tavoli Where Codice = 12");
-    same("client bill", "Select Descrizione from Tavoli Where Numero = '999' and Codice = 41",
-         "Select Descrizione from Tavoli Where Numero = '999' and Codice = 41");
-    same("article name", "Select Descrizione from Articoli Where Codice = 7;",
-         "Select Descrizione from Articoli Where Codice = 7");
-    same("article price", "Select Prezzo from Articoli Where Codice = 7",
-         "Select Prezzo from Articoli Where Codice = 7");
-
-    // What must never change: quoted text, longer words, the statement's own spelling.
-    same("words inside text",
-         "Update Tavoli Set Descrizione = 'True Left Top; Delete * from' Where Codice = 1",
-         "Update Tavoli Set Descrizione = 'True Left Top; Delete * from' Where Codice = 1");
-    same("doubled apostrophes", "Update Tavoli Set Descrizione = 'Dell''Orto; True' Where Codice = 1;",
-         "Update Tavoli Set Descrizione = 'Dell''Orto; True' Where Codice = 1");
-    same("longer words", "Select LeftNuovo, TopNuovo, Trueness, Falsetto from X",
-         "Select LeftNuovo, TopNuovo, Trueness, Falsetto from X");
-    same("delete without star", "Delete from Tavoli Where Codice = 1", "Delete from Tavoli Where Codice = 1");
-    same("spaced delete", "DELETE  *  FROM Tavoli", "DELETE FROM Tavoli");
-    same("trailing blanks and semicolons", "Select * from Sale ;  ; \n", "Select * from Sale");
-    same("empty", "", "");
-    QTest::newRow("left join stays a join") << QStringLiteral("Select * from A Left Join B on A.x = B.x")
-                                            << QStringLiteral("Select * from A Left Join B on A.x = B.x")
-                                            << QStringLiteral("Select * from A Left Join B on A.x = B.x");
-    QTest::newRow("qualified and lowercase")
-        << QStringLiteral("Update Tavoli Set top = 200, Tavoli.LEFT = 400")
-        << QStringLiteral("Update Tavoli Set top = 200, Tavoli.LEFT = 400")
-        << QStringLiteral("Update Tavoli Set \"top\" = 200, Tavoli.\"left\" = 400");
-    QTest::newRow("bracketed names") << QStringLiteral("Select [Left], [Descrizione] from Tavoli")
-                                     << QStringLiteral("Select \"Left\", \"Descrizione\" from Tavoli")
-                                     << QStringLiteral("Select \"left\", \"descrizione\" from Tavoli");
-    QTest::newRow("insert with position")
-        << QStringLiteral("Insert into Tavoli (Numero, Top, Left, Occupato) values ('5', 200, 400, False);")
-        << QStringLiteral("Insert into Tavoli (Numero, Top, Left, Occupato) values ('5', 200, 400, 0)")
-        << QStringLiteral(
-               "Insert into Tavoli (Numero, \"top\", \"left\", Occupato) values ('5', 200, 400, FALSE)");
-}
-
-void TestDaoSql::translateJet() {
-    QFETCH(QString, jet);
-    QFETCH(QString, sqlite);
-    QFETCH(QString, postgresql);
-    QCOMPARE(qrv::dao::translateJet(jet, Database::Engine::SQLite), sqlite);
-    QCOMPARE(qrv::dao::translateJet(jet, Database::Engine::PostgreSQL), postgresql);
-}
-
-void TestDaoSql::parseCondition_data() {
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<int>("terms"); // -1: refused
-    QTest::addColumn<QString>("lastField");
-    QTest::addColumn<QVariant>("lastValue");
-
-    QTest::newRow("number") << QStringLiteral("codice = 12") << 1 << QStringLiteral("codice")
-                            << QVariant(qint64(12));
-    QTest::newRow("wide number") << QStringLiteral("Codice = 4000000000") << 1 << QStringLiteral("Codice")
-                                 << QVariant(qint64(4000000000LL));
-    QTest::newRow("negative decimal")
-        << QStringLiteral("Importo >= -1.5") << 1 << QStringLiteral("Importo") << QVariant(-1.5);
-    QTest::newRow("text with apostrophe")
-        << QStringLiteral("Descrizione = 'Dell''Orto'") << 1 << QStringLiteral("Descrizione")
-        << QVariant(QStringLiteral("Dell'Orto"));
-    QTest::newRow("double-quoted text") << QStringLiteral("Numero <> \"3\"") << 1 << QStringLiteral("Numero")
-                                        << QVariant(QStringLiteral("3"));
-    QTest::newRow("two terms, any case and") << QStringLiteral("codice = 12 AnD Numero <> '3'") << 2
-                                             << QStringLiteral("Numero") << QVariant(QStringLiteral("3"));
-    QTest::newRow("boolean") << QStringLiteral("Occupato = True") << 1 << QStringLiteral("Occupato")
-                             << QVariant(true);
-    QTest::newRow("bracketed field, no blanks")
-        << QStringLiteral("[Left]<=400") << 1 << QStringLiteral("Left") << QVariant(qint64(400));
-    QTest::newRow("is null") << QStringLiteral("Descrizione Is Null") << 1 << QStringLiteral("Descrizione")
-                             << QVariant();
-    QTest::newRow("missing value") << QStringLiteral("codice =") << -1 << QString() << QVariant();
-    QTest::newRow("missing operator") << QStringLiteral("codice 12") << -1 << QString() << QVariant();
-    QTest::newRow("or is not supported")
-        << QStringLiteral("codice = 1 or codice = 2") << -1 << QString() << QVariant();
-    QTest::newRow("unterminated text") << QStringLiteral("Numero = 'abc") << -1 << QString() << QVariant();
-    QTest::newRow("dangling and") << QStringLiteral("codice = 1 and") << -1 << QString() << QVariant();
-    QTest::newRow("number glued to letters")
-        << QStringLiteral("codice = 12abc") << -1 << QString() << QVariant();
-    QTest::newRow("empty") << QString() << -1 << QString() << QVariant();
-}
-
-void TestDaoSql::parseCondition() {
-    QFETCH(QString, text);
-    QFETCH(int, terms);
-    QFETCH(QString, lastField);
-    QFETCH(QVariant, lastValue);
-
-    const std::optional<FindCondition> parsed = FindCondition::parse(text);
-    if (terms < 0) {
-        QVERIFY(!parsed);
-        return;
+        // What must never change: quoted text, longer words, the statement's own spelling.
+        same("words inside text",
+             "Update Tavoli Set Descrizione = 'True Left Top; Delete * from' Where Codice = 1",
+             "Update Tavoli Set Descrizione = 'True Left Top; Delete * from' Where Codice = 1");
+        same("doubled apostrophes", "Update Tavoli Set Descrizione = 'Dell''Orto; True' Where Codice = 1;",
+             "Update Tavoli Set Descrizione = 'Dell''Orto; True' Where Codice = 1");
+        same("longer words", "Select LeftNuovo, TopNuovo, Trueness, Falsetto from X",
+             "Select LeftNuovo, TopNuovo, Trueness, Falsetto from X");
+        same("delete without star", "Delete from Tavoli Where Codice = 1",
+             "Delete from Tavoli Where Codice = 1");
+        same("spaced delete", "DELETE  *  FROM Tavoli", "DELETE FROM Tavoli");
+        same("trailing blanks and semicolons", "Select * from Sale ;  ; \n", "Select * from Sale");
+        same("empty", "", "");
+        QTest::newRow("left join stays a join") << QStringLiteral("Select * from A Left Join B on A.x = B.x")
+                                                << QStringLiteral("Select * from A Left Join B on A.x = B.x")
+                                                << QStringLiteral("Select * from A Left Join B on A.x = B.x");
+        QTest::newRow("qualified and lowercase")
+            << QStringLiteral("Update Tavoli Set top = 200, Tavoli.LEFT = 400")
+            << QStringLiteral("Update Tavoli Set top = 200, Tavoli.LEFT = 400")
+            << QStringLiteral("Update Tavoli Set \"top\" = 200, Tavoli.\"left\" = 400");
+        QTest::newRow("bracketed names") << QStringLiteral("Select [Left], [Descrizione] from Tavoli")
+                                         << QStringLiteral("Select \"Left\", \"Descrizione\" from Tavoli")
+                                         << QStringLiteral("Select \"left\", \"descrizione\" from Tavoli");
+        QTest::newRow("insert with position")
+            << QStringLiteral(
+                   "Insert into Tavoli (Numero, Top, Left, Occupato) values ('5', 200, 400, False);")
+            << QStringLiteral("Insert into Tavoli (Numero, Top, Left, Occupato) values ('5', 200, 400, 0)")
+            << QStringLiteral(
+                   "Insert into Tavoli (Numero, \"top\", \"left\", Occupato) values ('5', 200, 400, FALSE)");
     }
-    QVERIFY(parsed);
-    QCOMPARE(parsed->terms.size(), terms);
-    QCOMPARE(parsed->terms.constLast().field, lastField);
-    QCOMPARE(parsed->terms.constLast().value, lastValue);
-}
 
-void TestDaoSql::conditionMatches_data() {
-    QTest::addColumn<QVariant>("value");
-    QTest::addColumn<QString>("condition");
-    QTest::addColumn<bool>("matches");
+    void translateJet() {
+        QFETCH(QString, jet);
+        QFETCH(QString, sqlite);
+        QFETCH(QString, postgresql);
+        QCOMPARE(qrv::dao::translateJet(jet, Database::Engine::SQLite), sqlite);
+        QCOMPARE(qrv::dao::translateJet(jet, Database::Engine::PostgreSQL), postgresql);
+    }
 
-    QTest::newRow("int equals") << QVariant(12) << QStringLiteral("f = 12") << true;
-    QTest::newRow("longlong differs") << QVariant(qint64(13)) << QStringLiteral("f = 12") << false;
-    QTest::newRow("not equal") << QVariant(13) << QStringLiteral("f <> 12") << true;
-    QTest::newRow("less") << QVariant(11) << QStringLiteral("f < 12") << true;
-    QTest::newRow("greater or equal") << QVariant(12.0) << QStringLiteral("f >= 12") << true;
-    QTest::newRow("double to decimal") << QVariant(6.5) << QStringLiteral("f > 6.49") << true;
-    QTest::newRow("text ignores case")
-        << QVariant(QStringLiteral("Rossi Mario")) << QStringLiteral("f = 'ROSSI mario'") << true;
-    QTest::newRow("text apostrophe") << QVariant(QStringLiteral("Dell'Orto"))
-                                     << QStringLiteral("f = 'Dell''Orto'") << true;
-    QTest::newRow("text holding a number against a number")
-        << QVariant(QStringLiteral("12")) << QStringLiteral("f = 12") << true;
-    QTest::newRow("number against quoted number") << QVariant(12) << QStringLiteral("f = '12'") << true;
-    QTest::newRow("text order") << QVariant(QStringLiteral("b")) << QStringLiteral("f > 'A'") << true;
-    QTest::newRow("null never equals") << QVariant() << QStringLiteral("f = 0") << false;
-    QTest::newRow("null never differs") << QVariant() << QStringLiteral("f <> 0") << false;
-    QTest::newRow("null is null") << QVariant() << QStringLiteral("f is null") << true;
-    QTest::newRow("value is not null") << QVariant(0) << QStringLiteral("f Is Not Null") << true;
-    QTest::newRow("bool true") << QVariant(true) << QStringLiteral("f = True") << true;
-    QTest::newRow("bool false") << QVariant(false) << QStringLiteral("f = True") << false;
-    QTest::newRow("stored 1 is true") << QVariant(qint64(1)) << QStringLiteral("f = True") << true;
-    QTest::newRow("stored -1 is true") << QVariant(qint64(-1)) << QStringLiteral("f = true") << true;
-    QTest::newRow("stored 0 is false") << QVariant(qint64(0)) << QStringLiteral("f = False") << true;
-    QTest::newRow("bool field against 1") << QVariant(true) << QStringLiteral("f = 1") << true;
-    QTest::newRow("text against number that is no number")
-        << QVariant(QStringLiteral("abc")) << QStringLiteral("f = 1") << false;
-}
+    void parseCondition_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("terms"); // -1: refused
+        QTest::addColumn<QString>("lastField");
+        QTest::addColumn<QVariant>("lastValue");
 
-void TestDaoSql::conditionMatches() {
-    QFETCH(QVariant, value);
-    QFETCH(QString, condition);
-    QFETCH(bool, matches);
-    const std::optional<FindCondition> parsed = FindCondition::parse(condition);
-    QVERIFY(parsed);
-    QCOMPARE(FindCondition::matches(value, parsed->terms.constFirst()), matches);
-}
+        QTest::newRow("number") << QStringLiteral("codice = 12") << 1 << QStringLiteral("codice")
+                                << QVariant(qint64(12));
+        QTest::newRow("wide number") << QStringLiteral("Codice = 4000000000") << 1 << QStringLiteral("Codice")
+                                     << QVariant(qint64(4000000000LL));
+        QTest::newRow("negative decimal")
+            << QStringLiteral("Importo >= -1.5") << 1 << QStringLiteral("Importo") << QVariant(-1.5);
+        QTest::newRow("text with apostrophe")
+            << QStringLiteral("Descrizione = 'Dell''Orto'") << 1 << QStringLiteral("Descrizione")
+            << QVariant(QStringLiteral("Dell'Orto"));
+        QTest::newRow("double-quoted text") << QStringLiteral("Numero <> \"3\"") << 1
+                                            << QStringLiteral("Numero") << QVariant(QStringLiteral("3"));
+        QTest::newRow("two terms, any case and") << QStringLiteral("codice = 12 AnD Numero <> '3'") << 2
+                                                 << QStringLiteral("Numero") << QVariant(QStringLiteral("3"));
+        QTest::newRow("boolean") << QStringLiteral("Occupato = True") << 1 << QStringLiteral("Occupato")
+                                 << QVariant(true);
+        QTest::newRow("bracketed field, no blanks")
+            << QStringLiteral("[Left]<=400") << 1 << QStringLiteral("Left") << QVariant(qint64(400));
+        QTest::newRow("is null") << QStringLiteral("Descrizione Is Null") << 1
+                                 << QStringLiteral("Descrizione") << QVariant();
+        QTest::newRow("missing value") << QStringLiteral("codice =") << -1 << QString() << QVariant();
+        QTest::newRow("missing operator") << QStringLiteral("codice 12") << -1 << QString() << QVariant();
+        QTest::newRow("or is not supported")
+            << QStringLiteral("codice = 1 or codice = 2") << -1 << QString() << QVariant();
+        QTest::newRow("unterminated text")
+            << QStringLiteral("Numero = 'abc") << -1 << QString() << QVariant();
+        QTest::newRow("dangling and") << QStringLiteral("codice = 1 and") << -1 << QString() << QVariant();
+        QTest::newRow("number glued to letters")
+            << QStringLiteral("codice = 12abc") << -1 << QString() << QVariant();
+        QTest::newRow("empty") << QString() << -1 << QString() << QVariant();
+    }
 
-void TestDaoSql::splitScript_data() {
-    QTest::addColumn<QString>("script");
-    QTest::addColumn<QStringList>("statements");
+    void parseCondition() {
+        QFETCH(QString, text);
+        QFETCH(int, terms);
+        QFETCH(QString, lastField);
+        QFETCH(QVariant, lastValue);
 
-    QTest::newRow("two statements") << QStringLiteral("CREATE TABLE a (x int);\nCREATE TABLE b (y int);\n")
-                                    << QStringList{QStringLiteral("CREATE TABLE a (x int)"),
-                                                   QStringLiteral("CREATE TABLE b (y int)")};
-    QTest::newRow("comments and blanks")
-        << QStringLiteral("-- a comment; with a semicolon\n\n;;SELECT 1; -- end\n")
-        << QStringList{QStringLiteral("SELECT 1")};
-    QTest::newRow("semicolon in text")
-        << QStringLiteral("Insert into t values ('a;b', 'Dell''Orto; x');Select 2")
-        << QStringList{QStringLiteral("Insert into t values ('a;b', 'Dell''Orto; x')"),
-                       QStringLiteral("Select 2")};
-    QTest::newRow("dashes in text") << QStringLiteral("Select '--not a comment'")
-                                    << QStringList{QStringLiteral("Select '--not a comment'")};
-    QTest::newRow("quoted identifier") << QStringLiteral("CREATE TABLE \"a;b\" (x int);")
-                                       << QStringList{QStringLiteral("CREATE TABLE \"a;b\" (x int)")};
-}
+        const std::optional<FindCondition> parsed = FindCondition::parse(text);
+        if (terms < 0) {
+            QVERIFY(!parsed);
+            return;
+        }
+        QVERIFY(parsed);
+        QCOMPARE(parsed->terms.size(), terms);
+        QCOMPARE(parsed->terms.constLast().field, lastField);
+        QCOMPARE(parsed->terms.constLast().value, lastValue);
+    }
 
-void TestDaoSql::splitScript() {
-    QFETCH(QString, script);
-    QFETCH(QStringList, statements);
-    QCOMPARE(qrv::dao::splitSqlScript(script), statements);
-}
+    void conditionMatches_data() {
+        QTest::addColumn<QVariant>("value");
+        QTest::addColumn<QString>("condition");
+        QTest::addColumn<bool>("matches");
+
+        QTest::newRow("int equals") << QVariant(12) << QStringLiteral("f = 12") << true;
+        QTest::newRow("longlong differs") << QVariant(qint64(13)) << QStringLiteral("f = 12") << false;
+        QTest::newRow("not equal") << QVariant(13) << QStringLiteral("f <> 12") << true;
+        QTest::newRow("less") << QVariant(11) << QStringLiteral("f < 12") << true;
+        QTest::newRow("greater or equal") << QVariant(12.0) << QStringLiteral("f >= 12") << true;
+        QTest::newRow("double to decimal") << QVariant(6.5) << QStringLiteral("f > 6.49") << true;
+        QTest::newRow("text ignores case")
+            << QVariant(QStringLiteral("Rossi Mario")) << QStringLiteral("f = 'ROSSI mario'") << true;
+        QTest::newRow("text apostrophe")
+            << QVariant(QStringLiteral("Dell'Orto")) << QStringLiteral("f = 'Dell''Orto'") << true;
+        QTest::newRow("text holding a number against a number")
+            << QVariant(QStringLiteral("12")) << QStringLiteral("f = 12") << true;
+        QTest::newRow("number against quoted number") << QVariant(12) << QStringLiteral("f = '12'") << true;
+        QTest::newRow("text order") << QVariant(QStringLiteral("b")) << QStringLiteral("f > 'A'") << true;
+        QTest::newRow("null never equals") << QVariant() << QStringLiteral("f = 0") << false;
+        QTest::newRow("null never differs") << QVariant() << QStringLiteral("f <> 0") << false;
+        QTest::newRow("null is null") << QVariant() << QStringLiteral("f is null") << true;
+        QTest::newRow("value is not null") << QVariant(0) << QStringLiteral("f Is Not Null") << true;
+        QTest::newRow("bool true") << QVariant(true) << QStringLiteral("f = True") << true;
+        QTest::newRow("bool false") << QVariant(false) << QStringLiteral("f = True") << false;
+        QTest::newRow("stored 1 is true") << QVariant(qint64(1)) << QStringLiteral("f = True") << true;
+        QTest::newRow("stored -1 is true") << QVariant(qint64(-1)) << QStringLiteral("f = true") << true;
+        QTest::newRow("stored 0 is false") << QVariant(qint64(0)) << QStringLiteral("f = False") << true;
+        QTest::newRow("bool field against 1") << QVariant(true) << QStringLiteral("f = 1") << true;
+        QTest::newRow("text against number that is no number")
+            << QVariant(QStringLiteral("abc")) << QStringLiteral("f = 1") << false;
+    }
+
+    void conditionMatches() {
+        QFETCH(QVariant, value);
+        QFETCH(QString, condition);
+        QFETCH(bool, matches);
+        const std::optional<FindCondition> parsed = FindCondition::parse(condition);
+        QVERIFY(parsed);
+        QCOMPARE(FindCondition::matches(value, parsed->terms.constFirst()), matches);
+    }
+
+    void splitScript_data() {
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<QStringList>("statements");
+
+        QTest::newRow("two statements")
+            << QStringLiteral("CREATE TABLE a (x int);\nCREATE TABLE b (y int);\n")
+            << QStringList{QStringLiteral("CREATE TABLE a (x int)"),
+                           QStringLiteral("CREATE TABLE b (y int)")};
+        QTest::newRow("comments and blanks")
+            << QStringLiteral("-- a comment; with a semicolon\n\n;;SELECT 1; -- end\n")
+            << QStringList{QStringLiteral("SELECT 1")};
+        QTest::newRow("semicolon in text")
+            << QStringLiteral("Insert into t values ('a;b', 'Dell''Orto; x');Select 2")
+            << QStringList{QStringLiteral("Insert into t values ('a;b', 'Dell''Orto; x')"),
+                           QStringLiteral("Select 2")};
+        QTest::newRow("dashes in text") << QStringLiteral("Select '--not a comment'")
+                                        << QStringList{QStringLiteral("Select '--not a comment'")};
+        QTest::newRow("quoted identifier") << QStringLiteral("CREATE TABLE \"a;b\" (x int);")
+                                           << QStringList{QStringLiteral("CREATE TABLE \"a;b\" (x int)")};
+    }
+
+    void splitScript() {
+        QFETCH(QString, script);
+        QFETCH(QStringList, statements);
+        QCOMPARE(qrv::dao::splitSqlScript(script), statements);
+    }
+};
 
 QTEST_GUILESS_MAIN(TestDaoSql)
 #include "test_dao_sql.moc"

@@ -4,6 +4,7 @@
 #include "data/dao/Database.h"
 #include "support/ScriptedMessages.h"
 #include "support/TestDatabases.h"
+#include "support/VenueRows.h"
 
 #include <QtTest>
 
@@ -15,25 +16,13 @@ using DatabasePtr = std::shared_ptr<qrv::dao::Database>;
 
 namespace {
 
-qint64 addTable(const DatabasePtr &db, const QString &numero, const QString &descrizione, bool occupato,
-                int sala = 1) {
-    db->Execute(
-        QStringLiteral("Insert into Tavoli (Numero, Descrizione, Occupato, OraOccupato, OraUltimoOrdine, "
-                       "ID_Scontrino, Top, Left, CodiceSala, Forma) values (%1, %2, %3, '', '', 0, 0, 0, "
-                       "%4, 'ROTONDO')")
-            .arg(qrv::sqlText(numero),
-                 descrizione.isNull() ? QStringLiteral("Null") : qrv::sqlText(descrizione),
-                 occupato ? QStringLiteral("True") : QStringLiteral("False"))
-            .arg(sala));
-    return qrvtest::scalar(
-               db, QStringLiteral("Select Codice from Tavoli Where Numero = %1").arg(qrv::sqlText(numero)))
-        .toLongLong();
-}
+using qrvtest::addTable;
 
-void addArticle(const DatabasePtr &db, qint32 codice, const QString &descrizione, const QString &prezzo) {
-    db->Execute(QStringLiteral("Insert into Articoli (Codice, Descrizione, Prezzo) values (%1, %2, %3)")
-                    .arg(QString::number(codice),
-                         descrizione.isNull() ? QStringLiteral("Null") : qrv::sqlText(descrizione), prezzo));
+void addArticle(const DatabasePtr &db, qint32 codice, const QVariant &descrizione, double prezzo) {
+    qrvtest::insertRow(db, QStringLiteral("Articoli"),
+                       {{QStringLiteral("Codice"), codice},
+                        {QStringLiteral("Descrizione"), descrizione},
+                        {QStringLiteral("Prezzo"), prezzo}});
 }
 
 } // namespace
@@ -65,51 +54,22 @@ private slots:
         QCOMPARE(QLatin1Char('\'') + qrv::sqlEscaped(text) + QLatin1Char('\''), literal);
     }
 
-    void demoVenue_data() { qrvtest::addEngineRows(); }
-    void demoVenue() {
-        QFETCH(QString, engine);
-        useDatabase(qrvtest::demoDatabase(engine));
-        ScriptedMessageBox box;
-        // Numbers of every room count, the client-bill room's too.
-        QVERIFY(qrv::TavoloPresente(QStringLiteral("12")));
-        QVERIFY(qrv::TavoloPresente(QStringLiteral("45")));
-        QVERIFY(qrv::TavoloPresente(QStringLiteral("999")));
-        QVERIFY(!qrv::TavoloPresente(QStringLiteral("17")));
-        QVERIFY(!qrv::TavoloPresente(QString()));
-        QVERIFY(!qrv::TavoloPresente(QStringLiteral("Dell'Orto")));
-
-        QVERIFY(qrv::TavoloOccupato(QStringLiteral("4")));
-        QVERIFY(qrv::TavoloOccupato(QStringLiteral("12")));
-        QVERIFY(!qrv::TavoloOccupato(QStringLiteral("2")));
-        QVERIFY(!qrv::TavoloOccupato(QStringLiteral("500")));
-
-        QCOMPARE(qrv::DescrizioneContoCLiente(41), QStringLiteral("Rossi Mario"));
-        QCOMPARE(qrv::DescrizioneContoCLiente(4), QString());
-
-        QCOMPARE(qrv::DescrizioneArticolo(QStringLiteral("7")), QStringLiteral("Caffè"));
-        QCOMPARE(qrv::DescrizioneArticolo(QStringLiteral("15")), QStringLiteral("Pizza all'ortolana"));
-        QCOMPARE(qrv::PrezzoArticolo(7), 1.2);
-        QCOMPARE(qrv::DescrizioneArticolo(QStringLiteral("999")), QString());
-        QCOMPARE(qrv::PrezzoArticolo(999), 0.0);
-        QVERIFY(box.shown.isEmpty());
-    }
-
     void tavoloPresente_data() { qrvtest::addEngineRows(); }
     void tavoloPresente() {
         QFETCH(QString, engine);
         const DatabasePtr db = useDatabase(qrvtest::freshDatabase(engine));
         ScriptedMessageBox box;
-        addTable(db, QStringLiteral("12"), QStringLiteral("Finestra"), false, 2);
+        addTable(db, QStringLiteral("12"), QStringLiteral("Finestra"), 2);
         QVERIFY(qrv::TavoloPresente(QStringLiteral("12")));
         QVERIFY(!qrv::TavoloPresente(QStringLiteral("13")));
         // An apostrophe is text, not the end of the literal: no failure, and no way to widen the match.
         QVERIFY(!qrv::TavoloPresente(QStringLiteral("Dell'Orto")));
         QVERIFY(!qrv::TavoloPresente(QStringLiteral("' or ''='")));
-        addTable(db, QStringLiteral("1'2"), QStringLiteral("Apice"), false);
+        addTable(db, QStringLiteral("1'2"), QStringLiteral("Apice"));
         QVERIFY(qrv::TavoloPresente(QStringLiteral("1'2")));
         // "" matches only a table whose number is empty.
         QVERIFY(!qrv::TavoloPresente(QString()));
-        addTable(db, QString(), QStringLiteral("Senza numero"), false);
+        addTable(db, QStringLiteral(""), QStringLiteral("Senza numero"));
         QVERIFY(qrv::TavoloPresente(QString()));
         QVERIFY(box.shown.isEmpty());
     }
@@ -119,9 +79,9 @@ private slots:
         QFETCH(QString, engine);
         const DatabasePtr db = useDatabase(qrvtest::freshDatabase(engine));
         ScriptedMessageBox box;
-        const qint64 free = addTable(db, QStringLiteral("1"), QStringLiteral("Libero"), false);
-        const qint64 busy = addTable(db, QStringLiteral("2"), QStringLiteral("Occupato"), true);
-        const qint64 client = addTable(db, QStringLiteral("999"), QStringLiteral("Conto Rossi"), true);
+        const qint64 free = addTable(db, QStringLiteral("1"), QStringLiteral("Libero"));
+        const qint64 busy = addTable(db, QStringLiteral("2"), QStringLiteral("Occupato"), 1, true);
+        const qint64 client = addTable(db, QStringLiteral("999"), QStringLiteral("Conto Rossi"), 9999, true);
         QVERIFY(!qrv::TavoloOccupato(QString::number(free)));
         QVERIFY(qrv::TavoloOccupato(QString::number(busy)));
         QVERIFY(!qrv::TavoloOccupato(QString::number(busy + client + 100)));
@@ -143,9 +103,9 @@ private slots:
         QFETCH(QString, engine);
         const DatabasePtr db = useDatabase(qrvtest::freshDatabase(engine));
         ScriptedMessageBox box;
-        addArticle(db, 7, QStringLiteral("Caffè"), QStringLiteral("1.2"));
-        addArticle(db, 40000, QStringLiteral("Menù degustazione"), QStringLiteral("45.5"));
-        addArticle(db, 8, QString(), QStringLiteral("0.5"));
+        addArticle(db, 7, QStringLiteral("Caffè"), 1.2);
+        addArticle(db, 40000, QStringLiteral("Menù degustazione"), 45.5);
+        addArticle(db, 8, QVariant(), 0.5);
         QCOMPARE(qrv::DescrizioneArticolo(QStringLiteral("7")), QStringLiteral("Caffè"));
         QCOMPARE(qrv::PrezzoArticolo(7), 1.2);
         // Codes beyond 16 bits.
@@ -198,7 +158,7 @@ private slots:
     void seNulloOfADatabaseNull() {
         QFETCH(QString, engine);
         const DatabasePtr db = useDatabase(qrvtest::freshDatabase(engine));
-        addTable(db, QStringLiteral("4"), QString(), false);
+        addTable(db, QStringLiteral("4"), QVariant());
         const QVariant descrizione = qrvtest::scalar(db, QStringLiteral("Select Descrizione from Tavoli"));
         QCOMPARE(qrv::SeNullo(descrizione, QStringLiteral("")).toString(), QStringLiteral(""));
         QCOMPARE(qrv::SeNullo(descrizione, QStringLiteral("-")).toString(), QStringLiteral("-"));

@@ -4,15 +4,16 @@
 // tables, and the room commands, on SQLite and PostgreSQL.
 #define QTEST_QPA_MOUSE_HANDLING
 
-#include "ModalScript.h"
 #include "component/SharedState.h"
 #include "data/dao/Database.h"
 #include "layout/EditMode.h"
 #include "layout/frmDatiTavolo.h"
 #include "layout/frmSala.h"
 #include "platform/Twips.h"
+#include "support/ModalScript.h"
 #include "support/ScriptedMessages.h"
 #include "support/TestDatabases.h"
+#include "support/Till.h"
 #include "tablemap/TableFloor.h"
 #include "tablemap/frmTavoli.h"
 
@@ -32,70 +33,464 @@ using qrvtest::scalar;
 class TestEditMode : public QObject {
     Q_OBJECT
 private slots:
-    void init();
-    void cleanup();
+    void init() { m_till = std::make_unique<qrvtest::Till>(); }
+    void cleanup() { m_till.reset(); }
 
     void dragMovesInStepsAndStoresOnRelease_data() { qrvtest::addEngineRows(); }
-    void dragMovesInStepsAndStoresOnRelease();
+
+    void dragMovesInStepsAndStoresOnRelease() {
+        QFETCH(QString, engine);
+        m_till->open(engine);
+        runMap([&](frmTavoli *form) {
+            QWidget *floor = form->fraTavoli();
+            const int i = form->indiceTavolo(5); // Top 2800, Left 400
+            QPushButton *button = form->cmdTavolo(i);
+            QVERIFY(button && button->isVisible());
+            const QPoint start = button->pos() + QPoint(20, 20); // on the floor, in pixels
+            QTest::mousePress(button, Qt::LeftButton, {}, QPoint(20, 20));
+            QVERIFY(form->editMode()->drag().dragging());
+            QCOMPARE(form->state().IndiceTavoloSelezionato, i);
+
+            // 30 pixels = 450 twips to the right in one event: one step of 200.
+            QTest::mouseMove(floor, start + QPoint(30, 0));
+            QCOMPARE(form->leftTavolo(i), 600);
+            QCOMPARE(form->topTavolo(i), 2800);
+            // The pointer (almost) stays: the button catches up by one more step, then stops.
+            QTest::mouseMove(floor, start + QPoint(31, 0));
+            QCOMPARE(form->leftTavolo(i), 800);
+            QTest::mouseMove(floor, start + QPoint(32, 0));
+            QCOMPARE(form->leftTavolo(i), 800);
+            QCOMPARE(button->pos(), QPoint(px(800), px(2800)));
+            // While dragging the toolbox follows, flush with the button's left edge.
+            QCOMPARE(form->editMode()->toolboxTwips(), QPoint(800, 2800 - 1035 - 40));
+            // 15 pixels up: one step up.
+            QTest::mouseMove(floor, start + QPoint(32, -15));
+            QCOMPARE(form->topTavolo(i), 2600);
+            QCOMPARE(form->leftTavolo(i), 800);
+            QCOMPARE(m_till->count(QStringLiteral("Select Left from Tavoli Where Codice = 5")),
+                     400); // nothing stored yet
+
+            QTest::mouseRelease(floor, Qt::LeftButton, {}, start + QPoint(32, -15));
+            QVERIFY(!form->editMode()->drag().dragging());
+            QCOMPARE(m_till->count(QStringLiteral("Select Left from Tavoli Where Codice = 5")), 800);
+            QCOMPARE(m_till->count(QStringLiteral("Select Top from Tavoli Where Codice = 5")), 2600);
+            // The click after the release shows the toolbox 100 twips right of the button.
+            QTRY_VERIFY(form->frxAggiorna()->isVisible());
+            QCOMPARE(form->editMode()->toolboxTwips(), QPoint(900, 2600 - 1035 - 40));
+            QCOMPARE(form->frxAggiorna()->pos(), QPoint(px(900), px(1525)));
+
+            // Dragged past the top-left corner: stored negative, not clamped.
+            const QPoint again = button->pos() + QPoint(10, 10);
+            QTest::mousePress(button, Qt::LeftButton, {}, QPoint(10, 10));
+            for (int step = 1; step <= 6; ++step)
+                QTest::mouseMove(floor, again - QPoint(14 * step, 14 * step));
+            QTest::mouseRelease(floor, Qt::LeftButton, {}, again - QPoint(84, 84));
+            QCOMPARE(form->leftTavolo(i), 800 - 6 * 200);
+            QCOMPARE(m_till->count(QStringLiteral("Select Left from Tavoli Where Codice = 5")), -400);
+            QCOMPARE(m_till->count(QStringLiteral("Select Top from Tavoli Where Codice = 5")),
+                     2600 - 6 * 200);
+            QVERIFY(m_till->box.shown.isEmpty());
+        });
+    }
     void bothButtonsHeldDoNotDragButReleaseStores_data() { qrvtest::addEngineRows(); }
-    void bothButtonsHeldDoNotDragButReleaseStores();
-    void tapStoresAndShowsTheToolbox_data();
-    void tapStoresAndShowsTheToolbox();
-    void toolboxEndsFlushWithTheFloor();
-    void floorPress_data();
-    void floorPress();
+
+    void bothButtonsHeldDoNotDragButReleaseStores() {
+        QFETCH(QString, engine);
+        m_till->open(engine);
+        runMap([&](frmTavoli *form) {
+            QWidget *floor = form->fraTavoli();
+            QPushButton *button = buttonOf(form, 6); // Top 2800, Left 3000
+            QVERIFY(button);
+            // Another till moved the table meanwhile; this map still shows it where it was.
+            m_till->db->Execute(QStringLiteral("Update Tavoli Set Top = 0, Left = 0 Where Codice = 6"));
+            const QPoint start = button->pos() + QPoint(20, 20);
+            QTest::mousePress(button, Qt::LeftButton, {}, QPoint(20, 20));
+            QTest::mousePress(button, Qt::RightButton, {}, QPoint(20, 20));
+            QTest::mouseMove(floor, start + QPoint(40, 40));
+            QCOMPARE(button->pos(), start - QPoint(20, 20));
+            QTest::mouseRelease(floor, Qt::RightButton, {}, start + QPoint(40, 40));
+            // The release stored the (unchanged) position: the last release wins.
+            QCOMPARE(m_till->count(QStringLiteral("Select Top from Tavoli Where Codice = 6")), 2800);
+            QCOMPARE(m_till->count(QStringLiteral("Select Left from Tavoli Where Codice = 6")), 3000);
+            // With the drag over, moving with the left button alone does nothing either.
+            QTest::mouseMove(floor, start + QPoint(60, 0));
+            QCOMPARE(button->pos(), start - QPoint(20, 20));
+            QTest::mouseRelease(floor, Qt::LeftButton, {}, start + QPoint(60, 0));
+        });
+    }
+
+    void tapStoresAndShowsTheToolbox_data() {
+        QTest::addColumn<qint32>("codice");
+        QTest::addColumn<QPoint>("toolbox");
+        QTest::newRow("room above") << 5 << QPoint(400 + 100, 2800 - 1035 - 40);
+        QTest::newRow("no room above: below") << 1 << QPoint(400 + 100, 400 + 930 + 40);
+    }
+
+    void tapStoresAndShowsTheToolbox() {
+        QFETCH(qint32, codice);
+        QFETCH(QPoint, toolbox);
+        m_till->open(QStringLiteral("sqlite"));
+        runMap([&](frmTavoli *form) {
+            QPushButton *button = buttonOf(form, codice);
+            QVERIFY(button);
+            const QString where = QStringLiteral(" from Tavoli Where Codice = ") + QString::number(codice);
+            const qlonglong top = m_till->count(QStringLiteral("Select Top") + where);
+            m_till->db->Execute(QStringLiteral("Update Tavoli Set Top = 1 Where Codice = ") +
+                                QString::number(codice));
+            QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(5, 5));
+            QCOMPARE(m_till->count(QStringLiteral("Select Top") + where), top);
+            QTRY_VERIFY(form->frxAggiorna()->isVisible());
+            QCOMPARE(form->editMode()->toolboxTwips(), toolbox);
+            QCOMPARE(form->state().IndiceTavoloSelezionato, form->indiceTavolo(codice));
+            // "X" closes the toolbox.
+            form->findChild<QPushButton *>(QStringLiteral("cmdAggChiudi"))->click();
+            QVERIFY(!form->frxAggiorna()->isVisible());
+        });
+    }
+
+    void toolboxEndsFlushWithTheFloor() {
+        m_till->open(QStringLiteral("sqlite"));
+        runMap([&](frmTavoli *form) {
+            const int floorWidth = twips(form->fraTavoli()->width());
+            const int i = form->indiceTavolo(3); // Left 5600: beyond the floor's right part
+            QVERIFY(i >= 0);
+            form->cmdTavolo(i)->click();
+            QVERIFY(form->frxAggiorna()->isVisible());
+            QCOMPARE(form->editMode()->toolboxTwips().x(), floorWidth - 3150);
+            // Near the left edge nothing is corrected.
+            form->moveTavolo(i, 2000, -700);
+            form->cmdTavolo(i)->click();
+            QCOMPARE(form->editMode()->toolboxTwips(), QPoint(-600, 2000 - 1075));
+        });
+    }
+
+    void floorPress_data() {
+        QTest::addColumn<qint32>("operazione");
+        QTest::addColumn<int>("button");
+        QTest::addColumn<bool>("menu");
+        QTest::newRow("left, editing") << qint32(qrvAggiornaTavoli) << int(Qt::LeftButton) << true;
+        QTest::newRow("right, editing") << qint32(qrvAggiornaTavoli) << int(Qt::RightButton) << false;
+        QTest::newRow("left, choosing a table") << qint32(qrvScegliUnTavolo) << int(Qt::LeftButton) << false;
+    }
+
+    void floorPress() {
+        QFETCH(qint32, operazione);
+        QFETCH(int, button);
+        QFETCH(bool, menu);
+        m_till->open(QStringLiteral("sqlite"));
+        SharedState &shared = SharedState::current();
+        shared.TopNuovoTavolo = -1;
+        shared.LeftNuovoTavolo = -1;
+        runMap(
+            [&](frmTavoli *form) {
+                QMenu *popup = form->editMode()->mnuPopup();
+                form->editMode()->MostraAggiorna(0, 3000, 3000);
+                QVERIFY(form->frxAggiorna()->isVisible());
+                // (100, 20) pixels = (1500, 300) twips: an empty spot of the floor.
+                QTest::mousePress(form->fraTavoli(), Qt::MouseButton(button), {}, QPoint(100, 20));
+                QVERIFY(!form->frxAggiorna()->isVisible());
+                QCOMPARE(popup->isVisible(), menu);
+                if (menu) {
+                    QCOMPARE(popup->title(), QStringLiteral("Nuovo tavolo"));
+                    QCOMPARE(popup->actions().size(), 1);
+                    QCOMPARE(popup->actions().first()->text(), QStringLiteral("Crea un nuovo tavolo"));
+                    QCOMPARE(shared.LeftNuovoTavolo, 1500);
+                    QCOMPARE(shared.TopNuovoTavolo, 300);
+                    popup->hide();
+                } else {
+                    QCOMPARE(shared.LeftNuovoTavolo, -1);
+                }
+                QTest::mouseRelease(form->fraTavoli(), Qt::MouseButton(button), {}, QPoint(100, 20));
+            },
+            operazione);
+    }
     void createsATableFromTheMenu_data() { qrvtest::addEngineRows(); }
-    void createsATableFromTheMenu();
-    void closingTheDataFormCreatesNothing();
+
+    void createsATableFromTheMenu() {
+        QFETCH(QString, engine);
+        m_till->open(engine);
+        frmDatiTavolo *data = frmDatiTavolo::current();
+        QStringList titles;
+        QStringList numbersShown;
+        QStringList descriptionsShown;
+        const auto enter = [&](const QString &numero, const QString &descrizione) {
+            return [&, numero, descrizione] {
+                titles << data->lblTitolo()->text();
+                numbersShown << data->txtNumero()->text() +
+                                    (data->txtNumero()->isEnabled() ? QString() : QStringLiteral("!"));
+                descriptionsShown << data->txtDescrizione()->text();
+                data->txtNumero()->setText(numero);
+                data->txtDescrizione()->setText(descrizione);
+                data->cmdSalva()->click();
+            };
+        };
+        // "999" is reserved, 20 stands in the Veranda, " 77" is free.
+        const QString typed = QStringLiteral("  Vicino all'uscita "); // stored trimmed
+        ModalScript script(data, {enter(QStringLiteral("999"), typed), enter(QStringLiteral("20"), typed),
+                                  enter(QStringLiteral(" 77"), typed)});
+        runMap([&](frmTavoli *form) {
+            // (100, 20) pixels = (1500, 300) twips: half a step both ways, snapped to the even 1600 and 400.
+            QTest::mousePress(form->fraTavoli(), Qt::LeftButton, {}, QPoint(100, 20));
+            QMenu *popup = form->editMode()->mnuPopup();
+            QTRY_VERIFY(popup->isVisible());
+            QAction *create = popup->actions().first();
+            QTest::mouseClick(popup, Qt::LeftButton, {}, popup->actionGeometry(create).center());
+            QTRY_COMPARE(script.remaining(), 0);
+            QPushButton *added = nullptr;
+            for (int i = 0; i < form->cmdTavoloCount(); ++i)
+                if (form->cmdTavolo(i)->isVisible() && form->cmdTavolo(i)->text() == QLatin1String("77"))
+                    added = form->cmdTavolo(i);
+            QVERIFY(added);
+            QCOMPARE(added->pos(), QPoint(px(1600), px(400)));
+        });
+        QCOMPARE(titles, QStringList(3, QStringLiteral("NUOVO TAVOLO")));
+        QCOMPARE(numbersShown, QStringList(3, QString()));
+        QCOMPARE(descriptionsShown, (QStringList{QString(), QStringLiteral("Vicino all'uscita"),
+                                                 QStringLiteral("Vicino all'uscita")}));
+        QCOMPARE(m_till->window.notices.size(), 2);
+        QCOMPARE(m_till->window.notices.at(0).testo, QStringLiteral("Il numero 999 non è utiizzabile"));
+        QCOMPARE(m_till->window.notices.at(0).a, 2);
+        QCOMPARE(m_till->window.notices.at(1).testo, QStringLiteral("Tavolo 20 già presente."));
+        QCOMPARE(m_till->window.notices.at(1).a, 1);
+
+        const QString row = QStringLiteral(" from Tavoli Where Numero = '77'");
+        QCOMPARE(m_till->count(QStringLiteral("Select count(*)") + row), 1);
+        QCOMPARE(m_till->count(QStringLiteral("Select Left") + row), 1600);
+        QCOMPARE(m_till->count(QStringLiteral("Select Top") + row), 400);
+        QCOMPARE(m_till->count(QStringLiteral("Select CodiceSala") + row), 1);
+        QCOMPARE(scalar(m_till->db, QStringLiteral("Select Descrizione") + row).toString(),
+                 QStringLiteral("Vicino all'uscita"));
+        QCOMPARE(scalar(m_till->db, QStringLiteral("Select Occupato") + row).toBool(), false);
+        QCOMPARE(m_till->count(QStringLiteral("Select count(*) from Tavoli Where Numero = '999'")),
+                 2); // the client bills only
+    }
+
+    void closingTheDataFormCreatesNothing() {
+        m_till->open(QStringLiteral("sqlite"));
+        const qlonglong tables = m_till->count(QStringLiteral("Select count(*) from Tavoli"));
+        frmDatiTavolo *data = frmDatiTavolo::current();
+        ModalScript script(data, {[&] {
+                               data->txtNumero()->setText(QStringLiteral("88"));
+                               data->cmdSpegni()->click();
+                           }});
+        runMap([&](frmTavoli *form) {
+            QSignalSpy rebuilt(form, &frmTavoli::tablesLoaded);
+            SharedState::current().TopNuovoTavolo = 610;
+            SharedState::current().LeftNuovoTavolo = 1290;
+            form->editMode()->mnuNuovoBottone();
+            QCOMPARE(script.remaining(), 0);
+            QCOMPARE(rebuilt.size(), 1);
+        });
+        QCOMPARE(m_till->count(QStringLiteral("Select count(*) from Tavoli")), tables);
+        QVERIFY(m_till->window.notices.isEmpty());
+    }
     void deletesATableAfterYes_data() { qrvtest::addEngineRows(); }
-    void deletesATableAfterYes();
+
+    void deletesATableAfterYes() {
+        QFETCH(QString, engine);
+        m_till->open(engine);
+        const qlonglong lines =
+            m_till->count(QStringLiteral("Select count(*) from DettaglioTavoli Where Tavolo = 1"));
+        m_till->box.answers = {MessageBox::vbNo, MessageBox::vbYes};
+        runMap([&](frmTavoli *form) {
+            QPushButton *button = buttonOf(form, 1); // occupied
+            QVERIFY(button);
+            QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(5, 5));
+            QTRY_VERIFY(form->frxAggiorna()->isVisible());
+            QPushButton *elimina = form->findChild<QPushButton *>(QStringLiteral("cmdAggEliminaBottone"));
+            elimina->click();
+            QVERIFY(form->frxAggiorna()->isVisible()); // No: everything stays
+            QCOMPARE(m_till->count(QStringLiteral("Select count(*) from Tavoli Where Codice = 1")), 1);
+            elimina->click();
+            QVERIFY(!form->frxAggiorna()->isVisible());
+            QCOMPARE(form->indiceTavolo(1), -1);
+        });
+        QCOMPARE(m_till->box.shown.size(), 2);
+        QCOMPARE(m_till->box.shown.first().text, QStringLiteral("Eliminare il tavolo 1?"));
+        QCOMPARE(m_till->box.shown.first().title, QStringLiteral("ATTENZIONE"));
+        QCOMPARE(m_till->box.shown.first().flags, MessageBox::vbYesNo + MessageBox::vbQuestion);
+        QCOMPARE(m_till->count(QStringLiteral("Select count(*) from Tavoli Where Codice = 1")), 0);
+        QCOMPARE(m_till->count(QStringLiteral("Select count(*) from DettaglioTavoli Where Tavolo = 1")),
+                 lines);
+    }
     void editsTheDescription_data() { qrvtest::addEngineRows(); }
-    void editsTheDescription();
-    void propertiesOfATableWithoutNumber();
+
+    void editsTheDescription() {
+        QFETCH(QString, engine);
+        m_till->open(engine);
+        m_till->db->Execute(QStringLiteral("Update Tavoli Set Numero = '01' Where Codice = 1"));
+        frmDatiTavolo *data = frmDatiTavolo::current();
+        ModalScript script(data, {[&] {
+                                      QCOMPARE(data->lblTitolo()->text(), QStringLiteral("TAVOLO 1"));
+                                      QCOMPARE(data->txtNumero()->text(), QStringLiteral("1"));
+                                      QVERIFY(!data->txtNumero()->isEnabled());
+                                      QCOMPARE(data->txtDescrizione()->text(),
+                                               QStringLiteral("Famiglia Conti"));
+                                      data->txtDescrizione()->clear();
+                                      data->cmdSalva()->click();
+                                  },
+                                  [&] {
+                                      data->txtDescrizione()->setText(QStringLiteral("Famiglia dell'Acqua"));
+                                      data->cmdSalva()->click();
+                                  }});
+        runMap([&](frmTavoli *form) {
+            QPushButton *button = buttonOf(form, 1);
+            QVERIFY(button);
+            QCOMPARE(button->text(), QStringLiteral("01"));
+            button->click();
+            QPushButton *proprieta = form->findChild<QPushButton *>(QStringLiteral("cmdAggProprieta"));
+            proprieta->click();
+            QCOMPARE(button->text(), QStringLiteral("1"));
+            QCOMPARE(
+                scalar(m_till->db, QStringLiteral("Select Numero from Tavoli Where Codice = 1")).toString(),
+                QStringLiteral("1"));
+            QCOMPARE(scalar(m_till->db, QStringLiteral("Select Descrizione from Tavoli Where Codice = 1"))
+                         .toString(),
+                     QStringLiteral("Famiglia Conti"));
+            proprieta->click();
+        });
+        QCOMPARE(script.remaining(), 0);
+        QCOMPARE(
+            scalar(m_till->db, QStringLiteral("Select Descrizione from Tavoli Where Codice = 1")).toString(),
+            QStringLiteral("Famiglia dell'Acqua"));
+        QVERIFY(m_till->window.notices.isEmpty());
+    }
+
+    void propertiesOfATableWithoutNumber() {
+        m_till->open(QStringLiteral("sqlite"));
+        m_till->db->Execute(
+            QStringLiteral("Update Tavoli Set Numero = NULL, Descrizione = NULL Where Codice = 2"));
+        frmDatiTavolo *data = frmDatiTavolo::current();
+        ModalScript script(data, {[&] {
+                               QCOMPARE(data->txtNumero()->text(), QString());
+                               QVERIFY(
+                                   !data->txtNumero()->isEnabled()); // no way to slip in an unchecked number
+                               data->txtDescrizione()->setText(QStringLiteral("Nuova"));
+                               data->cmdSalva()->click();
+                               QVERIFY(data->isVisible());
+                               data->cmdSpegni()->click();
+                           }});
+        runMap([&](frmTavoli *form) {
+            QPushButton *button = buttonOf(form, 2);
+            QVERIFY(button);
+            button->click();
+            form->findChild<QPushButton *>(QStringLiteral("cmdAggProprieta"))->click();
+        });
+        QCOMPARE(script.remaining(), 0);
+        QCOMPARE(m_till->window.notices.size(), 1);
+        QCOMPARE(m_till->window.notices.first().testo, QStringLiteral("Compilare il numero del tavolo!"));
+        QVERIFY(scalar(m_till->db, QStringLiteral("Select Numero from Tavoli Where Codice = 2")).isNull());
+        QVERIFY(
+            scalar(m_till->db, QStringLiteral("Select Descrizione from Tavoli Where Codice = 2")).isNull());
+    }
     void newRoomIsShownAfterSave_data() { qrvtest::addEngineRows(); }
-    void newRoomIsShownAfterSave();
-    void closedNewRoomShowsTheHighestRoom();
+
+    void newRoomIsShownAfterSave() {
+        QFETCH(QString, engine);
+        m_till->open(engine);
+        frmSala *room = frmSala::current();
+        ModalScript script(room, {[&] {
+                               QVERIFY(room->isNewRoom());
+                               room->txtDescrizione()->setText(QStringLiteral(" Terrazza "));
+                               room->cmdSalva()->click();
+                           }});
+        runMap([&](frmTavoli *form) {
+            form->cmdNuovaSala()->click();
+            QCOMPARE(script.remaining(), 0);
+            QCOMPARE(form->cmdSalaCount(), 4);
+            QCOMPARE(form->lblTitolo()->text(), QStringLiteral("Terrazza"));
+            QCOMPARE(form->state().IndiceSalaCorrente, 3);
+            const qint32 codice = static_cast<qint32>(
+                m_till->count(QStringLiteral("Select Codice from Sale Where Descrizione = 'Terrazza'")));
+            QCOMPARE(form->state().SalaCorrente, codice);
+            for (int i = 0; i < form->cmdTavoloCount(); ++i)
+                QVERIFY(!form->cmdTavolo(i)->isVisible()); // a new room is empty
+        });
+        QCOMPARE(SharedState::current().ModoSala, qint16(1));
+    }
+
+    void closedNewRoomShowsTheHighestRoom() {
+        m_till->open(QStringLiteral("sqlite"));
+        frmSala *room = frmSala::current();
+        ModalScript script(room, {[&] { room->cmdSpegni()->click(); }});
+        runMap([&](frmTavoli *form) {
+            QCOMPARE(form->lblTitolo()->text(), QStringLiteral("Sala"));
+            form->cmdNuovaSala()->click();
+            QCOMPARE(form->lblTitolo()->text(), QStringLiteral("Giardino"));
+            QCOMPARE(form->state().SalaCorrente, 3);
+            QVERIFY(buttonOf(form, 31) && buttonOf(form, 31)->isVisible());
+        });
+        QCOMPARE(m_till->count(QStringLiteral("Select count(*) from Sale")), 4);
+    }
     void editsAndDeletesRoomsFromTheBar_data() { qrvtest::addEngineRows(); }
-    void editsAndDeletesRoomsFromTheBar();
+
+    void editsAndDeletesRoomsFromTheBar() {
+        QFETCH(QString, engine);
+        m_till->open(engine);
+        frmSala *room = frmSala::current();
+        ModalScript script(room, {[&] {
+                                      QCOMPARE(room->lblTitolo()->text(),
+                                               QStringLiteral("AGGIORNAMENTO SALA Veranda"));
+                                      room->txtDescrizione()->setText(QStringLiteral("Veranda d'estate"));
+                                      room->cmdSalva()->click();
+                                  },
+                                  [&] {
+                                      QCOMPARE(room->txtDescrizione()->text(), QStringLiteral("Sala"));
+                                      room->cmdCancella()->click();
+                                  }});
+        m_till->box.answers = {MessageBox::vbYes};
+        runMap([&](frmTavoli *form) {
+            QVERIFY(form->cmdModifica(1) && form->cmdModifica(1)->isVisible());
+            form->cmdModifica(1)->click();
+            QCOMPARE(form->cmdSala(1)->text(), QStringLiteral("Veranda d'estate"));
+            QCOMPARE(form->lblTitolo()->text(), QStringLiteral("Sala")); // the room on show stays
+            QCOMPARE(form->state().SalaCorrente, 1);
+
+            // Deleting the room on show rebuilds the bar; its tables stay on the floor until the next
+            // rebuild.
+            form->cmdModifica(0)->click();
+            QCOMPARE(form->cmdSalaCount(), 2);
+            QCOMPARE(form->cmdSala(0)->text(), QStringLiteral("Veranda d'estate"));
+            QVERIFY(buttonOf(form, 1) && buttonOf(form, 1)->isVisible());
+        });
+        QCOMPARE(script.remaining(), 0);
+        QCOMPARE(m_till->count(QStringLiteral("Select count(*) from Sale Where Codice = 1")), 0);
+        QCOMPARE(m_till->count(QStringLiteral("Select count(*) from Tavoli Where CodiceSala = 1")), 0);
+        QCOMPARE(
+            scalar(m_till->db, QStringLiteral("Select Descrizione from Sale Where Codice = 2")).toString(),
+            QStringLiteral("Veranda d'estate"));
+    }
     void emptyVenueOpensTheRoomEditor_data() { qrvtest::addEngineRows(); }
-    void emptyVenueOpensTheRoomEditor();
+
+    void emptyVenueOpensTheRoomEditor() {
+        QFETCH(QString, engine);
+        m_till->open(engine, false);
+        SharedState::current().Sala = 0;
+        frmSala *room = frmSala::current();
+        ModalScript script(room, {[&] {
+                               QCOMPARE(room->lblTitolo()->text(), QStringLiteral("INSERIMENTO NUOVA SALA"));
+                               room->txtDescrizione()->setText(QStringLiteral("Sala unica"));
+                               room->cmdSalva()->click();
+                           }});
+        runMap([&](frmTavoli *form) {
+            QCOMPARE(form->lblTitolo()->text(), QStringLiteral("Sala unica"));
+            QCOMPARE(form->state().SalaCorrente,
+                     static_cast<qint32>(m_till->count(QStringLiteral("Select Codice from Sale"))));
+        });
+        QCOMPARE(script.remaining(), 0);
+    }
 
 private:
-    void useDemo(const QString &engine);
     /** Shows the map in layout-editing mode and runs body inside its modal loop, then ends it. */
     void runMap(const std::function<void(frmTavoli *)> &body, qint32 operazione = qrvAggiornaTavoli);
-    QPushButton *buttonOf(frmTavoli *form, qint32 codice);
-    qlonglong value(const QString &sql) { return scalar(m_db, sql).toLongLong(); }
 
-    std::shared_ptr<dao::Database> m_db;
-    std::unique_ptr<QTemporaryDir> m_app;
-    std::unique_ptr<qrvtest::ScriptedMessageBox> m_box;
-    std::unique_ptr<qrvtest::ScriptedMessageWindow> m_window;
+    QPushButton *buttonOf(frmTavoli *form, qint32 codice) {
+        const int index = form->indiceTavolo(codice);
+        return index >= 0 ? form->cmdTavolo(index) : nullptr;
+    }
+
+    std::unique_ptr<qrvtest::Till> m_till;
 };
-
-void TestEditMode::init() {
-    m_app = std::make_unique<QTemporaryDir>();
-    m_box = std::make_unique<qrvtest::ScriptedMessageBox>();
-    m_window = std::make_unique<qrvtest::ScriptedMessageWindow>();
-    SharedState &shared = SharedState::current();
-    shared.App_Path = m_app->path();
-    shared.ilPathArchivi = m_app->path();
-    shared.Sala = 1;
-    shared.TavoloScelto.clear();
-}
-
-void TestEditMode::cleanup() {
-    SharedState::current().DataBase.reset();
-    m_db.reset();
-    m_window.reset();
-    m_box.reset();
-    m_app.reset();
-}
-
-void TestEditMode::useDemo(const QString &engine) {
-    m_db = qrvtest::demoDatabase(engine);
-    SharedState::current().DataBase = m_db;
-}
 
 void TestEditMode::runMap(const std::function<void(frmTavoli *)> &body, qint32 operazione) {
     SharedState::current().Operazione = operazione;
@@ -112,433 +507,6 @@ void TestEditMode::runMap(const std::function<void(frmTavoli *)> &body, qint32 o
                        }});
     form->exec();
     QVERIFY(ran);
-}
-
-QPushButton *TestEditMode::buttonOf(frmTavoli *form, qint32 codice) {
-    const int index = form->indiceTavolo(codice);
-    return index >= 0 ? form->cmdTavolo(index) : nullptr;
-}
-
-void TestEditMode::dragMovesInStepsAndStoresOnRelease() {
-    QFETCH(QString, engine);
-    useDemo(engine);
-    runMap([&](frmTavoli *form) {
-        QWidget *floor = form->fraTavoli();
-        const int i = form->indiceTavolo(5); // Top 2800, Left 400
-        QPushButton *button = form->cmdTavolo(i);
-        QVERIFY(button && button->isVisible());
-        const QPoint start = button->pos() + QPoint(20, 20); // on the floor, in pixels
-        QTest::mousePress(button, Qt::LeftButton, {}, QPoint(20, 20));
-        QVERIFY(form->editMode()->drag().dragging());
-        QCOMPARE(form->state().IndiceTavoloSelezionato, i);
-
-        // 30 pixels = 450 twips to the right in one event: one step of 200.
-        QTest::mouseMove(floor, start + QPoint(30, 0));
-        QCOMPARE(form->leftTavolo(i), 600);
-        QCOMPARE(form->topTavolo(i), 2800);
-        // The pointer (almost) stays: the button catches up by one more step, then stops.
-        QTest::mouseMove(floor, start + QPoint(31, 0));
-        QCOMPARE(form->leftTavolo(i), 800);
-        QTest::mouseMove(floor, start + QPoint(32, 0));
-        QCOMPARE(form->leftTavolo(i), 800);
-        QCOMPARE(button->pos(), QPoint(px(800), px(2800)));
-        // While dragging the toolbox follows, flush with the button's left edge.
-        QCOMPARE(form->editMode()->toolboxTwips(), QPoint(800, 2800 - 1035 - 40));
-        // 15 pixels up: one step up.
-        QTest::mouseMove(floor, start + QPoint(32, -15));
-        QCOMPARE(form->topTavolo(i), 2600);
-        QCOMPARE(form->leftTavolo(i), 800);
-        QCOMPARE(value(QStringLiteral("Select Left from Tavoli Where Codice = 5")),
-                 400); // nothing stored yet
-
-        QTest::mouseRelease(floor, Qt::LeftButton, {}, start + QPoint(32, -15));
-        QVERIFY(!form->editMode()->drag().dragging());
-        QCOMPARE(value(QStringLiteral("Select Left from Tavoli Where Codice = 5")), 800);
-        QCOMPARE(value(QStringLiteral("Select Top from Tavoli Where Codice = 5")), 2600);
-        // The click after the release shows the toolbox 100 twips right of the button.
-        QTRY_VERIFY(form->frxAggiorna()->isVisible());
-        QCOMPARE(form->editMode()->toolboxTwips(), QPoint(900, 2600 - 1035 - 40));
-        QCOMPARE(form->frxAggiorna()->pos(), QPoint(px(900), px(1525)));
-
-        // Dragged past the top-left corner: stored negative, not clamped.
-        const QPoint again = button->pos() + QPoint(10, 10);
-        QTest::mousePress(button, Qt::LeftButton, {}, QPoint(10, 10));
-        for (int step = 1; step <= 6; ++step)
-            QTest::mouseMove(floor, again - QPoint(14 * step, 14 * step));
-        QTest::mouseRelease(floor, Qt::LeftButton, {}, again - QPoint(84, 84));
-        QCOMPARE(form->leftTavolo(i), 800 - 6 * 200);
-        QCOMPARE(value(QStringLiteral("Select Left from Tavoli Where Codice = 5")), -400);
-        QCOMPARE(value(QStringLiteral("Select Top from Tavoli Where Codice = 5")), 2600 - 6 * 200);
-        QVERIFY(m_box->shown.isEmpty());
-    });
-}
-
-void TestEditMode::bothButtonsHeldDoNotDragButReleaseStores() {
-    QFETCH(QString, engine);
-    useDemo(engine);
-    runMap([&](frmTavoli *form) {
-        QWidget *floor = form->fraTavoli();
-        QPushButton *button = buttonOf(form, 6); // Top 2800, Left 3000
-        QVERIFY(button);
-        // Another till moved the table meanwhile; this map still shows it where it was.
-        m_db->Execute(QStringLiteral("Update Tavoli Set Top = 0, Left = 0 Where Codice = 6"));
-        const QPoint start = button->pos() + QPoint(20, 20);
-        QTest::mousePress(button, Qt::LeftButton, {}, QPoint(20, 20));
-        QTest::mousePress(button, Qt::RightButton, {}, QPoint(20, 20));
-        QTest::mouseMove(floor, start + QPoint(40, 40));
-        QCOMPARE(button->pos(), start - QPoint(20, 20));
-        QTest::mouseRelease(floor, Qt::RightButton, {}, start + QPoint(40, 40));
-        // The release stored the (unchanged) position: the last release wins.
-        QCOMPARE(value(QStringLiteral("Select Top from Tavoli Where Codice = 6")), 2800);
-        QCOMPARE(value(QStringLiteral("Select Left from Tavoli Where Codice = 6")), 3000);
-        // With the drag over, moving with the left button alone does nothing either.
-        QTest::mouseMove(floor, start + QPoint(60, 0));
-        QCOMPARE(button->pos(), start - QPoint(20, 20));
-        QTest::mouseRelease(floor, Qt::LeftButton, {}, start + QPoint(60, 0));
-    });
-}
-
-void TestEditMode::tapStoresAndShowsTheToolbox_data() {
-    QTest::addColumn<qint32>("codice");
-    QTest::addColumn<QPoint>("toolbox");
-    QTest::newRow("room above") << 5 << QPoint(400 + 100, 2800 - 1035 - 40);
-    QTest::newRow("no room above: below") << 1 << QPoint(400 + 100, 400 + 930 + 40);
-}
-
-void TestEditMode::tapStoresAndShowsTheToolbox() {
-    QFETCH(qint32, codice);
-    QFETCH(QPoint, toolbox);
-    useDemo(QStringLiteral("sqlite"));
-    runMap([&](frmTavoli *form) {
-        QPushButton *button = buttonOf(form, codice);
-        QVERIFY(button);
-        const QString where = QStringLiteral(" from Tavoli Where Codice = ") + QString::number(codice);
-        const qlonglong top = value(QStringLiteral("Select Top") + where);
-        m_db->Execute(QStringLiteral("Update Tavoli Set Top = 1 Where Codice = ") + QString::number(codice));
-        QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(5, 5));
-        QCOMPARE(value(QStringLiteral("Select Top") + where), top);
-        QTRY_VERIFY(form->frxAggiorna()->isVisible());
-        QCOMPARE(form->editMode()->toolboxTwips(), toolbox);
-        QCOMPARE(form->state().IndiceTavoloSelezionato, form->indiceTavolo(codice));
-        // "X" closes the toolbox.
-        form->findChild<QPushButton *>(QStringLiteral("cmdAggChiudi"))->click();
-        QVERIFY(!form->frxAggiorna()->isVisible());
-    });
-}
-
-void TestEditMode::toolboxEndsFlushWithTheFloor() {
-    useDemo(QStringLiteral("sqlite"));
-    runMap([&](frmTavoli *form) {
-        const int floorWidth = twips(form->fraTavoli()->width());
-        const int i = form->indiceTavolo(3); // Left 5600: beyond the floor's right part
-        QVERIFY(i >= 0);
-        form->cmdTavolo(i)->click();
-        QVERIFY(form->frxAggiorna()->isVisible());
-        QCOMPARE(form->editMode()->toolboxTwips().x(), floorWidth - 3150);
-        // Near the left edge nothing is corrected.
-        form->moveTavolo(i, 2000, -700);
-        form->cmdTavolo(i)->click();
-        QCOMPARE(form->editMode()->toolboxTwips(), QPoint(-600, 2000 - 1075));
-    });
-}
-
-void TestEditMode::floorPress_data() {
-    QTest::addColumn<qint32>("operazione");
-    QTest::addColumn<int>("button");
-    QTest::addColumn<bool>("menu");
-    QTest::newRow("left, editing") << qint32(qrvAggiornaTavoli) << int(Qt::LeftButton) << true;
-    QTest::newRow("right, editing") << qint32(qrvAggiornaTavoli) << int(Qt::RightButton) << false;
-    QTest::newRow("left, choosing a table") << qint32(qrvScegliUnTavolo) << int(Qt::LeftButton) << false;
-}
-
-void TestEditMode::floorPress() {
-    QFETCH(qint32, operazione);
-    QFETCH(int, button);
-    QFETCH(bool, menu);
-    useDemo(QStringLiteral("sqlite"));
-    SharedState &shared = SharedState::current();
-    shared.TopNuovoTavolo = -1;
-    shared.LeftNuovoTavolo = -1;
-    runMap(
-        [&](frmTavoli *form) {
-            QMenu *popup = form->editMode()->mnuPopup();
-            form->editMode()->MostraAggiorna(0, 3000, 3000);
-            QVERIFY(form->frxAggiorna()->isVisible());
-            // (100, 20) pixels = (1500, 300) twips: an empty spot of the floor.
-            QTest::mousePress(form->fraTavoli(), Qt::MouseButton(button), {}, QPoint(100, 20));
-            QVERIFY(!form->frxAggiorna()->isVisible());
-            QCOMPARE(popup->isVisible(), menu);
-            if (menu) {
-                QCOMPARE(popup->title(), QStringLiteral("Nuovo tavolo"));
-                QCOMPARE(popup->actions().size(), 1);
-                QCOMPARE(popup->actions().first()->text(), QStringLiteral("Crea un nuovo tavolo"));
-                QCOMPARE(shared.LeftNuovoTavolo, 1500);
-                QCOMPARE(shared.TopNuovoTavolo, 300);
-                popup->hide();
-            } else {
-                QCOMPARE(shared.LeftNuovoTavolo, -1);
-            }
-            QTest::mouseRelease(form->fraTavoli(), Qt::MouseButton(button), {}, QPoint(100, 20));
-        },
-        operazione);
-}
-
-void TestEditMode::createsATableFromTheMenu() {
-    QFETCH(QString, engine);
-    useDemo(engine);
-    frmDatiTavolo *data = frmDatiTavolo::current();
-    QStringList titles;
-    QStringList numbersShown;
-    QStringList descriptionsShown;
-    const auto enter = [&](const QString &numero, const QString &descrizione) {
-        return [&, numero, descrizione] {
-            titles << data->lblTitolo()->text();
-            numbersShown << data->txtNumero()->text();
-            descriptionsShown << data->txtDescrizione()->text();
-            data->txtNumero()->setText(numero);
-            data->txtDescrizione()->setText(descrizione);
-            data->cmdSalva()->click();
-        };
-    };
-    // "999" is reserved, 20 stands in the Veranda, " 77 " is free.
-    ModalScript script(data, {enter(QStringLiteral("999"), QStringLiteral("Vicino all'uscita")),
-                              enter(QStringLiteral("20"), QStringLiteral("Vicino all'uscita")),
-                              enter(QStringLiteral(" 77"), QStringLiteral("Vicino all'uscita"))});
-    runMap([&](frmTavoli *form) {
-        // (100, 20) pixels = (1500, 300) twips: half a step both ways, snapped to the even 1600 and 400.
-        QTest::mousePress(form->fraTavoli(), Qt::LeftButton, {}, QPoint(100, 20));
-        QMenu *popup = form->editMode()->mnuPopup();
-        QTRY_VERIFY(popup->isVisible());
-        QAction *create = popup->actions().first();
-        QTest::mouseClick(popup, Qt::LeftButton, {}, popup->actionGeometry(create).center());
-        QTRY_COMPARE(script.remaining(), 0);
-        QPushButton *added = nullptr;
-        for (int i = 0; i < form->cmdTavoloCount(); ++i)
-            if (form->cmdTavolo(i)->isVisible() && form->cmdTavolo(i)->text() == QLatin1String("77"))
-                added = form->cmdTavolo(i);
-        QVERIFY(added);
-        QCOMPARE(added->pos(), QPoint(px(1600), px(400)));
-    });
-    QCOMPARE(titles, QStringList(3, QStringLiteral("NUOVO TAVOLO")));
-    QCOMPARE(numbersShown, QStringList(3, QString()));
-    QCOMPARE(descriptionsShown, (QStringList{QString(), QStringLiteral("Vicino all'uscita"),
-                                             QStringLiteral("Vicino all'uscita")}));
-    QCOMPARE(m_window->notices.size(), 2);
-    QCOMPARE(m_window->notices.at(0).testo, QStringLiteral("Il numero 999 non è utiizzabile"));
-    QCOMPARE(m_window->notices.at(0).a, 2);
-    QCOMPARE(m_window->notices.at(1).testo, QStringLiteral("Tavolo 20 già presente."));
-    QCOMPARE(m_window->notices.at(1).a, 1);
-
-    const QString row = QStringLiteral(" from Tavoli Where Numero = '77'");
-    QCOMPARE(value(QStringLiteral("Select count(*)") + row), 1);
-    QCOMPARE(value(QStringLiteral("Select Left") + row), 1600);
-    QCOMPARE(value(QStringLiteral("Select Top") + row), 400);
-    QCOMPARE(value(QStringLiteral("Select CodiceSala") + row), 1);
-    QCOMPARE(scalar(m_db, QStringLiteral("Select Descrizione") + row).toString(),
-             QStringLiteral("Vicino all'uscita"));
-    QCOMPARE(scalar(m_db, QStringLiteral("Select Occupato") + row).toBool(), false);
-    QCOMPARE(value(QStringLiteral("Select count(*) from Tavoli Where Numero = '999'")),
-             2); // the client bills only
-}
-
-void TestEditMode::closingTheDataFormCreatesNothing() {
-    useDemo(QStringLiteral("sqlite"));
-    const qlonglong tables = value(QStringLiteral("Select count(*) from Tavoli"));
-    frmDatiTavolo *data = frmDatiTavolo::current();
-    ModalScript script(data, {[&] {
-                           data->txtNumero()->setText(QStringLiteral("88"));
-                           data->cmdSpegni()->click();
-                       }});
-    runMap([&](frmTavoli *form) {
-        QSignalSpy rebuilt(form, &frmTavoli::tablesLoaded);
-        SharedState::current().TopNuovoTavolo = 610;
-        SharedState::current().LeftNuovoTavolo = 1290;
-        form->editMode()->mnuNuovoBottone();
-        QCOMPARE(script.remaining(), 0);
-        QCOMPARE(rebuilt.size(), 1);
-    });
-    QCOMPARE(value(QStringLiteral("Select count(*) from Tavoli")), tables);
-    QVERIFY(m_window->notices.isEmpty());
-}
-
-void TestEditMode::deletesATableAfterYes() {
-    QFETCH(QString, engine);
-    useDemo(engine);
-    const qlonglong lines = value(QStringLiteral("Select count(*) from DettaglioTavoli Where Tavolo = 1"));
-    m_box->answers = {MessageBox::vbNo, MessageBox::vbYes};
-    runMap([&](frmTavoli *form) {
-        QPushButton *button = buttonOf(form, 1); // occupied
-        QVERIFY(button);
-        QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(5, 5));
-        QTRY_VERIFY(form->frxAggiorna()->isVisible());
-        QPushButton *elimina = form->findChild<QPushButton *>(QStringLiteral("cmdAggEliminaBottone"));
-        elimina->click();
-        QVERIFY(form->frxAggiorna()->isVisible()); // No: everything stays
-        QCOMPARE(value(QStringLiteral("Select count(*) from Tavoli Where Codice = 1")), 1);
-        elimina->click();
-        QVERIFY(!form->frxAggiorna()->isVisible());
-        QCOMPARE(form->indiceTavolo(1), -1);
-    });
-    QCOMPARE(m_box->shown.size(), 2);
-    QCOMPARE(m_box->shown.first().text, QStringLiteral("Eliminare il tavolo 1?"));
-    QCOMPARE(m_box->shown.first().title, QStringLiteral("ATTENZIONE"));
-    QCOMPARE(m_box->shown.first().flags, MessageBox::vbYesNo + MessageBox::vbQuestion);
-    QCOMPARE(value(QStringLiteral("Select count(*) from Tavoli Where Codice = 1")), 0);
-    QCOMPARE(value(QStringLiteral("Select count(*) from DettaglioTavoli Where Tavolo = 1")), lines);
-}
-
-void TestEditMode::editsTheDescription() {
-    QFETCH(QString, engine);
-    useDemo(engine);
-    m_db->Execute(QStringLiteral("Update Tavoli Set Numero = '01' Where Codice = 1"));
-    frmDatiTavolo *data = frmDatiTavolo::current();
-    ModalScript script(data, {[&] {
-                                  QCOMPARE(data->lblTitolo()->text(), QStringLiteral("TAVOLO 1"));
-                                  QCOMPARE(data->txtNumero()->text(), QStringLiteral("1"));
-                                  QVERIFY(!data->txtNumero()->isEnabled());
-                                  QCOMPARE(data->txtDescrizione()->text(), QStringLiteral("Famiglia Conti"));
-                                  data->txtDescrizione()->clear();
-                                  data->cmdSalva()->click();
-                              },
-                              [&] {
-                                  data->txtDescrizione()->setText(QStringLiteral("Famiglia dell'Acqua"));
-                                  data->cmdSalva()->click();
-                              }});
-    runMap([&](frmTavoli *form) {
-        QPushButton *button = buttonOf(form, 1);
-        QVERIFY(button);
-        QCOMPARE(button->text(), QStringLiteral("01"));
-        button->click();
-        QPushButton *proprieta = form->findChild<QPushButton *>(QStringLiteral("cmdAggProprieta"));
-        proprieta->click();
-        QCOMPARE(button->text(), QStringLiteral("1"));
-        QCOMPARE(scalar(m_db, QStringLiteral("Select Numero from Tavoli Where Codice = 1")).toString(),
-                 QStringLiteral("1"));
-        QCOMPARE(scalar(m_db, QStringLiteral("Select Descrizione from Tavoli Where Codice = 1")).toString(),
-                 QStringLiteral("Famiglia Conti"));
-        proprieta->click();
-    });
-    QCOMPARE(script.remaining(), 0);
-    QCOMPARE(scalar(m_db, QStringLiteral("Select Descrizione from Tavoli Where Codice = 1")).toString(),
-             QStringLiteral("Famiglia dell'Acqua"));
-    QVERIFY(m_window->notices.isEmpty());
-}
-
-void TestEditMode::propertiesOfATableWithoutNumber() {
-    useDemo(QStringLiteral("sqlite"));
-    m_db->Execute(QStringLiteral("Update Tavoli Set Numero = NULL, Descrizione = NULL Where Codice = 2"));
-    frmDatiTavolo *data = frmDatiTavolo::current();
-    ModalScript script(data, {[&] {
-                           QCOMPARE(data->txtNumero()->text(), QString());
-                           QVERIFY(!data->txtNumero()->isEnabled()); // no way to slip in an unchecked number
-                           data->txtDescrizione()->setText(QStringLiteral("Nuova"));
-                           data->cmdSalva()->click();
-                           QVERIFY(data->isVisible());
-                           data->cmdSpegni()->click();
-                       }});
-    runMap([&](frmTavoli *form) {
-        QPushButton *button = buttonOf(form, 2);
-        QVERIFY(button);
-        button->click();
-        form->findChild<QPushButton *>(QStringLiteral("cmdAggProprieta"))->click();
-    });
-    QCOMPARE(script.remaining(), 0);
-    QCOMPARE(m_window->notices.size(), 1);
-    QCOMPARE(m_window->notices.first().testo, QStringLiteral("Compilare il numero del tavolo!"));
-    QVERIFY(scalar(m_db, QStringLiteral("Select Numero from Tavoli Where Codice = 2")).isNull());
-    QVERIFY(scalar(m_db, QStringLiteral("Select Descrizione from Tavoli Where Codice = 2")).isNull());
-}
-
-void TestEditMode::newRoomIsShownAfterSave() {
-    QFETCH(QString, engine);
-    useDemo(engine);
-    frmSala *room = frmSala::current();
-    ModalScript script(room, {[&] {
-                           QVERIFY(room->isNewRoom());
-                           room->txtDescrizione()->setText(QStringLiteral(" Terrazza "));
-                           room->cmdSalva()->click();
-                       }});
-    runMap([&](frmTavoli *form) {
-        form->cmdNuovaSala()->click();
-        QCOMPARE(script.remaining(), 0);
-        QCOMPARE(form->cmdSalaCount(), 4);
-        QCOMPARE(form->lblTitolo()->text(), QStringLiteral("Terrazza"));
-        QCOMPARE(form->state().IndiceSalaCorrente, 3);
-        const qint32 codice = static_cast<qint32>(
-            value(QStringLiteral("Select Codice from Sale Where Descrizione = 'Terrazza'")));
-        QCOMPARE(form->state().SalaCorrente, codice);
-        for (int i = 0; i < form->cmdTavoloCount(); ++i)
-            QVERIFY(!form->cmdTavolo(i)->isVisible()); // a new room is empty
-    });
-    QCOMPARE(SharedState::current().ModoSala, qint16(1));
-}
-
-void TestEditMode::closedNewRoomShowsTheHighestRoom() {
-    useDemo(QStringLiteral("sqlite"));
-    frmSala *room = frmSala::current();
-    ModalScript script(room, {[&] { room->cmdSpegni()->click(); }});
-    runMap([&](frmTavoli *form) {
-        QCOMPARE(form->lblTitolo()->text(), QStringLiteral("Sala"));
-        form->cmdNuovaSala()->click();
-        QCOMPARE(form->lblTitolo()->text(), QStringLiteral("Giardino"));
-        QCOMPARE(form->state().SalaCorrente, 3);
-        QVERIFY(buttonOf(form, 31) && buttonOf(form, 31)->isVisible());
-    });
-    QCOMPARE(value(QStringLiteral("Select count(*) from Sale")), 4);
-}
-
-void TestEditMode::editsAndDeletesRoomsFromTheBar() {
-    QFETCH(QString, engine);
-    useDemo(engine);
-    frmSala *room = frmSala::current();
-    ModalScript script(room, {[&] {
-                                  QCOMPARE(room->lblTitolo()->text(),
-                                           QStringLiteral("AGGIORNAMENTO SALA Veranda"));
-                                  room->txtDescrizione()->setText(QStringLiteral("Veranda d'estate"));
-                                  room->cmdSalva()->click();
-                              },
-                              [&] {
-                                  QCOMPARE(room->txtDescrizione()->text(), QStringLiteral("Sala"));
-                                  room->cmdCancella()->click();
-                              }});
-    m_box->answers = {MessageBox::vbYes};
-    runMap([&](frmTavoli *form) {
-        QVERIFY(form->cmdModifica(1) && form->cmdModifica(1)->isVisible());
-        form->cmdModifica(1)->click();
-        QCOMPARE(form->cmdSala(1)->text(), QStringLiteral("Veranda d'estate"));
-        QCOMPARE(form->lblTitolo()->text(), QStringLiteral("Sala")); // the room on show stays
-        QCOMPARE(form->state().SalaCorrente, 1);
-
-        // Deleting the room on show rebuilds the bar; its tables stay on the floor until the next rebuild.
-        form->cmdModifica(0)->click();
-        QCOMPARE(form->cmdSalaCount(), 2);
-        QCOMPARE(form->cmdSala(0)->text(), QStringLiteral("Veranda d'estate"));
-        QVERIFY(buttonOf(form, 1) && buttonOf(form, 1)->isVisible());
-    });
-    QCOMPARE(script.remaining(), 0);
-    QCOMPARE(value(QStringLiteral("Select count(*) from Sale Where Codice = 1")), 0);
-    QCOMPARE(value(QStringLiteral("Select count(*) from Tavoli Where CodiceSala = 1")), 0);
-    QCOMPARE(scalar(m_db, QStringLiteral("Select Descrizione from Sale Where Codice = 2")).toString(),
-             QStringLiteral("Veranda d'estate"));
-}
-
-void TestEditMode::emptyVenueOpensTheRoomEditor() {
-    QFETCH(QString, engine);
-    m_db = qrvtest::freshDatabase(engine);
-    SharedState::current().DataBase = m_db;
-    SharedState::current().Sala = 0;
-    frmSala *room = frmSala::current();
-    ModalScript script(room, {[&] {
-                           QCOMPARE(room->lblTitolo()->text(), QStringLiteral("INSERIMENTO NUOVA SALA"));
-                           room->txtDescrizione()->setText(QStringLiteral("Sala unica"));
-                           room->cmdSalva()->click();
-                       }});
-    runMap([&](frmTavoli *form) {
-        QCOMPARE(form->lblTitolo()->text(), QStringLiteral("Sala unica"));
-        QCOMPARE(form->state().SalaCorrente,
-                 static_cast<qint32>(value(QStringLiteral("Select Codice from Sale"))));
-    });
-    QCOMPARE(script.remaining(), 0);
 }
 
 QTEST_MAIN(TestEditMode)

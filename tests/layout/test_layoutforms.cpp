@@ -1,6 +1,5 @@
 // The table data form and the room form on their own: what they show when they open, how they
 // check their input, and what they write (the room form on SQLite and PostgreSQL).
-#include "ModalScript.h"
 #include "component/SharedState.h"
 #include "data/dao/Database.h"
 #include "layout/frmDatiTavolo.h"
@@ -8,8 +7,10 @@
 #include "layout/logic/RoomPalette.h"
 #include "platform/TouchKeyboard.h"
 #include "platform/Twips.h"
+#include "support/ModalScript.h"
 #include "support/ScriptedMessages.h"
 #include "support/TestDatabases.h"
+#include "support/Till.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -35,475 +36,368 @@ bool isYellow(QWidget *box) {
 class TestLayoutForms : public QObject {
     Q_OBJECT
 private slots:
-    void init();
-    void cleanup();
+    void init() { m_till = std::make_unique<qrvtest::Till>(); }
+    void cleanup() { m_till.reset(); }
 
-    // frmDatiTavolo
-    void dataFormIsLaidOut();
-    void newTableNumberIsTrimmed();
-    void refusesMissingOrLongNumbers_data();
-    void refusesMissingOrLongNumbers();
-    void existingTableShowsWhatIsStored_data();
-    void existingTableShowsWhatIsStored();
-    void closingLeavesTheDataAlone();
-    void keyboardTypesIntoTheFocusedBox();
+    // ---- frmDatiTavolo ----------------------------------------------------------------------
 
-    // frmSala
-    void roomFormIsLaidOut();
-    void newRoomIsStoredTrimmedWithImageAndColour_data() { qrvtest::addEngineRows(); }
-    void newRoomIsStoredTrimmedWithImageAndColour();
-    void swatchesStoreTheirColours_data();
-    void swatchesStoreTheirColours();
-    void newRoomForgetsTheColourOfAnEditedOne_data() { qrvtest::addEngineRows(); }
-    void newRoomForgetsTheColourOfAnEditedOne();
-    void editsARoomWithoutImage_data() { qrvtest::addEngineRows(); }
-    void editsARoomWithoutImage();
-    void refusesRoomWithoutNameOrWithAPath_data();
-    void refusesRoomWithoutNameOrWithAPath();
-    void roomDeletedMeanwhileShowsANotice_data() { qrvtest::addEngineRows(); }
-    void roomDeletedMeanwhileShowsANotice();
-    void deletesTheRoomAfterYes_data() { qrvtest::addEngineRows(); }
-    void deletesTheRoomAfterYes();
-    void saveFollowsTheModeTheFormOpenedIn();
-
-private:
-    void useDatabase(const QString &engine);
-    void addImage(const QString &name);
-    qlonglong count(const QString &sql) { return scalar(m_db, sql).toLongLong(); }
-
-    std::shared_ptr<dao::Database> m_db;
-    std::unique_ptr<QTemporaryDir> m_app;
-    std::unique_ptr<qrvtest::ScriptedMessageBox> m_box;
-    std::unique_ptr<qrvtest::ScriptedMessageWindow> m_window;
-};
-
-void TestLayoutForms::init() {
-    m_app = std::make_unique<QTemporaryDir>();
-    m_box = std::make_unique<qrvtest::ScriptedMessageBox>();
-    m_window = std::make_unique<qrvtest::ScriptedMessageWindow>();
-    SharedState &shared = SharedState::current();
-    shared.App_Path = m_app->path();
-    shared.NumeroTavoloDati.clear();
-    shared.DescrizioneTavoloDati.clear();
-}
-
-void TestLayoutForms::cleanup() {
-    SharedState::current().DataBase.reset();
-    m_db.reset();
-    m_window.reset();
-    m_box.reset();
-    m_app.reset();
-}
-
-void TestLayoutForms::useDatabase(const QString &engine) {
-    m_db = qrvtest::demoDatabase(engine);
-    SharedState::current().DataBase = m_db;
-}
-
-void TestLayoutForms::addImage(const QString &name) {
-    QVERIFY(QDir(m_app->path()).mkpath(QStringLiteral("SfondiSale")));
-    QFile file(m_app->path() + QStringLiteral("/SfondiSale/") + name);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-}
-
-// ---- frmDatiTavolo -------------------------------------------------------------------------
-
-void TestLayoutForms::dataFormIsLaidOut() {
-    frmDatiTavolo *form = frmDatiTavolo::current();
-    QCOMPARE(form->txtNumero()->geometry(), pxRect(3195, 825, 5700, 420));
-    QCOMPARE(form->txtDescrizione()->geometry(), pxRect(3195, 1380, 5700, 420));
-    QCOMPARE(form->cmdSalva()->geometry(), pxRect(7635, 2010, 1800, 915));
-    QCOMPARE(form->cmdSalva()->palette().color(QPalette::Button), QColor(0x80, 0xFF, 0x80));
-    QCOMPARE(form->cmdSpegni()->text(), QStringLiteral("X"));
-    QCOMPARE(form->cmdSpegni()->geometry().topRight(), QPoint(form->width() - 1, 0));
-    QCOMPARE(form->ctlTastiera2()->geometry(), pxRect(120, 3195, 9330, 3480));
-    QCOMPARE(form->ctlTastiera2()->objectName(), QStringLiteral("ctlTastiera2"));
-    QCOMPARE(form->findChild<QLabel *>(QStringLiteral("lblNumero"))->text(),
-             QStringLiteral("Numero del tavolo"));
-    form->Form_Load(frmDatiTavolo::Opening::NewTable);
-    QCOMPARE(form->txtNumero()->maxLength(), 3);
-    QCOMPARE(form->txtDescrizione()->maxLength(), 50);
-}
-
-void TestLayoutForms::newTableNumberIsTrimmed() {
-    SharedState &shared = SharedState::current();
-    shared.DescrizioneTavoloDati = QStringLiteral("scritta prima");
-    frmDatiTavolo *form = frmDatiTavolo::current();
-    ModalScript script(form, {[&] {
-                           QCOMPARE(form->lblTitolo()->text(), QStringLiteral("NUOVO TAVOLO"));
-                           QVERIFY(form->txtNumero()->isEnabled());
-                           QCOMPARE(form->txtNumero()->text(), QString());
-                           QCOMPARE(form->txtDescrizione()->text(), QStringLiteral("scritta prima"));
-                           form->txtNumero()->setText(QStringLiteral(" 12"));
-                           form->txtDescrizione()->setText(QStringLiteral("  Vicino all'uscita "));
-                           form->cmdSalva()->click();
-                       }});
-    frmDatiTavolo::mostra(frmDatiTavolo::Opening::FromData);
-    QCOMPARE(script.remaining(), 0);
-    QCOMPARE(shared.NumeroTavoloDati, QStringLiteral("12"));
-    QCOMPARE(shared.DescrizioneTavoloDati, QStringLiteral("Vicino all'uscita"));
-    QVERIFY(m_window->notices.isEmpty());
-}
-
-void TestLayoutForms::refusesMissingOrLongNumbers_data() {
-    QTest::addColumn<QString>("stored");
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<QString>("notice");
-    QTest::newRow("empty") << QString() << QString() << QStringLiteral("Compilare il numero del tavolo!");
-    QTest::newRow("blanks") << QString() << QStringLiteral("   ")
-                            << QStringLiteral("Compilare il numero del tavolo!");
-    QTest::newRow("stored too long") << QStringLiteral("1234") << QString()
-                                     << QStringLiteral("Lunghezza massima 3 caratteri");
-}
-
-void TestLayoutForms::refusesMissingOrLongNumbers() {
-    QFETCH(QString, stored);
-    QFETCH(QString, typed);
-    QFETCH(QString, notice);
-    SharedState &shared = SharedState::current();
-    shared.NumeroTavoloDati = stored;
-    shared.DescrizioneTavoloDati = QStringLiteral("prima");
-    frmDatiTavolo *form = frmDatiTavolo::current();
-    bool stayedOpen = false;
-    ModalScript script(form, {[&] {
-                           if (!typed.isEmpty())
-                               form->txtNumero()->setText(typed);
-                           form->txtDescrizione()->setText(QStringLiteral("dopo"));
-                           form->cmdSalva()->click();
-                           stayedOpen = form->isVisible();
-                           QVERIFY(isYellow(form->txtNumero()));
-                           form->cmdSalva()->click(); // still refused, still yellow
-                           QVERIFY(form->isVisible());
-                           QVERIFY(isYellow(form->txtNumero()));
-                           form->cmdSpegni()->click();
-                       }});
-    frmDatiTavolo::mostra();
-    QVERIFY(stayedOpen);
-    QCOMPARE(m_window->notices.size(), 2);
-    QCOMPARE(m_window->notices.first().testo, notice);
-    QCOMPARE(m_window->notices.first().a, 2);
-    QCOMPARE(m_window->notices.first().c, 1);
-    QVERIFY(m_window->notices.first().d);
-    // Nothing was handed back.
-    QCOMPARE(shared.NumeroTavoloDati, stored);
-    QCOMPARE(shared.DescrizioneTavoloDati, QStringLiteral("prima"));
-    // The next opening starts white again.
-    form->Form_Load(frmDatiTavolo::Opening::NewTable);
-    QVERIFY(!isYellow(form->txtNumero()));
-}
-
-void TestLayoutForms::existingTableShowsWhatIsStored_data() {
-    QTest::addColumn<QString>("stored");
-    QTest::addColumn<QString>("shown");
-    QTest::newRow("leading zero") << QStringLiteral("07") << QStringLiteral("7");
-    QTest::newRow("whole") << QStringLiteral("12") << QStringLiteral("12");
-    QTest::newRow("not whole") << QStringLiteral("1.5") << QStringLiteral("1.5");
-    QTest::newRow("text") << QStringLiteral("A1") << QStringLiteral("A1");
-    QTest::newRow("zero") << QStringLiteral("0") << QStringLiteral("0");
-    QTest::newRow("null") << QString() << QString();
-}
-
-void TestLayoutForms::existingTableShowsWhatIsStored() {
-    QFETCH(QString, stored);
-    QFETCH(QString, shown);
-    SharedState &shared = SharedState::current();
-    shared.NumeroTavoloDati = stored;
-    // A description longer than the box's limit (written by the host) is shown whole.
-    const QString longDescription = QString(60, QLatin1Char('d'));
-    shared.DescrizioneTavoloDati = longDescription;
-    frmDatiTavolo *form = frmDatiTavolo::current();
-    form->Form_Load(frmDatiTavolo::Opening::ExistingTable);
-    QCOMPARE(form->txtNumero()->text(), shown);
-    QVERIFY(!form->txtNumero()->isEnabled());
-    QCOMPARE(form->lblTitolo()->text(), QStringLiteral("TAVOLO ") + shown);
-    QCOMPARE(form->txtDescrizione()->text(), longDescription);
-}
-
-void TestLayoutForms::closingLeavesTheDataAlone() {
-    SharedState &shared = SharedState::current();
-    shared.NumeroTavoloDati = QStringLiteral("07");
-    shared.DescrizioneTavoloDati = QStringLiteral("Finestra");
-    frmDatiTavolo *form = frmDatiTavolo::current();
-    ModalScript script(form, {[&] {
-                           QCOMPARE(form->lblTitolo()->text(), QStringLiteral("TAVOLO 7"));
-                           form->txtDescrizione()->setText(QStringLiteral("altro"));
-                           form->cmdSpegni()->click();
-                       }});
-    frmDatiTavolo::mostra();
-    QCOMPARE(script.remaining(), 0);
-    QCOMPARE(shared.NumeroTavoloDati, QStringLiteral("07"));
-    QCOMPARE(shared.DescrizioneTavoloDati, QStringLiteral("Finestra"));
-}
-
-void TestLayoutForms::keyboardTypesIntoTheFocusedBox() {
-    SharedState &shared = SharedState::current();
-    frmDatiTavolo *form = frmDatiTavolo::current();
-    ModalScript script(form, {[&] {
-                           form->activateWindow();
-                           form->txtNumero()->setFocus();
-                           QTRY_COMPARE(QApplication::focusWidget(), form->txtNumero());
-                           for (const char *key : {"key(4)", "key(2)"})
-                               form->ctlTastiera2()->findChild<QPushButton *>(QLatin1String(key))->click();
-                           QCOMPARE(form->txtNumero()->text(), QStringLiteral("42"));
-                           form->cmdSalva()->click();
-                       }});
-    frmDatiTavolo::mostra(frmDatiTavolo::Opening::NewTable);
-    QCOMPARE(shared.NumeroTavoloDati, QStringLiteral("42"));
-}
-
-// ---- frmSala -------------------------------------------------------------------------------
-
-void TestLayoutForms::roomFormIsLaidOut() {
-    frmSala *form = frmSala::current();
-    QCOMPARE(form->txtDescrizione()->geometry(), pxRect(3165, 795, 5700, 420));
-    QCOMPARE(form->cboSfondi()->geometry().topLeft(), pxRect(3180, 1500, 5670, 420).topLeft());
-    QCOMPARE(form->cmdColore()->geometry(), pxRect(3540, 2310, 1800, 915));
-    QCOMPARE(form->cmdCancella()->geometry(), pxRect(5595, 2310, 1800, 915));
-    QCOMPARE(form->cmdSalva()->geometry(), pxRect(7635, 2310, 1800, 915));
-    QCOMPARE(form->cmdCancella()->palette().color(QPalette::Button), QColor(0xFF, 0x80, 0x80));
-    QCOMPARE(form->fraColore()->geometry(), pxRect(0, -15, 9570, 3450));
-    QCOMPARE(form->cmdAnnullaColore()->geometry(), pxRect(7200, 2400, 2040, 840));
-    QCOMPARE(form->ctlTastiera2()->geometry(), pxRect(105, 3480, 9330, 4080));
-    for (const PaletteSwatch &swatch : paletteSwatches()) {
-        QPushButton *pic = form->findChild<QPushButton *>(QStringLiteral("picColore(%1)").arg(swatch.index));
-        QVERIFY(pic);
-        QCOMPARE(pic->parentWidget(), form->fraColore());
-        QCOMPARE(pic->geometry(), pxRect(swatch.left, swatch.top, 555, 420));
-        QCOMPARE(pic->palette().color(QPalette::Button).rgb() & 0xFFFFFF, swatch.rgb);
+    void dataFormLimitsItsBoxes() {
+        frmDatiTavolo *form = frmDatiTavolo::current();
+        form->Form_Load(frmDatiTavolo::Opening::NewTable);
+        QCOMPARE(form->txtNumero()->maxLength(), 3);
+        QCOMPARE(form->txtDescrizione()->maxLength(), 50);
+        QCOMPARE(form->ctlTastiera2()->geometry(), pxRect(120, 3195, 9330, 3480));
     }
-}
 
-void TestLayoutForms::newRoomIsStoredTrimmedWithImageAndColour() {
-    QFETCH(QString, engine);
-    useDatabase(engine);
-    addImage(QStringLiteral("terrazza.png"));
-    addImage(QStringLiteral("sala interna.jpg"));
-    QVERIFY(QDir(m_app->path()).mkpath(QStringLiteral("SfondiSale/vecchie")));
-    SharedState &shared = SharedState::current();
-    shared.SalaInModifica.clear();
-    shared.ModoSala = 1;
-    frmSala *form = frmSala::current();
-    ModalScript script(form, {[&] {
-                           QCOMPARE(form->lblTitolo()->text(), QStringLiteral("INSERIMENTO NUOVA SALA"));
-                           QVERIFY(!form->cmdCancella()->isEnabled());
-                           QVERIFY(!form->fraColore()->isVisible());
-                           QCOMPARE(form->cboSfondi()->count(), 2); // files only
-                           QCOMPARE(form->cboSfondi()->currentText(), QString());
-                           form->txtDescrizione()->setText(QStringLiteral("  Sala dell'Angolo  "));
-                           form->cboSfondi()->setCurrentIndex(
-                               form->cboSfondi()->findText(QStringLiteral("terrazza.png")));
-                           form->cmdColore()->click();
-                           QVERIFY(form->fraColore()->isVisible());
-                           form->picColore(25)->click();
-                           QVERIFY(!form->fraColore()->isVisible());
-                           // Closing the palette with "Annulla" keeps the choice made before.
-                           form->cmdColore()->click();
-                           form->cmdAnnullaColore()->click();
-                           QVERIFY(!form->fraColore()->isVisible());
-                           QCOMPARE(form->ColoreScelto(), 255);
-                           form->cmdSalva()->click();
-                       }});
-    frmSala::mostra();
-    QCOMPARE(script.remaining(), 0);
-    QVERIFY(!form->isVisible());
-    const QString row = QStringLiteral(" from Sale Where Descrizione = 'Sala dell''Angolo'");
-    QCOMPARE(count(QStringLiteral("Select count(*)") + row), 1);
-    QCOMPARE(scalar(m_db, QStringLiteral("Select Sfondo") + row).toString(), QStringLiteral("terrazza.png"));
-    QCOMPARE(count(QStringLiteral("Select ColoreSfondo") + row), 255);
-    QVERIFY(m_window->notices.isEmpty());
-}
+    void refusesMissingOrLongNumbers_data() {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("notice");
+        QTest::newRow("empty") << QString() << QString() << QStringLiteral("Compilare il numero del tavolo!");
+        QTest::newRow("blanks") << QString() << QStringLiteral("   ")
+                                << QStringLiteral("Compilare il numero del tavolo!");
+        QTest::newRow("stored too long")
+            << QStringLiteral("1234") << QString() << QStringLiteral("Lunghezza massima 3 caratteri");
+    }
 
-void TestLayoutForms::swatchesStoreTheirColours_data() {
-    QTest::addColumn<int>("swatch");
-    QTest::addColumn<qint32>("stored");
-    QTest::newRow("25 pure red") << 25 << 255;
-    QTest::newRow("23 pure blue") << 23 << 16711680;
-    QTest::newRow("31 darkest") << 31 << (1 + 2 * 256 + 3 * 65536);
-    QTest::newRow("0") << 0 << (0xFF + 0xC0 * 256 + 0xC0 * 65536);
-    QTest::newRow("30 like 20") << 30 << 0xC000;
-}
-
-void TestLayoutForms::swatchesStoreTheirColours() {
-    QFETCH(int, swatch);
-    QFETCH(qint32, stored);
-    frmSala *form = frmSala::current();
-    form->cmdColore_Click();
-    form->picColore(swatch)->click();
-    QCOMPARE(form->ColoreScelto(), stored);
-}
-
-void TestLayoutForms::newRoomForgetsTheColourOfAnEditedOne() {
-    QFETCH(QString, engine);
-    useDatabase(engine);
-    SharedState &shared = SharedState::current();
-    frmSala *form = frmSala::current();
-    shared.SalaInModifica = QStringLiteral("3");
-    shared.ModoSala = 2;
-    {
+    void refusesMissingOrLongNumbers() {
+        QFETCH(QString, stored);
+        QFETCH(QString, typed);
+        QFETCH(QString, notice);
+        SharedState &shared = SharedState::current();
+        shared.NumeroTavoloDati = stored;
+        shared.DescrizioneTavoloDati = QStringLiteral("prima");
+        frmDatiTavolo *form = frmDatiTavolo::current();
+        bool stayedOpen = false;
         ModalScript script(form, {[&] {
-                               QCOMPARE(form->ColoreScelto(), 9884330);
+                               if (!typed.isEmpty())
+                                   form->txtNumero()->setText(typed);
+                               form->txtDescrizione()->setText(QStringLiteral("dopo"));
+                               form->cmdSalva()->click();
+                               stayedOpen = form->isVisible();
+                               QVERIFY(isYellow(form->txtNumero()));
+                               form->cmdSalva()->click(); // still refused, still yellow
+                               QVERIFY(form->isVisible());
+                               QVERIFY(isYellow(form->txtNumero()));
+                               form->cmdSpegni()->click();
+                           }});
+        frmDatiTavolo::mostra();
+        QVERIFY(stayedOpen);
+        QCOMPARE(m_till->window.notices.size(), 2);
+        QCOMPARE(m_till->window.notices.first().testo, notice);
+        QCOMPARE(m_till->window.notices.first().a, 2);
+        QCOMPARE(m_till->window.notices.first().c, 1);
+        QVERIFY(m_till->window.notices.first().d);
+        // Nothing was handed back.
+        QCOMPARE(shared.NumeroTavoloDati, stored);
+        QCOMPARE(shared.DescrizioneTavoloDati, QStringLiteral("prima"));
+        // The next opening starts white again.
+        form->Form_Load(frmDatiTavolo::Opening::NewTable);
+        QVERIFY(!isYellow(form->txtNumero()));
+    }
+
+    void existingTableShowsWhatIsStored_data() {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("leading zero") << QStringLiteral("07") << QStringLiteral("7");
+        QTest::newRow("zero") << QStringLiteral("0") << QStringLiteral("0");
+        QTest::newRow("null") << QString() << QString();
+    }
+
+    void existingTableShowsWhatIsStored() {
+        QFETCH(QString, stored);
+        QFETCH(QString, shown);
+        SharedState &shared = SharedState::current();
+        shared.NumeroTavoloDati = stored;
+        // A description longer than the box's limit (written by the host) is shown whole.
+        const QString longDescription = QString(60, QLatin1Char('d'));
+        shared.DescrizioneTavoloDati = longDescription;
+        frmDatiTavolo *form = frmDatiTavolo::current();
+        form->Form_Load(frmDatiTavolo::Opening::ExistingTable);
+        QCOMPARE(form->txtNumero()->text(), shown);
+        QVERIFY(!form->txtNumero()->isEnabled());
+        QCOMPARE(form->lblTitolo()->text(), QStringLiteral("TAVOLO ") + shown);
+        QCOMPARE(form->txtDescrizione()->text(), longDescription);
+    }
+
+    void closingLeavesTheDataAlone() {
+        SharedState &shared = SharedState::current();
+        shared.NumeroTavoloDati = QStringLiteral("07");
+        shared.DescrizioneTavoloDati = QStringLiteral("Finestra");
+        frmDatiTavolo *form = frmDatiTavolo::current();
+        ModalScript script(form, {[&] {
+                               QCOMPARE(form->lblTitolo()->text(), QStringLiteral("TAVOLO 7"));
+                               form->txtDescrizione()->setText(QStringLiteral("altro"));
+                               form->cmdSpegni()->click();
+                           }});
+        frmDatiTavolo::mostra();
+        QCOMPARE(script.remaining(), 0);
+        QCOMPARE(shared.NumeroTavoloDati, QStringLiteral("07"));
+        QCOMPARE(shared.DescrizioneTavoloDati, QStringLiteral("Finestra"));
+    }
+
+    void keyboardTypesIntoTheFocusedBox() {
+        SharedState &shared = SharedState::current();
+        frmDatiTavolo *form = frmDatiTavolo::current();
+        ModalScript script(
+            form, {[&] {
+                form->activateWindow();
+                form->txtNumero()->setFocus();
+                QTRY_COMPARE(QApplication::focusWidget(), form->txtNumero());
+                for (const char *key : {"key(4)", "key(2)"})
+                    form->ctlTastiera2()->findChild<QPushButton *>(QLatin1String(key))->click();
+                QCOMPARE(form->txtNumero()->text(), QStringLiteral("42"));
+                form->cmdSalva()->click();
+            }});
+        frmDatiTavolo::mostra(frmDatiTavolo::Opening::NewTable);
+        QCOMPARE(shared.NumeroTavoloDati, QStringLiteral("42"));
+    }
+
+    // ---- frmSala -------------------------------------------------------------------------
+
+    void paletteSwatchesStandInTheirPlaces() {
+        frmSala *form = frmSala::current();
+        for (const PaletteSwatch &swatch : paletteSwatches()) {
+            QPushButton *pic = form->picColore(swatch.index);
+            QCOMPARE(pic->objectName(), QStringLiteral("picColore(%1)").arg(swatch.index));
+            QCOMPARE(pic->parentWidget(), form->fraColore());
+            QCOMPARE(pic->geometry(), pxRect(swatch.left, swatch.top, 555, 420));
+            QCOMPARE(pic->palette().color(QPalette::Button).rgb() & 0xFFFFFF, swatch.rgb);
+        }
+    }
+    void newRoomIsStoredTrimmedWithImageAndColour_data() { qrvtest::addEngineRows(); }
+
+    void newRoomIsStoredTrimmedWithImageAndColour() {
+        QFETCH(QString, engine);
+        m_till->open(engine);
+        addImage(QStringLiteral("terrazza.png"));
+        addImage(QStringLiteral("sala interna.jpg"));
+        QVERIFY(QDir(m_till->app.path()).mkpath(QStringLiteral("SfondiSale/vecchie")));
+        SharedState &shared = SharedState::current();
+        shared.SalaInModifica.clear();
+        shared.ModoSala = 1;
+        frmSala *form = frmSala::current();
+        ModalScript script(form, {[&] {
+                               QCOMPARE(form->lblTitolo()->text(), QStringLiteral("INSERIMENTO NUOVA SALA"));
+                               QVERIFY(!form->cmdCancella()->isEnabled());
+                               QVERIFY(!form->fraColore()->isVisible());
+                               QCOMPARE(form->cboSfondi()->count(), 2); // files only
+                               QCOMPARE(form->cboSfondi()->currentText(), QString());
+                               form->txtDescrizione()->setText(QStringLiteral("  Sala dell'Angolo  "));
+                               form->cboSfondi()->setCurrentIndex(
+                                   form->cboSfondi()->findText(QStringLiteral("terrazza.png")));
+                               form->cmdColore()->click();
+                               QVERIFY(form->fraColore()->isVisible());
+                               form->picColore(25)->click();
+                               QVERIFY(!form->fraColore()->isVisible());
+                               // Closing the palette with "Annulla" keeps the choice made before.
+                               form->cmdColore()->click();
+                               form->cmdAnnullaColore()->click();
+                               QVERIFY(!form->fraColore()->isVisible());
+                               QCOMPARE(form->ColoreScelto(), 255);
+                               form->cmdSalva()->click();
+                           }});
+        frmSala::mostra();
+        QCOMPARE(script.remaining(), 0);
+        QVERIFY(!form->isVisible());
+        const QString row = QStringLiteral(" from Sale Where Descrizione = 'Sala dell''Angolo'");
+        QCOMPARE(m_till->count(QStringLiteral("Select count(*)") + row), 1);
+        QCOMPARE(scalar(m_till->db, QStringLiteral("Select Sfondo") + row).toString(),
+                 QStringLiteral("terrazza.png"));
+        QCOMPARE(m_till->count(QStringLiteral("Select ColoreSfondo") + row), 255);
+        QVERIFY(m_till->window.notices.isEmpty());
+    }
+
+    void newRoomForgetsTheColourOfAnEditedOne_data() { qrvtest::addEngineRows(); }
+
+    void newRoomForgetsTheColourOfAnEditedOne() {
+        QFETCH(QString, engine);
+        m_till->open(engine);
+        SharedState &shared = SharedState::current();
+        frmSala *form = frmSala::current();
+        shared.SalaInModifica = QStringLiteral("3");
+        shared.ModoSala = 2;
+        {
+            ModalScript script(form, {[&] {
+                                   QCOMPARE(form->ColoreScelto(), 9884330);
+                                   form->cmdSpegni()->click();
+                               }});
+            frmSala::mostra();
+        }
+        shared.SalaInModifica.clear();
+        shared.ModoSala = 1;
+        ModalScript script(form, {[&] {
+                               QCOMPARE(form->txtDescrizione()->text(), QString());
+                               form->txtDescrizione()->setText(QStringLiteral("Saletta"));
+                               form->cmdSalva()->click();
+                           }});
+        frmSala::mostra();
+        QCOMPARE(m_till->count(QStringLiteral("Select ColoreSfondo from Sale Where Descrizione = 'Saletta'")),
+                 0);
+        QCOMPARE(m_till->count(QStringLiteral("Select ColoreSfondo from Sale Where Codice = 3")), 9884330);
+    }
+    void editsARoomWithoutImage_data() { qrvtest::addEngineRows(); }
+
+    void editsARoomWithoutImage() {
+        QFETCH(QString, engine);
+        m_till->open(engine);
+        addImage(QStringLiteral("terrazza.png"));
+        SharedState &shared = SharedState::current();
+        shared.SalaInModifica = QStringLiteral("1");
+        shared.ModoSala = 2;
+        frmSala *form = frmSala::current();
+        ModalScript script(form, {[&] {
+                               QCOMPARE(form->lblTitolo()->text(), QStringLiteral("AGGIORNAMENTO SALA Sala"));
+                               QCOMPARE(form->txtDescrizione()->text(), QStringLiteral("Sala"));
+                               QCOMPARE(form->cboSfondi()->currentText(), QString());
+                               QVERIFY(form->cmdCancella()->isEnabled());
+                               QCOMPARE(form->ColoreScelto(), 0);
+                               form->txtDescrizione()->setText(QStringLiteral("Sala d'ingresso"));
+                               form->cmdSalva()->click();
+                           }});
+        frmSala::mostra();
+        QCOMPARE(
+            scalar(m_till->db, QStringLiteral("Select Descrizione from Sale Where Codice = 1")).toString(),
+            QStringLiteral("Sala d'ingresso"));
+        const QVariant sfondo =
+            scalar(m_till->db, QStringLiteral("Select Sfondo from Sale Where Codice = 1"));
+        QVERIFY(!sfondo.isNull());
+        QCOMPARE(sfondo.toString(), QString());
+        QCOMPARE(m_till->count(QStringLiteral("Select count(*) from Sale")), 4);
+
+        // The stored image name comes back into the box.
+        shared.SalaInModifica = QStringLiteral("2");
+        form->Form_Load();
+        QCOMPARE(form->cboSfondi()->currentText(), QStringLiteral("parquet.png"));
+        form->reject();
+    }
+
+    void refusesRoomWithoutNameOrWithAPath_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("image");
+        QTest::addColumn<QString>("notice");
+        QTest::addColumn<QString>("yellow");
+        QTest::newRow("no name") << QStringLiteral("   ") << QString()
+                                 << QStringLiteral("Compilare descrizione sala")
+                                 << QStringLiteral("txtDescrizione");
+        QTest::newRow("climbs out") << QStringLiteral("Terrazza") << QStringLiteral("../impostazioni.ini")
+                                    << QStringLiteral(
+                                           "Immagine di sfondo non valida: scegliere un file della cartella "
+                                           "SfondiSale")
+                                    << QStringLiteral("cboSfondi");
+    }
+
+    void refusesRoomWithoutNameOrWithAPath() {
+        QFETCH(QString, name);
+        QFETCH(QString, image);
+        QFETCH(QString, notice);
+        QFETCH(QString, yellow);
+        m_till->open(QStringLiteral("sqlite"));
+        SharedState &shared = SharedState::current();
+        shared.SalaInModifica.clear();
+        shared.ModoSala = 1;
+        frmSala *form = frmSala::current();
+        ModalScript script(form, {[&] {
+                               form->txtDescrizione()->setText(name);
+                               form->cboSfondi()->setEditText(image);
+                               form->cmdSalva()->click();
+                               QVERIFY(form->isVisible());
+                               QVERIFY(isYellow(form->findChild<QWidget *>(yellow)));
                                form->cmdSpegni()->click();
                            }});
         frmSala::mostra();
+        QCOMPARE(script.remaining(), 0);
+        QCOMPARE(m_till->window.notices.size(), 1);
+        QCOMPARE(m_till->window.notices.first().testo, notice);
+        QCOMPARE(m_till->window.notices.first().a, 1);
+        QCOMPARE(m_till->count(QStringLiteral("Select count(*) from Sale")), 4);
     }
-    shared.SalaInModifica.clear();
-    shared.ModoSala = 1;
-    ModalScript script(form, {[&] {
-                           QCOMPARE(form->txtDescrizione()->text(), QString());
-                           form->txtDescrizione()->setText(QStringLiteral("Saletta"));
-                           form->cmdSalva()->click();
-                       }});
-    frmSala::mostra();
-    QCOMPARE(count(QStringLiteral("Select ColoreSfondo from Sale Where Descrizione = 'Saletta'")), 0);
-    QCOMPARE(count(QStringLiteral("Select ColoreSfondo from Sale Where Codice = 3")), 9884330);
-}
+    void roomDeletedMeanwhileShowsANotice_data() { qrvtest::addEngineRows(); }
 
-void TestLayoutForms::editsARoomWithoutImage() {
-    QFETCH(QString, engine);
-    useDatabase(engine);
-    addImage(QStringLiteral("terrazza.png"));
-    SharedState &shared = SharedState::current();
-    shared.SalaInModifica = QStringLiteral("1");
-    shared.ModoSala = 2;
-    frmSala *form = frmSala::current();
-    ModalScript script(form, {[&] {
-                           QCOMPARE(form->lblTitolo()->text(), QStringLiteral("AGGIORNAMENTO SALA Sala"));
-                           QCOMPARE(form->txtDescrizione()->text(), QStringLiteral("Sala"));
-                           QCOMPARE(form->cboSfondi()->currentText(), QString());
-                           QVERIFY(form->cmdCancella()->isEnabled());
-                           QCOMPARE(form->ColoreScelto(), 0);
-                           form->txtDescrizione()->setText(QStringLiteral("Sala d'ingresso"));
-                           form->cmdSalva()->click();
-                       }});
-    frmSala::mostra();
-    QCOMPARE(scalar(m_db, QStringLiteral("Select Descrizione from Sale Where Codice = 1")).toString(),
-             QStringLiteral("Sala d'ingresso"));
-    const QVariant sfondo = scalar(m_db, QStringLiteral("Select Sfondo from Sale Where Codice = 1"));
-    QVERIFY(!sfondo.isNull());
-    QCOMPARE(sfondo.toString(), QString());
-    QCOMPARE(count(QStringLiteral("Select count(*) from Sale")), 4);
+    void roomDeletedMeanwhileShowsANotice() {
+        QFETCH(QString, engine);
+        m_till->open(engine);
+        SharedState &shared = SharedState::current();
+        shared.SalaInModifica = QStringLiteral("3");
+        shared.ModoSala = 2;
+        frmSala *form = frmSala::current();
+        ModalScript script(form, {[&] {
+                               // Another till deletes the room while the form is open.
+                               dao::Database::open(qrvtest::urlOf(m_till->db))
+                                   ->Execute(QStringLiteral("Delete * from Sale Where Codice = 3"));
+                               form->txtDescrizione()->setText(QStringLiteral("Giardino d'inverno"));
+                               form->cmdSalva()->click();
+                           }});
+        frmSala::mostra();
+        QVERIFY(!form->isVisible());
+        QCOMPARE(m_till->window.notices.size(), 1);
+        QVERIFY(m_till->window.notices.first().testo.contains(
+            QStringLiteral("cancellata da un'altra postazione")));
+        QVERIFY(m_till->box.shown.isEmpty());
+        QCOMPARE(m_till->count(QStringLiteral("Select count(*) from Sale Where Codice = 3")), 0);
+        QCOMPARE(m_till->count(
+                     QStringLiteral("Select count(*) from Sale Where Descrizione = 'Giardino d''inverno'")),
+                 0);
+    }
+    void deletesTheRoomAfterYes_data() { qrvtest::addEngineRows(); }
 
-    // The stored image name comes back into the box.
-    shared.SalaInModifica = QStringLiteral("2");
-    form->Form_Load();
-    QCOMPARE(form->cboSfondi()->currentText(), QStringLiteral("parquet.png"));
-    form->reject();
-}
+    void deletesTheRoomAfterYes() {
+        QFETCH(QString, engine);
+        m_till->open(engine);
+        SharedState &shared = SharedState::current();
+        shared.SalaInModifica = QStringLiteral("2");
+        shared.ModoSala = 2;
+        const qlonglong lines = m_till->count(QStringLiteral("Select count(*) from DettaglioTavoli"));
+        frmSala *form = frmSala::current();
+        bool openAfterNo = false;
+        m_till->box.answers = {MessageBox::vbNo, MessageBox::vbYes};
+        ModalScript script(
+            form, {[&] {
+                form->cmdCancella()->click();
+                openAfterNo = form->isVisible();
+                QCOMPARE(m_till->count(QStringLiteral("Select count(*) from Sale Where Codice = 2")), 1);
+                form->cmdCancella()->click();
+            }});
+        frmSala::mostra();
+        QVERIFY(openAfterNo);
+        QVERIFY(!form->isVisible());
+        QCOMPARE(m_till->box.shown.size(), 2);
+        QCOMPARE(m_till->box.shown.first().text, QStringLiteral("Cancellare la sala ?"));
+        QCOMPARE(m_till->box.shown.first().flags, MessageBox::vbYesNo + MessageBox::vbInformation);
+        QCOMPARE(m_till->count(QStringLiteral("Select count(*) from Sale Where Codice = 2")), 0);
+        QCOMPARE(m_till->count(QStringLiteral("Select count(*) from Tavoli Where CodiceSala = 2")), 0);
+        QCOMPARE(m_till->count(QStringLiteral("Select count(*) from DettaglioTavoli")), lines);
+    }
 
-void TestLayoutForms::refusesRoomWithoutNameOrWithAPath_data() {
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("image");
-    QTest::addColumn<QString>("notice");
-    QTest::addColumn<QString>("yellow");
-    QTest::newRow("no name") << QStringLiteral("   ") << QString()
-                             << QStringLiteral("Compilare descrizione sala")
-                             << QStringLiteral("txtDescrizione");
-    QTest::newRow("climbs out") << QStringLiteral("Terrazza") << QStringLiteral("../impostazioni.ini")
-                                << QStringLiteral(
-                                       "Immagine di sfondo non valida: scegliere un file della cartella "
-                                       "SfondiSale")
-                                << QStringLiteral("cboSfondi");
-    QTest::newRow("absolute") << QStringLiteral("Terrazza") << QStringLiteral("/etc/passwd")
-                              << QStringLiteral(
-                                     "Immagine di sfondo non valida: scegliere un file della cartella "
-                                     "SfondiSale")
-                              << QStringLiteral("cboSfondi");
-}
+    void saveFollowsTheModeTheFormOpenedIn() {
+        // Edit mode without a room to edit opens as a new room: saving adds one and never
+        // overwrites whichever room happens to come first.
+        m_till->open(QStringLiteral("sqlite"));
+        SharedState &shared = SharedState::current();
+        shared.SalaInModifica.clear();
+        shared.ModoSala = 2;
+        frmSala *form = frmSala::current();
+        ModalScript script(form, {[&] {
+                               QCOMPARE(form->lblTitolo()->text(), QStringLiteral("INSERIMENTO NUOVA SALA"));
+                               form->txtDescrizione()->setText(QStringLiteral("Dehors"));
+                               form->cmdSalva()->click();
+                           }});
+        frmSala::mostra();
+        QCOMPARE(m_till->count(QStringLiteral("Select count(*) from Sale")), 5);
+        QCOMPARE(
+            scalar(m_till->db, QStringLiteral("Select Descrizione from Sale Where Codice = 1")).toString(),
+            QStringLiteral("Sala"));
+    }
 
-void TestLayoutForms::refusesRoomWithoutNameOrWithAPath() {
-    QFETCH(QString, name);
-    QFETCH(QString, image);
-    QFETCH(QString, notice);
-    QFETCH(QString, yellow);
-    useDatabase(QStringLiteral("sqlite"));
-    SharedState &shared = SharedState::current();
-    shared.SalaInModifica.clear();
-    shared.ModoSala = 1;
-    frmSala *form = frmSala::current();
-    ModalScript script(form, {[&] {
-                           form->txtDescrizione()->setText(name);
-                           form->cboSfondi()->setEditText(image);
-                           form->cmdSalva()->click();
-                           QVERIFY(form->isVisible());
-                           QVERIFY(isYellow(form->findChild<QWidget *>(yellow)));
-                           form->cmdSpegni()->click();
-                       }});
-    frmSala::mostra();
-    QCOMPARE(script.remaining(), 0);
-    QCOMPARE(m_window->notices.size(), 1);
-    QCOMPARE(m_window->notices.first().testo, notice);
-    QCOMPARE(m_window->notices.first().a, 1);
-    QCOMPARE(count(QStringLiteral("Select count(*) from Sale")), 4);
-}
+private:
+    void addImage(const QString &name) {
+        QVERIFY(QDir(m_till->app.path()).mkpath(QStringLiteral("SfondiSale")));
+        QFile file(m_till->app.path() + QStringLiteral("/SfondiSale/") + name);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
 
-void TestLayoutForms::roomDeletedMeanwhileShowsANotice() {
-    QFETCH(QString, engine);
-    useDatabase(engine);
-    SharedState &shared = SharedState::current();
-    shared.SalaInModifica = QStringLiteral("3");
-    shared.ModoSala = 2;
-    frmSala *form = frmSala::current();
-    ModalScript script(form, {[&] {
-                           // Another till deletes the room while the form is open.
-                           dao::Database::open(qrvtest::urlOf(m_db))
-                               ->Execute(QStringLiteral("Delete * from Sale Where Codice = 3"));
-                           form->txtDescrizione()->setText(QStringLiteral("Giardino d'inverno"));
-                           form->cmdSalva()->click();
-                       }});
-    frmSala::mostra();
-    QVERIFY(!form->isVisible());
-    QCOMPARE(m_window->notices.size(), 1);
-    QVERIFY(m_window->notices.first().testo.contains(QStringLiteral("cancellata da un'altra postazione")));
-    QVERIFY(m_box->shown.isEmpty());
-    QCOMPARE(count(QStringLiteral("Select count(*) from Sale Where Codice = 3")), 0);
-    QCOMPARE(count(QStringLiteral("Select count(*) from Sale Where Descrizione = 'Giardino d''inverno'")), 0);
-}
-
-void TestLayoutForms::deletesTheRoomAfterYes() {
-    QFETCH(QString, engine);
-    useDatabase(engine);
-    SharedState &shared = SharedState::current();
-    shared.SalaInModifica = QStringLiteral("2");
-    shared.ModoSala = 2;
-    const qlonglong lines = count(QStringLiteral("Select count(*) from DettaglioTavoli"));
-    frmSala *form = frmSala::current();
-    bool openAfterNo = false;
-    m_box->answers = {MessageBox::vbNo, MessageBox::vbYes};
-    ModalScript script(form, {[&] {
-                           form->cmdCancella()->click();
-                           openAfterNo = form->isVisible();
-                           QCOMPARE(count(QStringLiteral("Select count(*) from Sale Where Codice = 2")), 1);
-                           form->cmdCancella()->click();
-                       }});
-    frmSala::mostra();
-    QVERIFY(openAfterNo);
-    QVERIFY(!form->isVisible());
-    QCOMPARE(m_box->shown.size(), 2);
-    QCOMPARE(m_box->shown.first().text, QStringLiteral("Cancellare la sala ?"));
-    QCOMPARE(m_box->shown.first().flags, MessageBox::vbYesNo + MessageBox::vbInformation);
-    QCOMPARE(count(QStringLiteral("Select count(*) from Sale Where Codice = 2")), 0);
-    QCOMPARE(count(QStringLiteral("Select count(*) from Tavoli Where CodiceSala = 2")), 0);
-    QCOMPARE(count(QStringLiteral("Select count(*) from DettaglioTavoli")), lines);
-}
-
-void TestLayoutForms::saveFollowsTheModeTheFormOpenedIn() {
-    // Edit mode without a room to edit opens as a new room: saving adds one and never
-    // overwrites whichever room happens to come first.
-    useDatabase(QStringLiteral("sqlite"));
-    SharedState &shared = SharedState::current();
-    shared.SalaInModifica.clear();
-    shared.ModoSala = 2;
-    frmSala *form = frmSala::current();
-    ModalScript script(form, {[&] {
-                           QCOMPARE(form->lblTitolo()->text(), QStringLiteral("INSERIMENTO NUOVA SALA"));
-                           form->txtDescrizione()->setText(QStringLiteral("Dehors"));
-                           form->cmdSalva()->click();
-                       }});
-    frmSala::mostra();
-    QCOMPARE(count(QStringLiteral("Select count(*) from Sale")), 5);
-    QCOMPARE(scalar(m_db, QStringLiteral("Select Descrizione from Sale Where Codice = 1")).toString(),
-             QStringLiteral("Sala"));
-}
+    std::unique_ptr<qrvtest::Till> m_till;
+};
 
 QTEST_MAIN(TestLayoutForms)
 #include "test_layoutforms.moc"

@@ -12,6 +12,8 @@ notify="$build/qrvtavoli-notify"
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 fail() { echo "FAIL: $*"; exit 1; }
+# Width x height of a PNG, from its header.
+png_size() { od -An -tu1 -j16 -N8 "$1" | awk '{print $1*16777216+$2*65536+$3*256+$4 "x" $5*16777216+$6*65536+$7*256+$8}'; }
 # A port of our own, so that parallel runs and a running till do not meet.
 port=$(( 20000 + RANDOM % 20000 ))
 export QRV_NOTIFY_PORT=$port
@@ -22,6 +24,13 @@ out=$(QT_QPA_PLATFORM=offscreen "$demo" --data "$tmp/data" --screenshot "$tmp/ma
 echo "$out" | grep -q "\"screenshot\":\"$tmp/map.png\"" || fail "output does not name the PNG: $out"
 [ -f "$tmp/data/venue.sqlite" ] || fail "no demo venue created"
 head -c 8 "$tmp/map.png" | od -An -c | grep -q 'P   N   G' || fail "not a PNG"
+# Offscreen without a screen configuration: a till's 1366 x 768 screen, not the platform's 800 pixels.
+[ "$(png_size "$tmp/map.png")" = 1366x768 ] || fail "map rendered at $(png_size "$tmp/map.png")"
+# A screen configuration given on the command line is kept.
+echo '{"screens": [{"name": "S", "x": 0, "y": 0, "width": 1024, "height": 768, "logicalDpi": 96}]}' >"$tmp/screen.json"
+"$demo" -platform "offscreen:configfile=$tmp/screen.json" --data "$tmp/data" --screenshot "$tmp/own.png" \
+  >/dev/null 2>&1 || fail "the till did not render with its own screen configuration"
+[ "$(png_size "$tmp/own.png")" = 1024x768 ] || fail "own configuration ignored: $(png_size "$tmp/own.png")"
 
 # 2. The same venue through --db, with a table preselected.
 out=$(QT_QPA_PLATFORM=offscreen "$demo" --data "$tmp/data2" --db "sqlite:$tmp/data/venue.sqlite" --table 4 \
@@ -36,6 +45,7 @@ QT_QPA_PLATFORM=offscreen "$demo" --data "$tmp/data" --context 2 --screenshot "$
 out=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$demo" --data "$tmp/data" 2>"$tmp/err3")
 file=$(echo "$out" | sed -n 's/.*"screenshot":"\([^"]*\)".*/\1/p')
 [ -n "$file" ] && [ -s "$file" ] || fail "headless run named no PNG: $out / $(cat "$tmp/err3")"
+[ "$(png_size "$file")" = 1366x768 ] || fail "headless map rendered at $(png_size "$file")"
 grep -qi "display" "$tmp/err3" || fail "headless run did not say why: $(cat "$tmp/err3")"
 
 # 4. Bad options are refused.

@@ -1,8 +1,8 @@
 #pragma once
 
-// A venue and a table map for the tests of the map: a fresh database on one engine, an app
-// folder with its settings file, scripted message windows, and a port of its own for the
-// notification socket.
+// A venue and a table map for the tests of the map: a fresh database on the engine of the test
+// row, an app folder with its settings file, scripted message windows, and a port of its own for
+// the notification socket. Test classes give every test both engines with initTestCase_data().
 
 #include "component/SharedState.h"
 #include "data/dao/Database.h"
@@ -18,13 +18,18 @@
 #include <QFile>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QUdpSocket>
 #include <memory>
 
 namespace maptest {
 
-inline QString sqlOrNull(const QString &text) {
-    return text.isNull() ? QStringLiteral("NULL") : QStringLiteral("'%1'").arg(text);
+const QColor Red(0xFF, 0x3E, 0x3E);
+const QColor Green(0x6C, 0xE8, 0x6C);
+
+/** text as an SQL literal, NULL for nullptr. */
+inline QByteArray sql(const char *text) {
+    return text ? "'" + QByteArray(text) + "'" : QByteArray("NULL");
 }
 
 /** A UDP port nobody is using right now. */
@@ -43,9 +48,15 @@ inline QColor colourOf(const QPushButton *button) {
     return button->palette().color(QPalette::Button);
 }
 
+/** The engine of the running test row (global data column "engine"). */
+inline QString currentEngine() {
+    QFETCH_GLOBAL(QString, engine);
+    return engine;
+}
+
 class Venue {
 public:
-    explicit Venue(const QString &engine) : db(qrvtest::freshDatabase(engine)) {
+    explicit Venue(const QString &engine = currentEngine()) : db(qrvtest::freshDatabase(engine)) {
         qrv::SharedState &shared = qrv::SharedState::current();
         shared = qrv::SharedState();
         shared.DataBase = db;
@@ -65,46 +76,34 @@ public:
 
     void exec(const QString &sql) { db->Execute(sql); }
 
-    void room(int codice, const QString &descrizione, const QString &sfondo = QString(), qint64 colore = -1) {
-        exec(QStringLiteral(
-                 "Insert into Sale (Codice, Descrizione, Sfondo, ColoreSfondo) values (%1, '%2', %3, %4)")
-                 .arg(codice)
-                 .arg(descrizione, sqlOrNull(sfondo),
-                      colore < 0 ? QStringLiteral("NULL") : QString::number(colore)));
+    /** Texts given as nullptr are stored as NULL. */
+    void room(int codice, const char *descrizione, const char *sfondo = nullptr, qint64 colore = -1) {
+        exec(QString::asprintf(
+            "Insert into Sale (Codice, Descrizione, Sfondo, ColoreSfondo) values (%d, %s, %s, %s)", codice,
+            sql(descrizione).constData(), sql(sfondo).constData(),
+            colore < 0 ? "NULL" : QByteArray::number(colore).constData()));
     }
 
-    void table(int codice, const QString &numero, int sala, bool occupato = false,
-               const QString &descrizione = QString(), int top = 200, int left = 200) {
-        exec(QStringLiteral(
-                 "Insert into Tavoli (Codice, Numero, Descrizione, Occupato, OraOccupato, OraUltimoOrdine, "
-                 "ID_Scontrino, Top, Left, CodiceSala, Forma) values (%1, '%2', %3, %4, '', '', 0, %5, %6, "
-                 "%7, 'QUADRATO')")
-                 .arg(codice)
-                 .arg(numero, sqlOrNull(descrizione),
-                      occupato ? QStringLiteral("True") : QStringLiteral("False"))
-                 .arg(top)
-                 .arg(left)
-                 .arg(sala));
+    void table(int codice, int numero, int sala, bool occupato = false, const char *descrizione = nullptr,
+               int top = 200, int left = 200) {
+        exec(QString::asprintf(
+            "Insert into Tavoli (Codice, Numero, Descrizione, Occupato, OraOccupato, "
+            "OraUltimoOrdine, ID_Scontrino, Top, Left, CodiceSala, Forma) values (%d, '%d', %s, "
+            "%s, '', '', 0, %d, %d, %d, 'QUADRATO')",
+            codice, numero, sql(descrizione).constData(), occupato ? "True" : "False", top, left, sala));
     }
 
     void line(int id, int tavolo, int articolo, int quantita, double importo, int variante = 0,
-              const QString &descrizione = QString()) {
-        exec(QStringLiteral(
-                 "Insert into DettaglioTavoli (ID, Tavolo, Codice, Quantita, Descrizione, Variante, "
-                 "Importo, IdRif) values (%1, %2, %3, %4, %5, %6, %7, 0)")
-                 .arg(id)
-                 .arg(tavolo)
-                 .arg(articolo)
-                 .arg(quantita)
-                 .arg(sqlOrNull(descrizione))
-                 .arg(variante)
-                 .arg(QString::number(importo, 'g', 17)));
+              const char *descrizione = nullptr) {
+        exec(QString::asprintf(
+            "Insert into DettaglioTavoli (ID, Tavolo, Codice, Quantita, Descrizione, Variante, "
+            "Importo, IdRif) values (%d, %d, %d, %d, %s, %d, %.17g, 0)",
+            id, tavolo, articolo, quantita, sql(descrizione).constData(), variante, importo));
     }
 
-    void article(int codice, const QString &descrizione, double prezzo = 1) {
-        exec(QStringLiteral("Insert into Articoli (Codice, Descrizione, Prezzo) values (%1, '%2', %3)")
-                 .arg(codice)
-                 .arg(descrizione, QString::number(prezzo, 'g', 17)));
+    void article(int codice, const char *descrizione) {
+        exec(QString::asprintf("Insert into Articoli (Codice, Descrizione, Prezzo) values (%d, %s, 1)",
+                               codice, sql(descrizione).constData()));
     }
 
     void setOccupato(int codice, bool occupato) {
@@ -113,16 +112,15 @@ public:
                  .arg(codice));
     }
 
+    QString iniPath() const { return app.filePath(QStringLiteral("impostazioni.ini")); }
     void writeIni(const QByteArray &text) {
-        QFile file(app.filePath(QStringLiteral("impostazioni.ini")));
-        file.open(QIODevice::WriteOnly);
+        QFile file(iniPath());
+        QVERIFY(file.open(QIODevice::WriteOnly));
         file.write(text);
     }
-
     QByteArray readIni() const {
-        QFile file(app.filePath(QStringLiteral("impostazioni.ini")));
-        file.open(QIODevice::ReadOnly);
-        return file.readAll();
+        QFile file(iniPath());
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
 
     /** A new map, loaded (the whole start-up) and shown without a modal loop. */
@@ -134,9 +132,9 @@ public:
     }
 
     /** Index of the visible table button captioned numero, -1 when none. */
-    int buttonOf(const QString &numero) const {
+    int buttonOf(int numero) const {
         for (int i = 0; i < form->cmdTavoloCount(); ++i)
-            if (!form->cmdTavolo(i)->isHidden() && form->cmdTavolo(i)->text() == numero)
+            if (!form->cmdTavolo(i)->isHidden() && form->cmdTavolo(i)->text() == QString::number(numero))
                 return i;
         return -1;
     }

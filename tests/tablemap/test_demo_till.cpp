@@ -5,23 +5,15 @@
 #include "../../app/demo/DemoTill.cpp"
 
 #include "MapFixture.h"
-#include "component/SharedState.h"
-#include "support/ScriptedMessages.h"
-#include "support/TestDatabases.h"
 
-#include <QPushButton>
-#include <QTemporaryDir>
-#include <QTest>
+#include <QNetworkDatagram>
 #include <QTimer>
 #include <functional>
 
 using namespace qrv;
+using qrvtest::scalar;
 
 namespace {
-
-QVariant scalar(const std::shared_ptr<dao::Database> &db, const QString &sql) {
-    return qrvtest::scalar(db, sql);
-}
 
 /** Plays the operator: runs the next step each time a new show of the map is on screen. */
 class Operator : public QObject {
@@ -87,10 +79,8 @@ void TestDemoTill::opensAndBillsTables() {
     bool redAfterOpening = false;
     Operator player({choose(qrvContoNuovoTavolo, false),
                      [&](frmTavoli *form) {
-                         for (int i = 0; i < form->cmdTavoloCount(); ++i)
-                             if (form->tagTavolo(i) == QLatin1String("2") && !form->cmdTavolo(i)->isHidden())
-                                 redAfterOpening = form->cmdTavolo(i)->palette().color(QPalette::Button) ==
-                                                   QColor(0xFF, 0x3E, 0x3E);
+                         const int i = form->indiceTavolo(2);
+                         redAfterOpening = maptest::colourOf(form->cmdTavolo(i)) == maptest::Red;
                          choose(qrvContoNuovoTavolo, false)(form); // a second order on the same table
                      },
                      choose(qrvFaiContoTavolo, true)});
@@ -102,13 +92,10 @@ void TestDemoTill::opensAndBillsTables() {
              0);
     QCOMPARE(scalar(venue, QStringLiteral("Select Occupato from Tavoli Where Codice = 2")).toBool(), false);
     QTRY_VERIFY(listener.hasPendingDatagrams());
-    QStringList received;
-    while (listener.hasPendingDatagrams()) {
-        QByteArray datagram(int(listener.pendingDatagramSize()), '\0');
-        listener.readDatagram(datagram.data(), datagram.size());
-        received << QString::fromUtf8(datagram);
-    }
-    QCOMPARE(received, (QStringList{QStringLiteral("2"), QStringLiteral("2"), QStringLiteral("2")}));
+    QByteArrayList received;
+    while (listener.hasPendingDatagrams())
+        received << listener.receiveDatagram().data();
+    QCOMPARE(received, QByteArrayList({"2", "2", "2"}));
     MapSettings::setNotifyPort(0);
 }
 
@@ -125,19 +112,24 @@ void TestDemoTill::createsVenueAndRendersMap() {
     QVERIFY(QFileInfo::exists(data.filePath(QStringLiteral("app/SfondiSale/parquet.png"))));
 
     const QString png = data.filePath(QStringLiteral("map.png"));
-    QVERIFY(till.renderScreenshot(png));
+    QVERIFY2(till.renderScreenshot(png, &error), qPrintable(error));
     QImage image(png);
     QCOMPARE(image.height(), 768);
     // The first room's table 1 is occupied: its red shows on the picture.
     bool red = false;
     for (int y = 0; y < image.height() && !red; y += 4)
         for (int x = 0; x < image.width() && !red; x += 4)
-            red = image.pixelColor(x, y) == QColor(0xFF, 0x3E, 0x3E);
+            red = image.pixelColor(x, y) == maptest::Red;
     QVERIFY(red);
 
-    // A second start finds the venue and keeps it.
+    // A second start finds the venue and keeps it; without rooms it renders nothing rather than
+    // wait for a room to be created.
     DemoTill again(options);
     QVERIFY(again.prepare(&error));
+    dao::Database::open(QStringLiteral("sqlite:") + data.filePath(QStringLiteral("venue.sqlite")))
+        ->Execute(QStringLiteral("Delete * from Sale"));
+    QVERIFY(!again.renderScreenshot(png, &error));
+    QVERIFY(error.contains(QLatin1String("no room")));
     MapSettings::setNotifyPort(0);
 }
 

@@ -6,7 +6,6 @@
 #include "component/FormRegistry.h"
 #include "platform/Grid.h"
 #include "tablemap/logic/MapClock.h"
-#include "tablemap/logic/MapGeometry.h"
 
 #include <QCheckBox>
 #include <QGuiApplication>
@@ -15,28 +14,21 @@
 #include <QPointer>
 #include <QScopeGuard>
 #include <QScreen>
-#include <QTest>
 #include <QTimer>
 
 using namespace qrv;
-using maptest::colourOf;
-using maptest::Venue;
+using namespace maptest;
 
 namespace {
-
-const QColor Red(0xFF, 0x3E, 0x3E);
-const QColor Green(0x6C, 0xE8, 0x6C);
 
 class FixedClock : public MapClock {
 public:
     QDateTime now() const override { return QDateTime(QDate(2026, 12, 4), QTime(22, 9, 41)); }
 };
 
-QStringList S(std::initializer_list<const char *> texts) {
-    QStringList list;
-    for (const char *t : texts)
-        list << QString::fromUtf8(t);
-    return list;
+/** The cells of a "|"-separated text. */
+QStringList S(const char *cells) {
+    return QString::fromUtf8(cells).split(QLatin1Char('|'));
 }
 
 QStringList visibleCommands(const frmTavoli &form) {
@@ -62,43 +54,40 @@ QStringList gridRow(Grid *grid, int row) {
 class TestFrmTavoli : public QObject {
     Q_OBJECT
 private slots:
+    void initTestCase_data() { qrvtest::addEngineRows(); }
     void initTestCase() { QLocale::setDefault(QLocale(QStringLiteral("it_IT"))); }
 
-    void layoutAndHeader_data() { qrvtest::addEngineRows(); }
-    void layoutAndHeader();
-    void roomBar_data() { qrvtest::addEngineRows(); }
+    void roomBar_data();
     void roomBar();
-    void roomBarInLayoutEditing_data() { qrvtest::addEngineRows(); }
-    void roomBarInLayoutEditing();
     void roomToOpen_data();
     void roomToOpen();
-    void buttonsReusedAndDestroyed_data() { qrvtest::addEngineRows(); }
     void buttonsReusedAndDestroyed();
-    void roomLook_data() { qrvtest::addEngineRows(); }
     void roomLook();
-    void singleRefreshes_data() { qrvtest::addEngineRows(); }
-    void singleRefreshes();
-    void receiptOfOccupiedTable_data() { qrvtest::addEngineRows(); }
     void receiptOfOccupiedTable();
     void clickInEveryContext_data();
     void clickInEveryContext();
-    void tableFreedMeanwhile_data() { qrvtest::addEngineRows(); }
-    void tableFreedMeanwhile();
-    void scrollButtons_data() { qrvtest::addEngineRows(); }
-    void scrollButtons();
-    void unloadStoresRoomAndSwitch_data() { qrvtest::addEngineRows(); }
     void unloadStoresRoomAndSwitch();
-    void firstActivationPreselects_data() { qrvtest::addEngineRows(); }
-    void firstActivationPreselects();
-    void modalShowThroughRegistry_data() { qrvtest::addEngineRows(); }
-    void modalShowThroughRegistry();
+    void modalShows();
 };
 
-void TestFrmTavoli::layoutAndHeader() {
-    QFETCH(QString, engine);
-    Venue venue(engine);
-    venue.room(1, QStringLiteral("Sala"));
+/** The left column and the header, outside and inside layout editing. */
+void TestFrmTavoli::roomBar_data() {
+    QTest::addColumn<bool>("editing");
+    QTest::newRow("choosing") << false;
+    QTest::newRow("layout editing") << true;
+}
+
+void TestFrmTavoli::roomBar() {
+    QFETCH(bool, editing);
+    Venue venue;
+    venue.room(3, "Giardino", "prato.png", 255);
+    venue.room(1, "Sala");
+    venue.room(9999, "Conti clienti");
+    venue.room(2, "Veranda");
+    venue.table(1, 1, 1, false, "Finestra");
+    venue.table(2, 2, 2, false, "Porta");
     venue.writeIni("[Impostazioni]\nCodiceCassa=  3  \n");
+    SharedState::current().Operazione = editing ? qrvAggiornaTavoli : qrvScegliUnTavolo;
     FixedClock clock;
     MapClock::install(&clock);
     frmTavoli &form = venue.load();
@@ -106,93 +95,55 @@ void TestFrmTavoli::layoutAndHeader() {
 
     QCOMPARE(form.lblCassa()->text(), QStringLiteral("Cassa 3"));
     QCOMPARE(form.lblDataOra()->text(), QStringLiteral("04/12/2026 - 22:09"));
-
     // The floor takes what the room bar and the receipt panel leave of the screen.
-    const int screenTw = twips(QGuiApplication::primaryScreen()->geometry().width());
-    QCOMPARE(form.width(), QGuiApplication::primaryScreen()->geometry().width());
-    QCOMPARE(form.height(), 768);
-    QCOMPARE(form.fraTavoli()->geometry(),
-             pxRect(2760, 885, MapGeometry::floorWidth(screenTw), MapGeometry::FloorHeight));
-    QCOMPARE(form.frxScontrino()->x(), px(MapGeometry::receiptLeft(screenTw)));
-    QCOMPARE(form.lblCassa()->x(), px(MapGeometry::receiptLeft(screenTw) + 20));
-    QCOMPARE(form.lblTitolo()->width(), px(MapGeometry::floorWidth(screenTw) - 100));
+    const int screenPx = QGuiApplication::primaryScreen()->geometry().width();
+    const int floorTw = twips(screenPx) - 2715 - 4650 - 100;
+    QCOMPARE(form.size(), QSize(screenPx, 768));
+    QCOMPARE(form.fraTavoli()->geometry(), pxRect(2760, 885, floorTw, 10560));
+    QCOMPARE(form.frxScontrino()->x(), px(2760 + floorTw + 30));
+    QCOMPARE(form.lblCassa()->x(), px(2760 + floorTw + 30 + 20));
+    QCOMPARE(form.lblTitolo()->width(), px(floorTw - 100));
     QCOMPARE(form.cmdBancoTavoli()->geometry(), pxRect(150, 10020, 2430, 1350));
-
-    // Every control answers to its name, array elements with their index.
-    for (const char *name : {"fraSale",
-                             "cmdSala(0)",
-                             "cmdModifica(0)",
-                             "cmdAggiungiArticolo",
-                             "chkBottoniGrandiTavolo",
-                             "cmdNuovaSala",
-                             "cmdBancoTavoli",
-                             "picTitolo",
-                             "lblTitolo",
-                             "fraTavoli",
-                             "frxScontrino",
-                             "lblApplicazione",
-                             "lblDataOra",
-                             "lblCassa",
-                             "lblAggiungi",
-                             "cmdTavolo(17)",
-                             "lblTavolo(17)",
-                             "gridScontrino",
-                             "lblTotale",
-                             "lblTavoloAnteprima",
-                             "cmdCancSelezionato",
-                             "cmdPaginaSu",
-                             "cmdPaginaGiu",
-                             "cmdNuovoConto",
-                             "cmdNuovoContoWeb",
-                             "cmdAggiungiOrdine",
-                             "cmdContoSubito",
-                             "cmdContiSeparati",
-                             "cmdPreconto",
-                             "cmdPortaAlBanco",
-                             "cmdSposta",
-                             "cmdAzzeraTavolo",
-                             "TimerRefresh",
-                             "TimerLampeggio",
-                             "timerOrologio",
-                             "WinsockNotify"})
-        QVERIFY2(form.findChild<QObject *>(QLatin1String(name)), name);
-
-    // Outside layout editing the new-room command, the switch and the floor hint are hidden.
-    QVERIFY(form.cmdNuovaSala()->isHidden());
-    QVERIFY(form.chkBottoniGrandiTavolo()->isHidden());
-    QVERIFY(form.lblAggiungi()->isHidden());
     QVERIFY(form.frxScontrino()->isHidden());
-}
-
-void TestFrmTavoli::roomBar() {
-    QFETCH(QString, engine);
-    Venue venue(engine);
-    venue.room(3, QStringLiteral("Giardino"), QStringLiteral("prato.png"), 255);
-    venue.room(1, QStringLiteral("Sala"));
-    venue.room(9999, QStringLiteral("Conti clienti"));
-    venue.room(2, QStringLiteral("Veranda"));
-    frmTavoli &form = venue.load();
+    // Every control answers to its name, array elements with their index.
+    const QStringList names =
+        QStringLiteral(
+            "fraSale cmdSala(0) cmdModifica(0) cmdAggiungiArticolo chkBottoniGrandiTavolo cmdNuovaSala "
+            "cmdBancoTavoli picTitolo lblTitolo fraTavoli frxScontrino lblApplicazione lblDataOra lblCassa "
+            "lblAggiungi cmdTavolo(17) lblTavolo(17) gridScontrino lblTotale lblTavoloAnteprima "
+            "cmdCancSelezionato cmdPaginaSu cmdPaginaGiu cmdNuovoConto cmdNuovoContoWeb cmdAggiungiOrdine "
+            "cmdContoSubito cmdContiSeparati cmdPreconto cmdPortaAlBanco cmdSposta cmdAzzeraTavolo "
+            "TimerRefresh TimerLampeggio timerOrologio WinsockNotify")
+            .split(QLatin1Char(' '));
+    for (const QString &name : names)
+        QVERIFY2(form.findChild<QObject *>(name), qPrintable(name));
 
     QCOMPARE(form.cmdSalaCount(), 3);
-    const QStringList captions = {QStringLiteral("Sala"), QStringLiteral("Veranda"),
-                                  QStringLiteral("Giardino")};
-    const int tops[] = {180, 900, 1620};
+    const char *captions[] = {"Sala", "Veranda", "Giardino"};
     for (int k = 0; k < 3; ++k) {
-        QCOMPARE(form.cmdSala(k)->text(), captions.at(k));
+        const int top = 180 + 720 * k;
+        QCOMPARE(form.cmdSala(k)->text(), QString::fromUtf8(captions[k]));
         QCOMPARE(form.cmdSala(k)->property("Tag").toString(), QString::number(k + 1));
-        QCOMPARE(form.cmdSala(k)->geometry(), pxRect(150, tops[k], 2445, 690));
+        QCOMPARE(form.cmdSala(k)->geometry(), pxRect(150, top, editing ? 1815 : 2445, 690));
         QVERIFY(!form.cmdSala(k)->isHidden());
-        QVERIFY(!form.cmdModifica(k) || form.cmdModifica(k)->isHidden());
+        QCOMPARE(form.cmdModifica(k) && !form.cmdModifica(k)->isHidden(), editing);
+        if (editing)
+            QCOMPARE(form.cmdModifica(k)->y(), px(k == 0 ? 240 : top));
     }
+    // The new-room command, the size switch and the floor hint belong to layout editing, where the
+    // descriptions stay hidden.
+    for (QWidget *w :
+         {static_cast<QWidget *>(form.cmdNuovaSala()), static_cast<QWidget *>(form.chkBottoniGrandiTavolo()),
+          static_cast<QWidget *>(form.lblAggiungi())})
+        QCOMPARE(w->isHidden(), !editing);
+    QVERIFY(!form.cmdTavolo(0)->isHidden());
+    QCOMPARE(form.lblTavolo(0)->isHidden(), editing);
+
     QCOMPARE(form.state().DatiSale.size(), 3);
-    QCOMPARE(form.state().DatiSale.at(0).Sfondo, QString());
-    QCOMPARE(form.state().DatiSale.at(0).ColoreSfondo, 0);
     QCOMPARE(form.state().DatiSale.at(2).Sfondo, QStringLiteral("prato.png"));
-    QCOMPARE(form.state().DatiSale.at(2).ColoreSfondo, 255);
     QCOMPARE(form.lblTitolo()->text(), QStringLiteral("Sala"));
     QCOMPARE(form.state().SalaCorrente, 1);
 
-    // A room button makes its room current; the bar keeps its colours.
     form.cmdSala(1)->click();
     QCOMPARE(form.state().SalaCorrente, 2);
     QCOMPARE(form.state().IndiceSalaCorrente, qint16(1));
@@ -202,66 +153,40 @@ void TestFrmTavoli::roomBar() {
     QPointer<QPushButton> third = form.cmdSala(2);
     venue.exec(QStringLiteral("Delete * from Sale Where Codice = 3"));
     form.CaricaSale();
-    maptest::flushDeletes();
+    flushDeletes();
     QCOMPARE(form.cmdSalaCount(), 2);
     QVERIFY(third.isNull());
     QCOMPARE(form.state().DatiSale.size(), 2);
-    QCOMPARE(form.findChildren<QPushButton *>(QStringLiteral("cmdSala(2)")).size(), 0);
-}
+    QVERIFY(!form.findChild<QPushButton *>(QStringLiteral("cmdSala(2)")));
 
-void TestFrmTavoli::roomBarInLayoutEditing() {
-    QFETCH(QString, engine);
-    Venue venue(engine);
-    for (int k = 1; k <= 3; ++k)
-        venue.room(k, QStringLiteral("Sala %1").arg(k));
-    venue.table(1, QStringLiteral("1"), 1, false, QStringLiteral("Finestra"));
-    SharedState::current().Operazione = qrvAggiornaTavoli;
-    frmTavoli &form = venue.load();
-
-    for (int k = 0; k < 3; ++k) {
-        QCOMPARE(form.cmdSala(k)->width(), px(1815));
-        QVERIFY(form.cmdModifica(k) && !form.cmdModifica(k)->isHidden());
-        QCOMPARE(form.cmdModifica(k)->y(), k == 0 ? px(240) : form.cmdSala(k)->y());
-    }
-    QVERIFY(!form.cmdNuovaSala()->isHidden());
-    QVERIFY(!form.chkBottoniGrandiTavolo()->isHidden());
-    QVERIFY(!form.lblAggiungi()->isHidden());
-    // Descriptions stay hidden while the floor is edited.
-    QVERIFY(!form.cmdTavolo(0)->isHidden());
-    QVERIFY(form.lblTavolo(0)->isHidden());
-
-    // The next load outside layout editing starts again from the designed width.
-    SharedState::current().Operazione = qrvScegliUnTavolo;
+    // The next load in the other context starts again from the designed controls.
+    SharedState::current().Operazione = editing ? qrvScegliUnTavolo : qrvAggiornaTavoli;
     form.done(0);
     form.Form_Load();
-    QCOMPARE(form.cmdSala(0)->width(), px(2445));
-    QVERIFY(form.cmdModifica(0)->isHidden());
-    QVERIFY(!form.lblTavolo(0)->isHidden());
+    QCOMPARE(form.cmdSala(0)->width(), px(editing ? 2445 : 1815));
+    QCOMPARE(form.cmdModifica(0)->isHidden(), editing);
+    QCOMPARE(form.lblTavolo(0)->isHidden(), !editing);
 }
 
 void TestFrmTavoli::roomToOpen_data() {
-    QTest::addColumn<QString>("engine");
     QTest::addColumn<qint32>("sala");
     QTest::addColumn<qint32>("expected");
-    for (const QString &engine : qrvtest::engines()) {
-        QTest::addRow("%s: no room asked", qPrintable(engine)) << engine << 0 << 4;
-        QTest::addRow("%s: the second room", qPrintable(engine)) << engine << 7 << 7;
-        QTest::addRow("%s: a deleted room opens the first", qPrintable(engine)) << engine << 5 << 4;
-        QTest::addRow("%s: the hidden room 9999 opens the first", qPrintable(engine)) << engine << 9999 << 4;
-    }
+    QTest::newRow("no room asked") << 0 << 4;
+    QTest::newRow("the second room") << 7 << 7;
+    QTest::newRow("a deleted room opens the first") << 5 << 4;
+    QTest::newRow("the hidden room 9999 opens the first") << 9999 << 4;
 }
 
 void TestFrmTavoli::roomToOpen() {
-    QFETCH(QString, engine);
     QFETCH(qint32, sala);
     QFETCH(qint32, expected);
-    Venue venue(engine);
-    venue.room(4, QStringLiteral("Sala"));
-    venue.room(7, QStringLiteral("Terrazza"));
-    venue.room(9999, QStringLiteral("Conti clienti"));
-    venue.table(1, QStringLiteral("1"), 4);
-    venue.table(2, QStringLiteral("70"), 7);
-    venue.table(3, QStringLiteral("99"), 9999);
+    Venue venue;
+    venue.room(4, "Sala");
+    venue.room(7, "Terrazza");
+    venue.room(9999, "Conti clienti");
+    venue.table(1, 1, 4);
+    venue.table(2, 70, 7);
+    venue.table(3, 99, 9999);
     SharedState::current().Sala = sala;
     frmTavoli &form = venue.load();
 
@@ -272,15 +197,13 @@ void TestFrmTavoli::roomToOpen() {
 }
 
 void TestFrmTavoli::buttonsReusedAndDestroyed() {
-    QFETCH(QString, engine);
-    Venue venue(engine);
-    venue.room(1, QStringLiteral("Grande"));
-    venue.room(2, QStringLiteral("Piccola"));
+    Venue venue;
+    venue.room(1, "Grande");
+    venue.room(2, "Piccola");
     for (int t = 1; t <= 25; ++t)
-        venue.table(t, QString::number(t), 1, t % 2 == 0, t == 3 ? QStringLiteral("Anniversario") : QString(),
-                    100 * t, 50 * t);
+        venue.table(t, t, 1, t % 2 == 0, t == 3 ? "Anniversario" : nullptr, 100 * t, 50 * t);
     for (int t = 26; t <= 28; ++t)
-        venue.table(t, QString::number(t), 2);
+        venue.table(t, t, 2);
     frmTavoli &form = venue.load();
 
     QCOMPARE(form.cmdTavoloCount(), 25);
@@ -291,12 +214,23 @@ void TestFrmTavoli::buttonsReusedAndDestroyed() {
     }
     const int third = form.indiceTavolo(3);
     QCOMPARE(form.lblTavolo(third)->text(), QStringLiteral("Anniversario"));
-    QCOMPARE(form.cmdTavolo(third)->pos(), QPoint(px(150), px(300)));
+    QCOMPARE(form.cmdTavolo(third)->geometry(), pxRect(150, 300, 930, 930));
     QCOMPARE(form.lblTavolo(third)->pos(), QPoint(px(150), px(300 + 930)));
-    QCOMPARE(form.cmdTavolo(third)->size(), QSize(px(930), px(930)));
     QCOMPARE(colourOf(form.cmdTavolo(third)), Green);
     QCOMPARE(colourOf(form.cmdTavolo(form.indiceTavolo(4))), Red);
     QCOMPARE(form.lblTavolo(form.indiceTavolo(5))->text(), QString()); // null description
+
+    // Single refreshes, by number (blanks ignored) and by code, change colour and description only.
+    venue.setOccupato(3, true);
+    venue.exec(QStringLiteral("Update Tavoli Set Descrizione = 'Rossi' Where Codice = 3"));
+    form.RefreshTavolo(QStringLiteral("  3 "), false);
+    QCOMPARE(colourOf(form.cmdTavolo(third)), Red);
+    QCOMPARE(form.lblTavolo(third)->text(), QStringLiteral("Rossi"));
+    QVERIFY(!form.TimerLampeggio()->isActive());
+    venue.setOccupato(3, false);
+    form.RefreshTavoloCodice(QStringLiteral("3"));
+    QCOMPARE(colourOf(form.cmdTavolo(third)), Green);
+    QCOMPARE(form.cmdTavolo(third)->text(), QStringLiteral("3"));
 
     // A click that rebuilds the floor (as completing a move does) destroys its own button safely.
     QPointer<QPushButton> clicked = form.cmdTavolo(21);
@@ -305,7 +239,7 @@ void TestFrmTavoli::buttonsReusedAndDestroyed() {
     clicked->click();
     disconnect(rebuild);
     QVERIFY(!clicked.isNull()); // kept until its click is over
-    maptest::flushDeletes();
+    flushDeletes();
     QVERIFY(clicked.isNull());
     QCOMPARE(form.cmdTavoloCount(), 25);
     QCOMPARE(form.cmdTavolo(21)->text(), QStringLiteral("22"));
@@ -313,8 +247,7 @@ void TestFrmTavoli::buttonsReusedAndDestroyed() {
     QPointer<QPushButton> created = form.cmdTavolo(20);
     QPointer<QPushButton> permanent = form.cmdTavolo(10);
     form.cmdSala(1)->click();
-    maptest::flushDeletes();
-
+    flushDeletes();
     QCOMPARE(form.cmdTavoloCount(), 18);
     QVERIFY(created.isNull());
     QCOMPARE(permanent.data(), form.cmdTavolo(10));
@@ -322,84 +255,73 @@ void TestFrmTavoli::buttonsReusedAndDestroyed() {
         QCOMPARE(form.cmdTavolo(i)->isHidden(), i >= 3);
         QCOMPARE(form.lblTavolo(i)->isHidden(), i >= 3);
     }
-    QCOMPARE(form.findChildren<QPushButton *>(QStringLiteral("cmdTavolo(20)")).size(), 0);
+    QVERIFY(!form.findChild<QPushButton *>(QStringLiteral("cmdTavolo(20)")));
+
+    // Buttons left hidden with the other room's tables are never refreshed.
+    const QColor before = colourOf(form.cmdTavolo(5));
+    venue.setOccupato(form.tagTavolo(5).toInt(), before == Green);
+    form.RefreshTavolo(form.cmdTavolo(5)->text(), true);
+    form.RefreshTavoloCodice(form.tagTavolo(5));
+    QCOMPARE(colourOf(form.cmdTavolo(5)), before);
+    QCOMPARE(form.state().TavoloLampeggiante, -1);
+
+    // A venue whose Tavoli lacks a column the map reads: the failure is shown, the till goes on.
+    venue.exec(QStringLiteral("ALTER TABLE Tavoli DROP COLUMN Descrizione"));
+    form.TimerRefresh_Timer();
+    QCOMPARE(venue.box.shown.size(), 1);
+    QVERIFY(venue.box.shown.at(0).text.contains(QLatin1String("CaricaTavoli")));
 
     // An empty room hides every permanent button.
     venue.exec(QStringLiteral("Delete * from Tavoli Where CodiceSala = 2"));
     form.CaricaTavoli();
     for (int i = 0; i < 18; ++i)
         QVERIFY(form.cmdTavolo(i)->isHidden());
+
+    form.cmdSala(0)->click(); // the missing column again, now for a whole load
+    QCOMPARE(venue.box.shown.size(), 2);
 }
 
 void TestFrmTavoli::roomLook() {
-    QFETCH(QString, engine);
-    Venue venue(engine);
+    Venue venue;
     QDir(venue.app.path()).mkpath(QStringLiteral("SfondiSale"));
     QImage image(40, 30, QImage::Format_RGB32);
     image.fill(Qt::blue);
     QVERIFY(image.save(venue.app.filePath(QStringLiteral("SfondiSale/legno.png"))));
-    venue.room(1, QStringLiteral("Con immagine"), QStringLiteral("legno.png"));
-    venue.room(2, QStringLiteral("Immagine mancante"), QStringLiteral("manca.png"), 255);
-    venue.room(3, QStringLiteral("Nulla"));
+    QVERIFY(image.save(venue.app.filePath(QStringLiteral("fuori.png"))));
+    venue.room(1, "Con immagine", "legno.png");
+    venue.room(2, "Immagine mancante", "manca.png", 255);
+    venue.room(3, "Nulla");
+    venue.room(4, "Fuori cartella", "../fuori.png");
     frmTavoli &form = venue.load();
 
-    QVERIFY(form.fraTavoli()->hasPicture());
-    QCOMPARE(form.fraTavoli()->floorColour(), QColor(0x80, 0x80, 0x80));
-    form.cmdSala(1)->click();
-    QVERIFY(!form.fraTavoli()->hasPicture());
-    QCOMPARE(form.fraTavoli()->floorColour(), QColor(Qt::red)); // 255 is pure red
-    form.cmdSala(2)->click();
-    QCOMPARE(form.fraTavoli()->floorColour(), QColor(0x80, 0x80, 0x80));
+    // A missing picture leaves the colour alone, also after a room with a picture; a name that
+    // reaches out of SfondiSale is not loaded.
+    const QColor grey(0x80, 0x80, 0x80);
+    const QColor colours[] = {grey, QColor(0xFF, 0, 0), grey, grey};
+    for (int k = 0; k < 4; ++k) {
+        form.cmdSala(k)->click();
+        QCOMPARE(form.fraTavoli()->hasPicture(), k == 0);
+        QCOMPARE(form.fraTavoli()->floorColour(), colours[k]);
+    }
     QVERIFY(venue.window.notices.isEmpty());
     QVERIFY(venue.box.shown.isEmpty());
 }
 
-void TestFrmTavoli::singleRefreshes() {
-    QFETCH(QString, engine);
-    Venue venue(engine);
-    venue.room(1, QStringLiteral("Uno"));
-    venue.room(2, QStringLiteral("Due"));
-    for (int t = 1; t <= 4; ++t)
-        venue.table(t, QString::number(t), 1);
-    venue.table(5, QStringLiteral("9"), 2);
-    frmTavoli &form = venue.load();
-
-    venue.setOccupato(2, true);
-    venue.exec(QStringLiteral("Update Tavoli Set Descrizione = 'Rossi' Where Codice = 2"));
-    form.RefreshTavolo(QStringLiteral("  2 "), false);
-    QCOMPARE(colourOf(form.cmdTavolo(1)), Red);
-    QCOMPARE(form.lblTavolo(1)->text(), QStringLiteral("Rossi"));
-    QVERIFY(!form.TimerLampeggio()->isActive());
-
-    venue.setOccupato(2, false);
-    form.RefreshTavoloCodice(QStringLiteral("2"));
-    QCOMPARE(colourOf(form.cmdTavolo(1)), Green);
-    QCOMPARE(form.cmdTavolo(1)->text(), QStringLiteral("2"));
-
-    // Buttons hidden with another room's tables keep their look: never refreshed.
-    form.cmdSala(1)->click();
-    QVERIFY(form.cmdTavolo(3)->isHidden());
-    QCOMPARE(form.cmdTavolo(3)->text(), QStringLiteral("4"));
-    venue.setOccupato(4, true);
-    form.RefreshTavolo(QStringLiteral("4"), true);
-    form.RefreshTavoloCodice(QStringLiteral("4"));
-    QCOMPARE(colourOf(form.cmdTavolo(3)), Green);
-    QCOMPARE(form.state().TavoloLampeggiante, -1);
-}
-
 void TestFrmTavoli::receiptOfOccupiedTable() {
-    QFETCH(QString, engine);
-    Venue venue(engine);
+    Venue venue;
     venue.writeIni("[Tavoli]\nArticoloAggiunta=2\n");
-    venue.room(1, QStringLiteral("Sala"));
-    venue.table(10, QStringLiteral("10"), 1, true);
-    venue.article(1, QStringLiteral("Spaghetti alla carbonara"));
-    venue.article(2, QStringLiteral("Acqua"));
+    venue.room(1, "Sala");
+    venue.table(10, 10, 1, true);
+    venue.article(1, "Spaghetti alla carbonara");
+    venue.article(2, "Acqua");
     venue.line(101, 10, 1, 2, 20.0);
-    venue.line(102, 10, 0, 1, 1.5, 1, QStringLiteral("con pancetta extra croccante"));
+    venue.line(102, 10, 0, 1, 1.5, 1, "con pancetta extra croccante");
     venue.line(103, 10, 2, 0, 9.0); // quantity 0: listed, not shown
     venue.line(104, 10, 2, 1, 1.0);
     venue.line(105, 11, 2, 1, 1.0); // another table
+    venue.table(20, 20, 1, true, nullptr, 2000);
+    for (int id = 201; id <= 260; ++id)
+        venue.line(id, 20, 2, 1, 1.2);
     frmTavoli &form = venue.load();
     QCOMPARE(form.cmdAggiungiArticolo()->text(), QStringLiteral("Acqua"));
 
@@ -408,14 +330,13 @@ void TestFrmTavoli::receiptOfOccupiedTable() {
     QCOMPARE(form.lblTavoloAnteprima()->text(), QStringLiteral("Tavolo 10"));
     Grid *grid = form.gridScontrino();
     QCOMPARE(grid->rows(), 3);
-    QCOMPARE(gridRow(grid, 0), (S({"2", "Spaghetti alla c", "20,00", "101"})));
-    QCOMPARE(gridRow(grid, 1), (S({"", "con pancetta extra croccante", "", "0"})));
-    QCOMPARE(gridRow(grid, 2), (S({"1", "Acqua           ", "1,00", "104"})));
+    QCOMPARE(gridRow(grid, 0), S("2|Spaghetti alla c|20,00|101"));
+    QCOMPARE(gridRow(grid, 1), S("|con pancetta extra croccante||0"));
+    QCOMPARE(gridRow(grid, 2), S("1|Acqua           |1,00|104"));
     QCOMPARE(form.lblTotale()->text(), QStringLiteral("22,50"));
     QCOMPARE(SharedState::current().IdDettSelezionati, QStringLiteral("101;102;103;104;"));
-    QCOMPARE(visibleCommands(form),
-             (S({"cmdAggiungiOrdine", "cmdContoSubito", "cmdContiSeparati", "cmdPreconto", "cmdPortaAlBanco",
-                 "cmdSposta", "cmdAzzeraTavolo", "cmdAggiungiArticolo"})));
+    QCOMPARE(visibleCommands(form), S("cmdAggiungiOrdine|cmdContoSubito|cmdContiSeparati|cmdPreconto|"
+                                      "cmdPortaAlBanco|cmdSposta|cmdAzzeraTavolo|cmdAggiungiArticolo"));
 
     // Touching a row: only an order line can be deleted one by one.
     for (int row : {1, 0, 1}) {
@@ -430,23 +351,35 @@ void TestFrmTavoli::receiptOfOccupiedTable() {
     QCOMPARE(grid->rows(), 0);
     QCOMPARE(form.lblTotale()->text(), QStringLiteral("0,00"));
     QCOMPARE(SharedState::current().IdDettSelezionati, QString());
+
+    // One screen down keeps the old last row in view at the top; up goes straight to the first row.
+    form.cmdTavolo(form.indiceTavolo(20))->click();
+    QCOMPARE(form.lblTotale()->text(), QStringLiteral("72,00"));
+    int previousTop = grid->topRow();
+    QCOMPARE(previousTop, 0);
+    for (int page = 0; page < 3; ++page) {
+        const int bottom = grid->bottomRow();
+        QVERIFY(bottom > previousTop);
+        form.cmdPaginaGiu()->click();
+        QTRY_COMPARE(grid->topRow(), bottom);
+        previousTop = bottom;
+    }
+    form.cmdPaginaSu()->click();
+    QTRY_COMPARE(grid->topRow(), 0);
 }
 
 void TestFrmTavoli::clickInEveryContext_data() {
-    QTest::addColumn<QString>("engine");
     QTest::addColumn<qint32>("context");
-    for (const QString &engine : qrvtest::engines())
-        for (qint32 context : {0, 1, 2, 3, 4})
-            QTest::addRow("%s: context %d", qPrintable(engine), context) << engine << context;
+    for (qint32 context : {0, 1, 2, 3, 4})
+        QTest::addRow("context %d", context) << context;
 }
 
 void TestFrmTavoli::clickInEveryContext() {
-    QFETCH(QString, engine);
     QFETCH(qint32, context);
-    Venue venue(engine);
-    venue.room(1, QStringLiteral("Sala"));
-    venue.table(1, QStringLiteral("1"), 1, false);
-    venue.table(2, QStringLiteral("2"), 1, true);
+    Venue venue;
+    venue.room(1, "Sala");
+    venue.table(1, 1, 1, false);
+    venue.table(2, 2, 1, true);
     venue.line(7, 2, 1, 1, 3.0);
     SharedState::current().Operazione = context;
     SharedState::current().IdDettSelezionati = QStringLiteral("99;");
@@ -464,8 +397,8 @@ void TestFrmTavoli::clickInEveryContext() {
         return;
     }
     QCOMPARE(form.gridScontrino()->rows(), 1);
-    QCOMPARE(gridRow(form.gridScontrino(), 0), (S({"", "Nessun ordine", "", ""})));
-    QCOMPARE(visibleCommands(form), (S({"cmdNuovoConto", "cmdNuovoContoWeb", "cmdAzzeraTavolo"})));
+    QCOMPARE(gridRow(form.gridScontrino(), 0), S("|Nessun ordine||"));
+    QCOMPARE(visibleCommands(form), S("cmdNuovoConto|cmdNuovoContoWeb|cmdAzzeraTavolo"));
     QCOMPARE(SharedState::current().IdDettSelezionati, QString());
 
     form.cmdTavolo(1)->click();
@@ -473,71 +406,33 @@ void TestFrmTavoli::clickInEveryContext() {
     QCOMPARE(SharedState::current().IdDettSelezionati, QStringLiteral("7;"));
     QVERIFY(!form.cmdAggiungiOrdine()->isHidden());
     QVERIFY(form.cmdAggiungiArticolo()->isHidden()); // no quick-add article set
-}
-
-void TestFrmTavoli::tableFreedMeanwhile() {
-    QFETCH(QString, engine);
-    Venue venue(engine);
-    venue.room(1, QStringLiteral("Sala"));
-    venue.table(1, QStringLiteral("1"), 1, true);
-    venue.table(2, QStringLiteral("2"), 1, true);
-    frmTavoli &form = venue.load();
 
     // Another till frees the table between the occupancy check and the display.
-    venue.setOccupato(1, false);
-    form.cmdConsulta(0);
+    venue.setOccupato(2, false);
+    form.cmdConsulta(1);
     QVERIFY(form.frxScontrino()->isHidden());
     QCOMPARE(venue.window.notices.size(), 1);
-    QCOMPARE(venue.window.notices.first().testo, QStringLiteral("Il tavolo non è occupato"));
-    QCOMPARE(venue.window.notices.first().a, 2);
-    QCOMPARE(venue.window.notices.first().c, 2);
+    const auto &notice = venue.window.notices.first();
+    QCOMPARE(notice.testo, QStringLiteral("Il tavolo non è occupato"));
+    QCOMPARE(QVector<qint32>({notice.a, notice.b, notice.c}), QVector<qint32>({2, 0, 2}));
 
     // A table deleted by another till: nothing is shown and nobody is told.
-    form.cmdTavolo(1)->click();
-    QVERIFY(!form.frxScontrino()->isHidden());
     venue.exec(QStringLiteral("Delete * from Tavoli Where Codice = 2"));
-    form.frxScontrino()->hide();
     form.cmdConsulta(1);
     QVERIFY(form.frxScontrino()->isHidden());
     QCOMPARE(venue.window.notices.size(), 1);
     QVERIFY(venue.box.shown.isEmpty());
 }
 
-void TestFrmTavoli::scrollButtons() {
-    QFETCH(QString, engine);
-    Venue venue(engine);
-    venue.room(1, QStringLiteral("Sala"));
-    venue.table(1, QStringLiteral("1"), 1, true);
-    venue.article(1, QStringLiteral("Caffè"));
-    for (int id = 1; id <= 60; ++id)
-        venue.line(id, 1, 1, 1, 1.2);
-    frmTavoli &form = venue.load();
-    form.cmdTavolo(0)->click();
-    QCOMPARE(form.lblTotale()->text(), QStringLiteral("72,00"));
-    Grid *grid = form.gridScontrino();
-    QCOMPARE(grid->topRow(), 0);
-
-    int previousTop = 0;
-    for (int page = 0; page < 3; ++page) {
-        const int bottom = grid->bottomRow();
-        QVERIFY(bottom > previousTop);
-        form.cmdPaginaGiu()->click();
-        QTRY_COMPARE(grid->topRow(), bottom);
-        previousTop = bottom;
-    }
-    form.cmdPaginaSu()->click();
-    QTRY_COMPARE(grid->topRow(), 0);
-}
-
 void TestFrmTavoli::unloadStoresRoomAndSwitch() {
-    QFETCH(QString, engine);
-    Venue venue(engine);
+    Venue venue;
     const QByteArray ini = "; host settings\r\n[Cassa]\r\nStampante=1\r\n[Tavoli]\r\nBottoniGrandi=1\r\n";
     venue.writeIni(ini);
-    for (int k = 1; k <= 3; ++k)
-        venue.room(k, QStringLiteral("Sala %1").arg(k));
-    venue.table(1, QStringLiteral("1"), 2);
-    venue.table(2, QStringLiteral("2"), 2);
+    venue.room(1, "Uno");
+    venue.room(2, "Due");
+    venue.room(3, "Tre");
+    venue.table(1, 1, 2);
+    venue.table(2, 2, 2);
 
     // Outside layout editing: the stored size is applied, the file is never written.
     SharedState::current().Sala = 2;
@@ -568,84 +463,58 @@ void TestFrmTavoli::unloadStoresRoomAndSwitch() {
     QVERIFY(written.contains("Stampante=1"));
 }
 
-void TestFrmTavoli::firstActivationPreselects() {
-    QFETCH(QString, engine);
-    Venue venue(engine);
-    venue.room(1, QStringLiteral("Sala"));
-    venue.room(2, QStringLiteral("Altra"));
-    venue.table(1, QStringLiteral("1"), 1);
-    venue.table(2, QStringLiteral("2"), 1, true);
-    venue.table(3, QStringLiteral("3"), 2, true);
-    venue.table(4, QStringLiteral("4"), 2, true);
-    venue.table(5, QStringLiteral("5"), 2, true);
+void TestFrmTavoli::modalShows() {
+    Venue venue;
+    venue.room(1, "Sala");
+    venue.room(2, "Altra");
+    venue.table(1, 1, 1);
+    venue.table(2, 2, 1, true);
+    for (int t = 3; t <= 5; ++t)
+        venue.table(t, t, 2, true);
     venue.line(1, 2, 1, 1, 2.0);
-    venue.form.reset(new frmTavoli);
-    frmTavoli &form = *venue.form;
+    SharedState &shared = SharedState::current();
+    shared.ContoSubito = true;
+    shared.TavoloScelto = QStringLiteral("2");
 
-    // A table of the room on show is selected with its lines.
-    SharedState::current().TavoloScelto = QStringLiteral("2");
+    // The thread's map is created on first use, kept, and loaded again by every show. Its first
+    // activation selects TavoloScelto when that is a table of the room on show.
+    frmTavoli *form = frmTavoli::current();
+    auto drop = qScopeGuard([form] { delete form; });
+    QCOMPARE(frmTavoli::current(), form);
     bool shown = false;
-    QTimer::singleShot(0, &form, [&] {
-        auto end = qScopeGuard([&] { form.finish(); });
-        QTRY_VERIFY(!form.frxScontrino()->isHidden());
+    QTimer::singleShot(0, form, [&] {
+        auto end = qScopeGuard([&] { form->finish(); });
+        QVERIFY(!shared.ContoSubito);
+        QTRY_VERIFY(!form->frxScontrino()->isHidden());
+        QCOMPARE(form->lblTavoloAnteprima()->text(), QStringLiteral("Tavolo 2"));
+        QCOMPARE(shared.IdDettSelezionati, QStringLiteral("1;"));
+        form->Form_Activate(); // later activations do nothing
+        QCOMPARE(form->gridScontrino()->rows(), 1);
+        form->cmdSala(1)->click(); // buttons 0 to 2 now carry the other room's tables 3 to 5
         shown = true;
-        QCOMPARE(form.lblTavoloAnteprima()->text(), QStringLiteral("Tavolo 2"));
-        QCOMPARE(SharedState::current().IdDettSelezionati, QStringLiteral("1;"));
-        form.Form_Activate(); // later activations do nothing
-        QCOMPARE(form.gridScontrino()->rows(), 1);
-        form.cmdSala(1)->click(); // buttons 0 to 2 now carry the other room's tables 3 to 5
     });
-    form.exec();
+    QVERIFY(FormRegistry::show(FormId::Tavoli));
     QVERIFY(shown);
+    QVERIFY(!form->isVisible());
+    QCOMPARE(shared.Sala, 2);
+    QVERIFY(!form->TimerRefresh()->isActive());
+    QVERIFY(!form->WinsockNotify()->isOpen());
 
     // A table of another room selects nothing, even with buttons left over from the last show.
-    SharedState::current().Sala = 1;
-    SharedState::current().TavoloScelto = QStringLiteral("5");
-    SharedState::current().IdDettSelezionati.clear();
+    shared.Sala = 1;
+    shared.TavoloScelto = QStringLiteral("5");
+    shared.IdDettSelezionati.clear();
     bool checked = false;
-    QTimer::singleShot(0, &form, [&] {
-        auto end = qScopeGuard([&] { form.finish(); });
-        QTRY_VERIFY(form.state().GiaAttivato);
-        QVERIFY(form.frxScontrino()->isHidden());
-        QCOMPARE(SharedState::current().IdDettSelezionati, QString());
+    QTimer::singleShot(0, form, [&] {
+        auto end = qScopeGuard([&] { form->finish(); });
+        QTRY_VERIFY(form->state().GiaAttivato);
+        QCOMPARE(form->state().SalaCorrente, 1);
+        QVERIFY(form->frxScontrino()->isHidden());
+        QCOMPARE(shared.IdDettSelezionati, QString());
         checked = true;
     });
-    form.exec();
+    QVERIFY(FormRegistry::show(FormId::Tavoli));
     QVERIFY(checked);
-}
-
-void TestFrmTavoli::modalShowThroughRegistry() {
-    QFETCH(QString, engine);
-    Venue venue(engine);
-    venue.room(1, QStringLiteral("Sala"));
-    venue.room(2, QStringLiteral("Altra"));
-    venue.table(1, QStringLiteral("1"), 2);
-    SharedState::current().Sala = 2;
-    SharedState::current().ContoSubito = true;
-
-    // The thread's map is created on first use and kept; every show loads it again.
-    frmTavoli *form = frmTavoli::current();
-    QCOMPARE(frmTavoli::current(), form);
-    for (int show = 0; show < 2; ++show) {
-        QTimer::singleShot(0, form, [form, show] {
-            auto end = qScopeGuard([form] { form->finish(); });
-            QVERIFY(form->isVisible());
-            QVERIFY(!SharedState::current().ContoSubito);
-            QCOMPARE(form->state().SalaCorrente, show == 0 ? 2 : 1);
-            QCOMPARE(form->cmdTavolo(0)->isHidden(), show != 0);
-            if (show == 0)
-                form->cmdSala(0)->click();
-            // The counter command's outcome, as its handler writes it.
-            SharedState::current().TavoloScelto.clear();
-            SharedState::current().OperazioneScelta = qrvNessunaOperazioneScelta;
-        });
-        QVERIFY(FormRegistry::show(FormId::Tavoli));
-        QVERIFY(!form->isVisible());
-        QCOMPARE(SharedState::current().Sala, 1);
-        QVERIFY(!form->TimerRefresh()->isActive());
-        QVERIFY(!form->WinsockNotify()->isOpen());
-    }
-    delete form;
 }
 
 QTEST_MAIN(TestFrmTavoli)

@@ -1,8 +1,7 @@
-// The table map's window-free rules: notification payloads, receipt rows and totals, number and
-// date formats, the layout arithmetic and the timer settings.
+// The table map's window-free rules: notification payloads, receipt rows and totals, the clock
+// text and the timer settings.
 
 #include "tablemap/logic/MapFormats.h"
-#include "tablemap/logic/MapGeometry.h"
 #include "tablemap/logic/MapSettings.h"
 #include "tablemap/logic/NotificationPayload.h"
 #include "tablemap/logic/ReceiptRows.h"
@@ -29,18 +28,9 @@ private slots:
     void splitNotification_data();
     void splitNotification();
     void hostilePayloads();
-
-    void fitText_data();
-    void fitText();
     void clockText_data();
     void clockText();
-
     void receiptOfLines();
-    void receiptOfNoLines();
-    void deletableLines_data();
-    void deletableLines();
-
-    void geometry();
     void timerSettings();
 };
 
@@ -65,6 +55,11 @@ void TestTablemapLogic::splitNotification_data() {
     QTest::newRow("a part too long to be a table number")
         << QByteArray("12;" + QByteArray(40, '9')) << Parts{P("12", false)};
     QTest::newRow("utf-8") << QByteArray("è1") << Parts{P("è1", true)};
+    QTest::newRow("the same number thousands of times is one refresh")
+        << QByteArray("7;").repeated(4000) << Parts{P("7", false)};
+    QTest::newRow("over the size limit: the number cut at the edge is dropped, nothing blinks")
+        << QByteArray(NotificationLimits::MaxBytes - 3, ' ') + "12;345" << Parts{P("12", false)};
+    QTest::newRow("one oversized number") << QByteArray(60000, '1') << Parts{};
 }
 
 void TestTablemapLogic::splitNotification() {
@@ -80,51 +75,17 @@ void TestTablemapLogic::hostilePayloads() {
         many += QByteArray::number(i % 1000) + ';';
     QElapsedTimer clock;
     clock.start();
-    Parts parts = qrv::splitNotification(many);
+    const Parts parts = qrv::splitNotification(many);
     QVERIFY(parts.size() <= NotificationLimits::MaxParts);
     QVERIFY(!parts.isEmpty());
     QVERIFY2(clock.elapsed() < 500, "splitting must not block the screen");
-
-    // The same number thousands of times is one refresh.
-    QByteArray same;
-    for (int i = 0; i < 4000; ++i)
-        same += "7;";
-    QCOMPARE(qrv::splitNotification(same), (Parts{P("7", false)}));
-
-    // A datagram larger than the limit: the number cut at the edge is dropped, nothing blinks.
-    QByteArray big = QByteArray(NotificationLimits::MaxBytes - 3, ' ') + "12;345";
-    parts = qrv::splitNotification(big);
-    QCOMPARE(parts, (Parts{P("12", false)}));
 
     // Bytes that are not text match no table, and do not crash.
     QByteArray binary;
     for (int i = 0; i < 256; ++i)
         binary += char(i);
-    parts = qrv::splitNotification(binary);
-    for (const NotificationPart &p : parts)
+    for (const NotificationPart &p : qrv::splitNotification(binary))
         QVERIFY(p.numero.size() <= NotificationLimits::MaxNumberLength);
-
-    // One oversized number without separators is dropped.
-    QVERIFY(qrv::splitNotification(QByteArray(60000, '1')).isEmpty());
-}
-
-void TestTablemapLogic::fitText_data() {
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("24 characters cut") << "Spaghetti alla carbonara"
-                                       << "Spaghetti alla c";
-    QTest::newRow("5 characters padded") << "Acqua"
-                                         << "Acqua           ";
-    QTest::newRow("exactly 16") << "1234567890123456"
-                                << "1234567890123456";
-    QTest::newRow("empty") << "" << QString(16, QLatin1Char(' '));
-}
-
-void TestTablemapLogic::fitText() {
-    QFETCH(QString, text);
-    QFETCH(QString, expected);
-    QCOMPARE(qrv::fitText(text, ReceiptDescriptionWidth), expected);
-    QCOMPARE(qrv::fitText(text, ReceiptDescriptionWidth).size(), 16);
 }
 
 void TestTablemapLogic::clockText_data() {
@@ -168,44 +129,6 @@ void TestTablemapLogic::receiptOfLines() {
     QCOMPARE(receipt.idDettSelezionati, QStringLiteral("10;11;12;13;14;15;"));
     QCOMPARE(looked, (QVector<qint32>{1, 10}));
     QCOMPARE(receipt.rows.first().tabText(), QStringLiteral("2\tAcqua           \t3,00\t10"));
-}
-
-void TestTablemapLogic::receiptOfNoLines() {
-    const Receipt receipt = buildReceipt({}, [](qint32) { return QString(); });
-    QVERIFY(receipt.rows.isEmpty());
-    QCOMPARE(receipt.totale, 0.0);
-    QCOMPARE(receipt.idDettSelezionati, QString());
-    QCOMPARE(freeTableRow().descrizione, QStringLiteral("Nessun ordine"));
-    QCOMPARE(freeTableRow().id, QString());
-}
-
-void TestTablemapLogic::deletableLines_data() {
-    QTest::addColumn<QString>("id");
-    QTest::addColumn<bool>("deletable");
-    QTest::newRow("order line") << "42" << true;
-    QTest::newRow("variant") << "0" << false;
-    QTest::newRow("free table row") << "" << false;
-}
-
-void TestTablemapLogic::deletableLines() {
-    QFETCH(QString, id);
-    QFETCH(bool, deletable);
-    QCOMPARE(isDeletableLine(id), deletable);
-}
-
-void TestTablemapLogic::geometry() {
-    // A screen of 1280 pixels is 19200 twips.
-    QCOMPARE(MapGeometry::floorWidth(19200), 11735);
-    QCOMPARE(MapGeometry::receiptLeft(19200), 14525);
-    QCOMPARE(MapGeometry::roomButtonTop(0), 180);
-    QCOMPARE(MapGeometry::roomButtonTop(1), 900);
-    QCOMPARE(MapGeometry::roomButtonTop(2), 1620);
-    QCOMPARE(MapGeometry::roomButtonTop(9) + MapGeometry::RoomButtonHeight,
-             7350); // tenth room meets the quick-add
-    QCOMPARE(MapGeometry::roomButtonWidth(false), 2445);
-    QCOMPARE(MapGeometry::roomButtonWidth(true), 1815);
-    QCOMPARE(MapGeometry::tableSide(false), 930);
-    QCOMPARE(MapGeometry::tableSide(true), 1500);
 }
 
 void TestTablemapLogic::timerSettings() {

@@ -1,5 +1,7 @@
 #include "data/dao/FindCondition.h"
 
+#include "data/dao/ValueKinds.h"
+
 namespace qrv::dao {
 
 namespace {
@@ -149,49 +151,16 @@ private:
     int m_pos = 0;
 };
 
-bool isNumeric(const QVariant &v) {
-    switch (v.typeId()) {
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Short:
-    case QMetaType::UShort:
-    case QMetaType::Double:
-    case QMetaType::Float:
-    case QMetaType::Long:
-    case QMetaType::ULong:
-        return true;
-    default:
-        return false;
-    }
-}
-
-// -1, 0 or 1; nothing when the two cannot be compared.
+// -1, 0 or 1 as a is below, equal to or above b.
 template <typename T> int threeWay(const T &a, const T &b) {
     return a < b ? -1 : (b < a ? 1 : 0);
-}
-
-// Any non-zero number, and the words true/yes, are true.
-bool truthOf(const QVariant &v) {
-    if (v.typeId() == QMetaType::Bool)
-        return v.toBool();
-    if (isNumeric(v))
-        return v.toDouble() != 0;
-    const QString s = v.toString().trimmed();
-    bool ok = false;
-    const double d = s.toDouble(&ok);
-    if (ok)
-        return d != 0;
-    return s.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0 ||
-           s.compare(QLatin1String("yes"), Qt::CaseInsensitive) == 0;
 }
 
 std::optional<int> compareValues(const QVariant &field, const QVariant &literal) {
     if (literal.typeId() == QMetaType::Bool || field.typeId() == QMetaType::Bool)
         return threeWay(int(truthOf(field)), int(truthOf(literal)));
-    const bool literalNumber = isNumeric(literal);
-    if (isNumeric(field)) {
+    const bool literalNumber = isNumber(literal);
+    if (isNumber(field)) {
         bool ok = literalNumber;
         const double l = literalNumber ? literal.toDouble() : literal.toString().trimmed().toDouble(&ok);
         if (ok)

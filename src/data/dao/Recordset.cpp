@@ -3,6 +3,7 @@
 #include "data/dao/Database.h"
 #include "data/dao/FindCondition.h"
 #include "data/dao/JetSql.h"
+#include "data/dao/ValueKinds.h"
 
 #include <QRegularExpression>
 #include <QSqlError>
@@ -22,44 +23,6 @@ struct Column {
     int type = QMetaType::UnknownType;
     bool isBool = false;
 };
-
-bool isIntegerType(int type) {
-    switch (type) {
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Short:
-    case QMetaType::UShort:
-    case QMetaType::Long:
-    case QMetaType::ULong:
-    case QMetaType::Char:
-    case QMetaType::SChar:
-    case QMetaType::UChar:
-        return true;
-    default:
-        return false;
-    }
-}
-
-bool isNumber(const QVariant &v) {
-    return isIntegerType(v.typeId()) || v.typeId() == QMetaType::Double || v.typeId() == QMetaType::Float;
-}
-
-// Booleans come back as the engine stores them (SQLite: 0/1); any non-zero value is true.
-bool truthOf(const QVariant &v) {
-    if (v.typeId() == QMetaType::Bool)
-        return v.toBool();
-    if (isNumber(v))
-        return v.toDouble() != 0;
-    const QString s = v.toString().trimmed().toLower();
-    bool ok = false;
-    const double d = s.toDouble(&ok);
-    if (ok)
-        return d != 0;
-    return s == QLatin1String("true") || s == QLatin1String("t") || s == QLatin1String("yes") ||
-           s == QLatin1String("y") || s == QLatin1String("on");
-}
 
 // Columns that hold booleans whatever type the database file declares for them.
 bool isKnownBoolean(const QString &name) {

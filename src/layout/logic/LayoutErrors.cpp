@@ -64,4 +64,17 @@ bool isWholeNumber(const QString &text) {
     return pattern.match(text).hasMatch();
 }
 
+QString fieldText(const dao::Recordset &rows, const QString &name) {
+    try {
+        const QVariant value = rows.Field(name);
+        return value.isNull() ? QString() : value.toString();
+    } catch (const dao::DaoError &) {
+        return QString();
+    }
+}
+
+QString nonNull(const QString &text) {
+    return text.isNull() ? QStringLiteral("") : text;
+}
+
 } // namespace qrv

@@ -41,4 +41,10 @@ RowWrite writeReported(const QString &routine, dao::Recordset *rows, bool addNew
 /** Whether text is a whole number, as the table and room codes used in statements must be. */
 bool isWholeNumber(const QString &text);
 
+/** A field of the current row as text; a null, or a column the row lacks, reads as empty text. */
+QString fieldText(const dao::Recordset &rows, const QString &name);
+
+/** text, with a null text turned into an empty one, so that "no text" is stored as '' and never as NULL. */
+QString nonNull(const QString &text);
+
 } // namespace qrv

@@ -13,10 +13,6 @@ const QString &routineName() {
     static const QString name = QStringLiteral("CaricaSale");
     return name;
 }
-
-QString nonNull(const QString &text) {
-    return text.isNull() ? QStringLiteral("") : text;
-}
 } // namespace
 
 RoomEdit::RoomEdit() = default;
@@ -42,13 +38,10 @@ bool RoomEdit::openExisting(const QString &codice) {
                QStringLiteral("Select * from Sale Where codice = ") + codice + QLatin1Char(';'), false, true);
     if (m_rs->Errore() == clsRecordset::NoRow || !m_rs->ilRecordset())
         return false;
-    const dao::Recordset *row = m_rs->ilRecordset();
-    const QVariant descrizione = row->Field(QStringLiteral("Descrizione"));
-    const QVariant sfondo = row->Field(QStringLiteral("Sfondo"));
-    const QVariant colore = row->Field(QStringLiteral("ColoreSfondo"));
-    m_descrizione = descrizione.isNull() ? QString() : descrizione.toString();
-    m_sfondo = sfondo.isNull() ? QString() : sfondo.toString();
-    m_colore = colore.isNull() ? 0 : colore.toInt();
+    const dao::Recordset &row = *m_rs->ilRecordset();
+    m_descrizione = fieldText(row, QStringLiteral("Descrizione"));
+    m_sfondo = fieldText(row, QStringLiteral("Sfondo"));
+    m_colore = fieldText(row, QStringLiteral("ColoreSfondo")).toInt(); // SeNullo(ColoreSfondo, 0)
     return true;
 }
 

@@ -8,17 +8,6 @@
 
 namespace qrv {
 
-namespace {
-QString textOf(const QVariant &value) {
-    return value.isNull() ? QString() : value.toString();
-}
-
-// Empty text is stored as '' and never as a null.
-QString nonNull(const QString &text) {
-    return text.isNull() ? QStringLiteral("") : text;
-}
-} // namespace
-
 bool TableStore::savePosition(const QString &codice, int top, int left) {
     if (!isWholeNumber(codice))
         return false;
@@ -39,34 +28,43 @@ bool TableStore::savePosition(const QString &codice, int top, int left) {
     return written;
 }
 
-bool TableStore::insertTable(const NewTable &table) {
-    const QString routine = QStringLiteral("mnuNuovoBottone");
-    clsRecordset rs;
-    rs.Apri(routine, false, QStringLiteral("Tavoli"), false, true);
-    bool written = false;
-    if (dao::Recordset *rows = rs.ilRecordset()) {
-        written = writeReported(routine, rows, true, [&](dao::Recordset &r) {
-                      r.setField(QStringLiteral("Numero"), table.numero);
-                      r.setField(QStringLiteral("Descrizione"), nonNull(table.descrizione));
-                      r.setField(QStringLiteral("CodiceSala"), table.codiceSala);
-                      r.setField(QStringLiteral("Left"), table.left);
-                      r.setField(QStringLiteral("Top"), table.top);
-                      r.setField(QStringLiteral("Occupato"), false);
-                      r.setField(QStringLiteral("OraUltimoOrdine"), QStringLiteral(""));
-                      r.setField(QStringLiteral("ID_Scontrino"), 0);
-                      r.setField(QStringLiteral("OraOccupato"), QStringLiteral(""));
-                  }) == RowWrite::Written;
-    }
-    rs.Chiudi();
-    return written;
-}
-
 bool TableStore::deleteTable(const QString &codice) {
     const std::shared_ptr<dao::Database> db = SharedState::current().DataBase;
     if (!db || !isWholeNumber(codice))
         return false;
     return runReported(QStringLiteral("EliminaTavolo"),
                        [&] { db->Execute(QStringLiteral("Delete * from Tavoli Where Codice = ") + codice); });
+}
+
+NewTableInsert::NewTableInsert() : m_rs(std::make_unique<clsRecordset>()) {
+    m_rs->Apri(QStringLiteral("mnuNuovoBottone"), false, QStringLiteral("Tavoli"), false, true);
+}
+
+NewTableInsert::~NewTableInsert() {
+    close();
+}
+
+bool NewTableInsert::insert(const NewTable &table) {
+    dao::Recordset *rows = m_rs ? m_rs->ilRecordset() : nullptr;
+    if (!rows)
+        return false; // the open failed and was reported
+    return writeReported(QStringLiteral("mnuNuovoBottone"), rows, true, [&](dao::Recordset &r) {
+               r.setField(QStringLiteral("Numero"), table.numero);
+               r.setField(QStringLiteral("Descrizione"), nonNull(table.descrizione));
+               r.setField(QStringLiteral("CodiceSala"), table.codiceSala);
+               r.setField(QStringLiteral("Left"), table.left);
+               r.setField(QStringLiteral("Top"), table.top);
+               r.setField(QStringLiteral("Occupato"), false);
+               r.setField(QStringLiteral("OraUltimoOrdine"), QStringLiteral(""));
+               r.setField(QStringLiteral("ID_Scontrino"), 0);
+               r.setField(QStringLiteral("OraOccupato"), QStringLiteral(""));
+           }) == RowWrite::Written;
+}
+
+void NewTableInsert::close() {
+    if (m_rs)
+        m_rs->Chiudi();
+    m_rs.reset();
 }
 
 TablePropertiesEdit::TablePropertiesEdit() = default;
@@ -89,8 +87,8 @@ bool TablePropertiesEdit::open(const QString &codice) {
         close();
         return false;
     }
-    m_numero = textOf(m_rs->ilRecordset()->Field(QStringLiteral("Numero")));
-    m_descrizione = textOf(m_rs->ilRecordset()->Field(QStringLiteral("Descrizione")));
+    m_numero = fieldText(*m_rs->ilRecordset(), QStringLiteral("Numero"));
+    m_descrizione = fieldText(*m_rs->ilRecordset(), QStringLiteral("Descrizione"));
     return true;
 }
 

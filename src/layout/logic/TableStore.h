@@ -29,13 +29,27 @@ namespace TableStore {
  */
 bool savePosition(const QString &codice, int top, int left);
 
-/** Adds the row of a new table (free, no times, receipt 0). True when it was written. */
-bool insertTable(const NewTable &table);
-
 /** Deletes a table's row; its order lines stay. True when the statement ran. */
 bool deleteTable(const QString &codice);
 
 } // namespace TableStore
+
+/**
+ * The rows behind the creation of a table (mnuNuovoBottone): the whole Tavoli table, opened
+ * before the operator is asked for the number and closed once the table is written or abandoned.
+ */
+class NewTableInsert {
+public:
+    NewTableInsert();
+    ~NewTableInsert();
+
+    /** Adds the row of a new table (free, no times, receipt 0). True when it was written. */
+    bool insert(const NewTable &table);
+    void close();
+
+private:
+    std::unique_ptr<clsRecordset> m_rs;
+};
 
 /**
  * The properties command on one table (cmdAggProprieta_Click): the row is read when opened and

@@ -1,14 +1,31 @@
 #include "operations/logic/LineRemoval.h"
 
+#include "platform/logic/NumberFormat.h"
+
 #include <cmath>
 #include <limits>
+#include <optional>
 
 namespace qrv {
 
+namespace {
+
+// The amount cell as parseLocaleNumber reads it, but a text that is no number is told apart from
+// zero: the line must not be rewritten with amount 0 because a cell could not be read.
+std::optional<double> amountOf(const QString &text, const QLocale &locale) {
+    bool ok = false;
+    const double value = locale.toDouble(text.trimmed(), &ok);
+    if (!ok || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+} // namespace
+
 QString classicStr(double value) {
-    if (value == 0.0 || std::isnan(value))
-        return std::isnan(value) ? QStringLiteral(" NaN") : QStringLiteral(" 0");
-    QString digits = QString::number(std::fabs(value), 'G', 15);
+    if (!std::isfinite(value))
+        return QStringLiteral(" 0");
+    QString digits = formatGeneralNumber(std::fabs(value), QLocale::c());
     if (digits.startsWith(QLatin1String("0.")))
         digits.remove(0, 1);
     return (value < 0 ? QLatin1Char('-') : QLatin1Char(' ')) + digits;
@@ -44,26 +61,6 @@ double amountAfterOneUnitLess(double amount, qint64 quantity) {
     return perUnit * static_cast<double>(quantity - 1);
 }
 
-std::optional<double> parseAmount(const QString &text, const QLocale &locale) {
-    const QString trimmed = text.trimmed();
-    if (trimmed.isEmpty())
-        return std::nullopt;
-    bool ok = false;
-    const double value = locale.toDouble(trimmed, &ok);
-    if (!ok || !std::isfinite(value))
-        return std::nullopt;
-    return value;
-}
-
-double sumOfAmounts(const QStringList &cells, const QLocale &locale) {
-    double total = 0;
-    for (const QString &cell : cells) {
-        if (const auto amount = parseAmount(cell, locale))
-            total += *amount;
-    }
-    return total;
-}
-
 UnitRemoval planUnitRemoval(const QString &quantityCell, const QString &amountCell, const QString &idCell,
                             const QLocale &locale) {
     UnitRemoval plan;
@@ -76,7 +73,7 @@ UnitRemoval planUnitRemoval(const QString &quantityCell, const QString &amountCe
         plan.kind = UnitRemoval::Kind::RemoveLine;
         return plan;
     }
-    const auto amount = parseAmount(amountCell, locale);
+    const auto amount = amountOf(amountCell, locale);
     if (!amount) {
         plan.kind = UnitRemoval::Kind::BadAmount;
         return plan;

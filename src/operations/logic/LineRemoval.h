@@ -1,11 +1,7 @@
 #pragma once
 
-#include "platform/logic/NumberFormat.h"
-
 #include <QLocale>
 #include <QString>
-#include <QStringList>
-#include <optional>
 
 namespace qrv {
 
@@ -14,7 +10,8 @@ namespace qrv {
  * regional settings: a point as decimal separator, no thousands separator, at most 15 significant
  * digits, exponent form ("1E+20") beyond that, and the sign position always present: a blank for
  * zero or more, "-" below zero. As in the classic runtime a zero before the point is dropped
- * (0.5 gives " .5"). Returns " 6.66666666666667" for 20 / 3.
+ * (0.5 gives " .5"). Returns " 6.66666666666667" for 20 / 3, " 0" for a value
+ * that is not finite.
  */
 QString classicStr(double value);
 
@@ -30,12 +27,6 @@ qint64 leadingWholeNumber(const QString &text);
  * (quantity − 1), in double precision, division first. 10 over 3 units gives 6.666666666666667.
  */
 double amountAfterOneUnitLess(double amount, qint64 quantity);
-
-/** The amount written in a grid cell, read with the locale's rules; nullopt when it is not a number. */
-std::optional<double> parseAmount(const QString &text, const QLocale &locale = QLocale());
-
-/** The sum of the cells that hold a number; the others (variant rows, "Nessun ordine") count nothing. */
-double sumOfAmounts(const QStringList &cells, const QLocale &locale = QLocale());
 
 /** What pressing "Cancella riga selezionata" does to the touched grid row. */
 struct UnitRemoval {

@@ -18,20 +18,14 @@ QString oneUnitLess(qint64 id, qint64 newQuantity, double newAmount) {
            QString::number(id);
 }
 
-QString deleteLine(qint64 tavolo, qint64 id) {
-    return QStringLiteral("Delete * from DettaglioTavoli Where Tavolo = ") + QString::number(tavolo) +
-           QStringLiteral(" and ID = ") + QString::number(id);
-}
-
-QString deleteLines(qint64 tavolo, const QVector<qint64> &ids) {
-    if (ids.isEmpty())
-        return QString();
-    QStringList conditions;
-    conditions.reserve(ids.size());
-    for (qint64 id : ids)
-        conditions.append(QStringLiteral("ID = ") + QString::number(id));
-    return QStringLiteral("Delete * from DettaglioTavoli Where Tavolo = ") + QString::number(tavolo) +
-           QStringLiteral(" and (") + conditions.join(QStringLiteral(" or ")) + QLatin1Char(')');
+QString deleteLine(qint64 tavolo, qint64 id, const QVector<qint64> &variants) {
+    QString sql = deleteAllLines(tavolo);
+    if (variants.isEmpty())
+        return sql + QStringLiteral(" and ID = ") + QString::number(id);
+    sql += QStringLiteral(" and ID In (") + QString::number(id);
+    for (qint64 variant : variants)
+        sql += QStringLiteral(", ") + QString::number(variant);
+    return sql + QLatin1Char(')');
 }
 
 QString deleteAllLines(qint64 tavolo) {

@@ -16,14 +16,11 @@ QString linesOfTable(qint64 tavolo);
 /** One unit less: "Update DettaglioTavoli Set Quantita = 2, Importo =  6.66666666666667 Where ID = 5". */
 QString oneUnitLess(qint64 id, qint64 newQuantity, double newAmount);
 
-/** "Delete * from DettaglioTavoli Where Tavolo = 12 and ID = 5". */
-QString deleteLine(qint64 tavolo, qint64 id);
-
 /**
- * Deletes the variant lines of table tavolo with the given identifiers in one statement
- * ("... Where Tavolo = 12 and (ID = 6 or ID = 7)"); "" when ids is empty.
+ * "Delete * from DettaglioTavoli Where Tavolo = 12 and ID = 5"; with the line's variant lines
+ * "... and ID In (5, 6, 7)".
  */
-QString deleteLines(qint64 tavolo, const QVector<qint64> &ids);
+QString deleteLine(qint64 tavolo, qint64 id, const QVector<qint64> &variants = {});
 
 /** "Delete * from DettaglioTavoli Where Tavolo = 12": every line of the table. */
 QString deleteAllLines(qint64 tavolo);

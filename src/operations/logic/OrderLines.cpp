@@ -60,45 +60,15 @@ OrderLines::Result OrderLines::removeOneUnit(const UnitRemoval &plan) {
     return *affected > 0 ? Result::Done : Result::NotFound;
 }
 
-OrderLines::Result OrderLines::removeLine(qint64 tavolo, qint64 id, QVector<qint64> *removedVariants) {
+OrderLines::Result OrderLines::removeLine(qint64 tavolo, qint64 id) {
+    // The article and its variants go in one statement, all or none: a variant left behind would
+    // reappear under whatever line precedes it at the next redraw.
     const QVector<qint64> variants = variantLinesOf(lines(tavolo), id);
-    if (removedVariants)
-        *removedVariants = variants;
-    const QString routine = QStringLiteral("cmdCancSelezionato_Click");
-    const QString article = OperationStatements::deleteLine(tavolo, id);
-    if (variants.isEmpty()) {
-        const auto affected = runStatement(m_db, article, routine);
-        if (!affected)
-            return Result::Failed;
-        return *affected > 0 ? Result::Done : Result::NotFound;
-    }
-    // The article and its variants go together: a variant left behind would reappear under
-    // whatever line precedes it at the next redraw.
-    const QString others = OperationStatements::deleteLines(tavolo, variants);
-    for (;;) {
-        QString running = article;
-        try {
-            m_db->beginTransaction();
-            const int affected = m_db->Execute(article);
-            running = others;
-            m_db->Execute(others);
-            running.clear();
-            m_db->commitTransaction();
-            return affected > 0 ? Result::Done : Result::NotFound;
-        } catch (const dao::DaoError &error) {
-            try {
-                if (m_db->inTransaction())
-                    m_db->rollbackTransaction();
-            } catch (const dao::DaoError &) {
-                // The connection is gone or the engine already ended the transaction.
-            }
-            const int answer =
-                MsgBox(failureText(routine, running.isEmpty() ? QStringLiteral("Commit") : running, error),
-                       MessageBox::vbRetryCancel | MessageBox::vbCritical, kTitle);
-            if (answer != MessageBox::vbRetry)
-                return Result::Failed;
-        }
-    }
+    const auto affected = runStatement(m_db, OperationStatements::deleteLine(tavolo, id, variants),
+                                       QStringLiteral("cmdCancSelezionato_Click"));
+    if (!affected)
+        return Result::Failed;
+    return *affected > 0 ? Result::Done : Result::NotFound;
 }
 
 OrderLines::Result OrderLines::emptyTable(qint64 tavolo) {

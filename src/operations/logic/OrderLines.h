@@ -43,11 +43,8 @@ public:
     /** Writes plan's quantity and amount into its line (plan.kind must be RemoveOneUnit). */
     Result removeOneUnit(const UnitRemoval &plan);
 
-    /**
-     * Deletes line id of table tavolo and the variant lines that belong to it, all or none.
-     * removedVariants, when given, receives the variants' identifiers.
-     */
-    Result removeLine(qint64 tavolo, qint64 id, QVector<qint64> *removedVariants = nullptr);
+    /** Deletes line id of table tavolo and the variant lines that belong to it, all or none. */
+    Result removeLine(qint64 tavolo, qint64 id);
 
     /** Deletes every line of the table and marks it free without description; its times stay. */
     Result emptyTable(qint64 tavolo);

@@ -15,8 +15,8 @@ QString formatAmount(double value, const QLocale &locale = QLocale());
 
 /**
  * Writes a number in the general form of the classic till software: up to 15 significant digits,
- * trailing zeros dropped, the locale's decimal separator, no group separators; exponent form
- * ("1E-07", "1E+15") only for very small or very large magnitudes. 100 / 12 in an Italian locale
+ * trailing zeros dropped, the locale's decimal separator, no group separators; exponent form only
+ * below 0.0001 and from 1E+15 in magnitude ("1E-05", "1E+15"). 100 / 12 in an Italian locale
  * gives "8,33333333333333". A value that is not a finite number gives "0".
  */
 QString formatGeneralNumber(double value, const QLocale &locale = QLocale());

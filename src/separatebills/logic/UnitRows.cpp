@@ -2,6 +2,8 @@
 
 #include "platform/logic/NumberFormat.h"
 
+#include <QHash>
+
 #include <cmath>
 #include <limits>
 
@@ -65,6 +67,14 @@ QString UnitRow::gridText(const QLocale &locale) const {
 UnitRows buildUnitRows(const QVector<OrderLine> &lines,
                        const std::function<QString(qint64 codice)> &describeArticle) {
     UnitRows result;
+    // One order names the same article on many lines: each description is looked up once.
+    QHash<qint64, QString> descriptions;
+    const auto describe = [&](qint64 codice) {
+        auto found = descriptions.constFind(codice);
+        if (found == descriptions.constEnd())
+            found = descriptions.insert(codice, describeArticle ? describeArticle(codice) : QString());
+        return *found;
+    };
 
     // The article line being gathered: its description, its variants' texts and the identifiers.
     QString description;
@@ -91,7 +101,7 @@ UnitRows buildUnitRows(const QVector<OrderLine> &lines,
             variants.clear();
             ids.clear();
             quantity = line.quantita;
-            description = (quantity > 0 && describeArticle) ? describeArticle(line.codice) : QString();
+            description = quantity > 0 ? describe(line.codice) : QString();
             amount = line.importo;
             ids = QString::number(line.id) + QLatin1Char(';');
             result.total += amount;

@@ -52,7 +52,8 @@ struct UnitRows {
 /**
  * Turns order lines (in ID order) into one row per unit of each article line, carrying the
  * article's description (from describeArticle, given the article code), its variants' texts and
- * the identifiers of the article line and its variant lines.
+ * the identifiers of the article line and its variant lines. describeArticle is asked once per
+ * article code, and only for the articles that give rows.
  *
  * An article line with a quantity of 0 or less gives no rows; the variant lines that follow it,
  * and variant lines standing before the first article line, belong to no shown article and are

@@ -1,9 +1,10 @@
 #pragma once
 
-// Drives modal forms in tests: each time the form is shown, the next step is queued to run
-// inside its modal loop. A step that fails a check leaves the form closed, so the test ends
-// instead of waiting on a form nobody will close.
+// Drives modal windows in tests without fixed waits: the step that acts on a window is queued
+// to run inside the window's own modal loop.
 
+#include <QApplication>
+#include <QDeadlineTimer>
 #include <QDialog>
 #include <QEvent>
 #include <QPointer>
@@ -14,6 +15,30 @@
 
 namespace qrvtest {
 
+/**
+ * Runs action on the first modal window that comes up (the call that opens it blocks meanwhile).
+ * Gives up after timeoutMs, so a call that shows nothing leaves no poll behind.
+ */
+inline void whenModal(std::function<void(QWidget *)> action, int timeoutMs = 5000) {
+    auto *timer = new QTimer(qApp);
+    timer->setInterval(5);
+    const QDeadlineTimer deadline(timeoutMs);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, action, deadline] {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (!modal && !deadline.hasExpired())
+            return;
+        timer->stop();
+        timer->deleteLater();
+        if (modal)
+            action(modal);
+    });
+    timer->start();
+}
+
+/**
+ * Each time dialog is shown, runs the next step inside its modal loop. A step that fails a check
+ * leaves the dialog closed, so the test ends instead of waiting on a form nobody will close.
+ */
 class ModalScript : public QObject {
 public:
     using Step = std::function<void()>;
