@@ -73,6 +73,11 @@ public:
         return ScriptedMessageWindow::question(testo, titolo, pulsanti);
     }
 
+    /** The four values passed with notice i. */
+    QVector<qint32> values(int i) const {
+        const Notice &n = notices.at(i);
+        return {n.a, n.b, n.c, n.d};
+    }
     QStringList texts() const {
         QStringList t;
         for (const Notice &n : notices)
@@ -253,10 +258,8 @@ private slots:
         QCOMPARE(map()->endedByCommand(), !refused);
         QCOMPARE(window.texts(),
                  refused ? QStringList{QStringLiteral("Il tavolo non ha conti in sospeso")} : QStringList());
-        if (refused) {
-            const auto &n = window.notices.at(0);
-            QCOMPARE((QVector<qint32>{n.a, n.b, n.c, n.d}), (QVector<qint32>{2, 0, 1, 1}));
-        }
+        if (refused)
+            QCOMPARE(window.values(0), (QVector<qint32>{2, 0, 1, 1}));
         QCOMPARE(s.TavoloScelto, QLatin1String(row.tavoloScelto));
         QCOMPARE(s.OperazioneScelta, row.operazioneScelta);
         QCOMPARE(s.ContoSubito, row.contoSubito);
@@ -395,10 +398,8 @@ private slots:
         QCOMPARE(tables(m_db).value(1).occupato, !yes);
         QCOMPARE(window.texts(),
                  yes ? QStringList{QStringLiteral("Liberato e azzerato tavolo Tavolo 1")} : QStringList());
-        if (yes) {
-            const auto &n = window.notices.at(0);
-            QCOMPARE((QVector<qint32>{n.a, n.b, n.c, n.d}), (QVector<qint32>{2, 0, 3, 0}));
-        }
+        if (yes)
+            QCOMPARE(window.values(0), (QVector<qint32>{2, 0, 3, 0}));
     }
 
     void quickAdd() {
@@ -551,8 +552,7 @@ private slots:
         else if (lockHeld)
             told << QStringLiteral("Spostamento annullato: nessun tavolo è stato modificato");
         QCOMPARE(window.texts(), told);
-        const auto &first = window.notices.at(0);
-        QCOMPARE((QVector<qint32>{first.a, first.b, first.c, first.d}), (QVector<qint32>{1, 0, 2, 1}));
+        QCOMPARE(window.values(0), (QVector<qint32>{1, 0, 2, 1}));
         QCOMPARE(window.questions.size(), lockHeld ? 1 : 0);
         if (lockHeld) {
             QVERIFY(window.questions.at(0).testo.contains(QLatin1String("LockVenditeMan.txt")));
@@ -571,7 +571,7 @@ private slots:
             QCOMPARE(lines(m_db), beforeLines);
             return;
         }
-        QCOMPARE(window.notices.at(1).c, 3);
+        QCOMPARE(window.values(1), (QVector<qint32>{2, 0, 3, 1}));
         QVERIFY(committedWhenTold);
         QVERIFY(lockFreeWhenTold);
         QCOMPARE(label5, QStringLiteral("Rossi"));

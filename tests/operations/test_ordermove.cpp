@@ -22,12 +22,9 @@ using namespace opstest;
 
 namespace {
 
-const QStringList kDescriptions = {QStringLiteral("Rossi"),
-                                   QStringLiteral("Dell'Orto"),
-                                   QStringLiteral("Compleanno"),
-                                   QStringLiteral("L'ultimo tavolo"),
-                                   QString(),
-                                   QStringLiteral("'")};
+// Descriptions a move carries, apostrophes and the empty one among them.
+const QStringList kDescriptions =
+    QStringLiteral("Rossi|Dell'Orto|Compleanno|L'ultimo tavolo||'").split(QLatin1Char('|'));
 
 /**
  * Child till: moves random occupied tables to random other tables, moves times. Inside the lock it

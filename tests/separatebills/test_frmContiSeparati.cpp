@@ -126,7 +126,7 @@ class TestFrmContiSeparati : public QObject {
 
     /** A fresh venue on engine with the order of table 5: line 12 x3 with variant 13, line 15 x1. */
     void openVenue() {
-        QFETCH(QString, engine);
+        QFETCH_GLOBAL(QString, engine);
         m_db = qrvtest::freshDatabase(engine);
         m_db->Execute(QStringLiteral(
             "Insert into Articoli (Codice, Descrizione, Prezzo) values (1, 'Pizza all''ortolana', 3.3)"));
@@ -147,6 +147,7 @@ class TestFrmContiSeparati : public QObject {
     }
 
 private slots:
+    void initTestCase_data() { qrvtest::addEngineRows(); }
     void initTestCase() { QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy)); }
     void init() { m_boxes = std::make_unique<qrvtest::ScriptedMessageBox>(); }
     void cleanup() {
@@ -207,15 +208,10 @@ private slots:
     }
 
     void markAndConfirm_data() {
-        QTest::addColumn<QString>("engine");
         QTest::addColumn<QString>("button");
         QTest::addColumn<bool>("contoSubito");
-        for (const QString &engine : qrvtest::engines()) {
-            QTest::newRow(qPrintable(engine + QStringLiteral(" CONTANTE")))
-                << engine << QStringLiteral("cmdContoSubito") << true;
-            QTest::newRow(qPrintable(engine + QStringLiteral(" PORTA AL BANCO")))
-                << engine << QStringLiteral("cmdPortaAlBanco") << false;
-        }
+        QTest::newRow("CONTANTE") << QStringLiteral("cmdContoSubito") << true;
+        QTest::newRow("PORTA AL BANCO") << QStringLiteral("cmdPortaAlBanco") << false;
     }
     void markAndConfirm() {
         QFETCH(QString, button);
@@ -266,7 +262,6 @@ private slots:
 
     // "Seleziona tutto" keeps marked rows marked; Escape does not close the screen (the caller's
     // ContoSeparato would stay true); "X" cancels.
-    void selectAllThenCancel_data() { qrvtest::addEngineRows(); }
     void selectAllThenCancel() {
         openVenue();
         SharedState &state = SharedState::current();
@@ -296,7 +291,6 @@ private slots:
         QCOMPARE(state.ContoSubito, true); // as the caller left it
     }
 
-    void nothingMarkedAndKeypad_data() { qrvtest::addEngineRows(); }
     void nothingMarkedAndKeypad() {
         openVenue();
         addLine(16, 8, 2, "4", "", 0, "100");
@@ -359,7 +353,6 @@ private slots:
         QCOMPARE(state.ContoSeparato, false);
     }
 
-    void clientBill_data() { qrvtest::addEngineRows(); }
     void clientBill() {
         openVenue();
         m_db->Execute(QStringLiteral("Insert into Tavoli (Codice, Numero, Descrizione, Occupato, CodiceSala) "
@@ -385,7 +378,6 @@ private slots:
 
     // Null quantity and amount, an article missing from Articoli, a quantity of 0 followed by its
     // variant, an article whose amount is null; then table names that are no number.
-    void oddData_data() { qrvtest::addEngineRows(); }
     void oddData() {
         openVenue();
         addLine(50, 9, 1, "NULL", "", 0, "NULL");
