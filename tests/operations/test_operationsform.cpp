@@ -1,7 +1,5 @@
-// The operations on the real map (offscreen, temporary venues on SQLite and PostgreSQL): the
-// ending commands and what the host reads afterwards, the refusal in the consult context, the
-// separate-bill round trip, the line edits and the table reset, and the move with its button,
-// its timer, the destination touch and the sales lock.
+// The operations on the real map (offscreen, SQLite and PostgreSQL): the ending commands, the
+// separate-bill round trip, the line edits, the table reset and the move.
 #include "OperationsFixture.h"
 
 #include "component/SharedState.h"
@@ -56,7 +54,7 @@ Q_DECLARE_METATYPE(Removal)
 
 namespace {
 
-/** Records like the scripted window, and lets a test look at the world when a notice or question comes. */
+/** The scripted window, with hooks to look at the world when a notice or question comes. */
 class WatchingWindow : public qrvtest::ScriptedMessageWindow {
 public:
     std::function<void(const QString &)> onNotice;
@@ -73,7 +71,6 @@ public:
         return ScriptedMessageWindow::question(testo, titolo, pulsanti);
     }
 
-    /** The four values passed with notice i. */
     QVector<qint32> values(int i) const {
         const Notice &n = notices.at(i);
         return {n.a, n.b, n.c, n.d};
@@ -261,11 +258,8 @@ private slots:
         if (refused)
             QCOMPARE(window.values(0), (QVector<qint32>{2, 0, 1, 1}));
         QCOMPARE(s.TavoloScelto, QLatin1String(row.tavoloScelto));
-        QCOMPARE(s.OperazioneScelta, row.operazioneScelta);
-        QCOMPARE(s.ContoSubito, row.contoSubito);
-        QCOMPARE(s.ContoSeparato, false);
-        QCOMPARE(s.OrdineDaWeb, row.ordineDaWeb);
-        QCOMPARE(s.Sala, 1);
+        QCOMPARE((QVector<qint32>{s.OperazioneScelta, s.ContoSubito, s.ContoSeparato, s.OrdineDaWeb, s.Sala}),
+                 (QVector<qint32>{row.operazioneScelta, row.contoSubito, false, row.ordineDaWeb, 1}));
         QCOMPARE(lines(m_db).size(), 4); // nothing of it touched the order lines
     }
 
@@ -293,9 +287,7 @@ private slots:
             gridRedrawn = !map()->frxScontrino()->isHidden() && map()->gridScontrino()->rows() == 3;
             button("cmdContiSeparati")->click();
         });
-        QVERIFY(presses.isEmpty());
-        QVERIFY(openAfterCancel);
-        QVERIFY(gridRedrawn);
+        QVERIFY(presses.isEmpty() && openAfterCancel && gridRedrawn);
         QCOMPARE(afterCancel, (QVector<qint32>{qrvFaiContoTavolo, true, false}));
         QVERIFY(map()->endedByCommand());
         QCOMPARE(s.TavoloScelto, QStringLiteral("1"));
@@ -303,8 +295,6 @@ private slots:
                  (QVector<qint32>{qrvFaiContoTavolo, false, true}));
         QVERIFY(s.IdDettSelezionati.endsWith(QString::number(m_birra) + QStringLiteral(";;")));
     }
-
-    // ---- line edits ------------------------------------------------------------------------
 
     // One unit less; a line with its variant row; rows that are not removed (a variant row, an
     // amount that is no number); the last line, which empties and frees the table unless another
@@ -389,10 +379,8 @@ private slots:
         });
         QCOMPARE(window.questions.size(), 1);
         const auto &q = window.questions.at(0);
-        QCOMPARE(q.testo, QStringLiteral("Vuoi azzerare il tavolo Tavolo 1 ?"));
-        QCOMPARE(q.titolo, QStringLiteral("AZZERRAMENTO TAVOLO"));
-        QCOMPARE(q.pulsanti, 4);
-        QVERIFY(!q.large);
+        QCOMPARE(q.testo + QLatin1Char('|') + q.titolo + QLatin1Char('|') + QString::number(q.pulsanti),
+                 QStringLiteral("Vuoi azzerare il tavolo Tavolo 1 ?|AZZERRAMENTO TAVOLO|4"));
         const bool yes = answer == MessageBox::vbYes;
         QCOMPARE(lines(m_db, 1).size(), yes ? 0 : 3);
         QCOMPARE(tables(m_db).value(1).occupato, !yes);
@@ -421,7 +409,6 @@ private slots:
         QCOMPARE(after.size(), 4);
         const Line added = lines(m_db, 1).last();
         QCOMPARE(after.last(), QStringLiteral("1|5,00|") + QString::number(added.id));
-        QCOMPARE(added.descrizione, QStringLiteral("Birra media"));
         QCOMPARE(added.codice, qint64(2));
         QCOMPARE(lines(m_db, 2).size(), 1);
         QVERIFY(window.texts().contains(QStringLiteral("Il tavolo non è occupato")));
@@ -455,8 +442,7 @@ private slots:
             lastShown = gridRows().value(0);
             lastTotal = map()->lblTotale()->text();
         });
-        QCOMPARE(otherTill.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(otherTill.exitCode(), 0);
+        QVERIFY(otherTill.exitStatus() == QProcess::NormalExit && otherTill.exitCode() == 0);
         QVERIFY2(torn.isEmpty(), qPrintable(torn.join(QLatin1Char(' '))));
         const Line l = lines(m_db, 2).at(0);
         QCOMPARE(l.quantita, qint64(40 - times));
@@ -464,8 +450,6 @@ private slots:
                  QStringLiteral("%1|%2|%3").arg(l.quantita).arg(formatAmount(l.importo)).arg(l.id));
         QCOMPARE(lastTotal, formatAmount(l.importo));
     }
-
-    // ---- the move --------------------------------------------------------------------------
 
     // A move runs from SPOSTA to the destination touch, and the operator is told once it is
     // committed and the lock released. Another till holding the sales lock leaves the map running
@@ -556,7 +540,6 @@ private slots:
         QCOMPARE(window.questions.size(), lockHeld ? 1 : 0);
         if (lockHeld) {
             QVERIFY(window.questions.at(0).testo.contains(QLatin1String("LockVenditeMan.txt")));
-            QCOMPARE(window.questions.at(0).pulsanti, 4);
             QVERIFY2(tickedBeforeQuestion, "the till froze while waiting for the lock");
         }
         QCOMPARE(box.shown.size(), is("statement fails") ? 1 : 0);
@@ -572,8 +555,7 @@ private slots:
             return;
         }
         QCOMPARE(window.values(1), (QVector<qint32>{2, 0, 3, 1}));
-        QVERIFY(committedWhenTold);
-        QVERIFY(lockFreeWhenTold);
+        QVERIFY(committedWhenTold && lockFreeWhenTold);
         QCOMPARE(label5, QStringLiteral("Rossi"));
         QVERIFY(lines(m_db, 1).isEmpty());
         QVERIFY(tables(m_db).value(5).occupato);

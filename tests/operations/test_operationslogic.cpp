@@ -125,11 +125,6 @@ private slots:
                  QStringLiteral("Delete * from DettaglioTavoli Where Tavolo = 12 and ID = 3000000000"));
         QCOMPARE(S::deleteLine(12, 3, {4, 5}),
                  QStringLiteral("Delete * from DettaglioTavoli Where Tavolo = 12 and ID In (3, 4, 5)"));
-        QCOMPARE(S::deleteAllLines(12), QStringLiteral("Delete * from DettaglioTavoli Where Tavolo = 12"));
-        QCOMPARE(S::freeTable(12),
-                 QStringLiteral("Update Tavoli Set Occupato = False, Descrizione = '' Where Codice = 12"));
-        QCOMPARE(S::linesOfTable(12),
-                 QStringLiteral("Select * from DettaglioTavoli Where Tavolo = 12 order by ID;"));
 
         // The move: the description quoted safely, the time with two digits each.
         QCOMPARE(S::move(3, 7, QStringLiteral("Dell'Orto"), QTime(9, 5, 59)),

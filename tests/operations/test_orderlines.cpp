@@ -126,10 +126,6 @@ private slots:
         QCOMPARE(l.at(1), (Line{l.at(1).id, 1, 2, 1, 0, 5.0, QStringLiteral("Birra media")}));
         QCOMPARE(l.at(2), (Line{l.at(2).id, 1, 55, 1, 0, 0.0, QStringLiteral("Coperto")}));
         QVERIFY(l.at(2).id > l.at(1).id && l.at(1).id > before);
-        QCOMPARE(qrvtest::scalar(
-                     db, QStringLiteral("Select IdRif from DettaglioTavoli Where ID = %1").arg(l.at(2).id))
-                     .toInt(),
-                 0);
     }
 };
 

