@@ -227,6 +227,23 @@ private slots:
         QCOMPARE(lines(db, 2).size(), 4);
     }
 
+    // A workspace of another connection cannot hold the statements: the move still runs as one
+    // transaction of the database it writes to.
+    void workspaceOfAnotherConnection() {
+        const DbPtr db = venue();
+        failWhen(db, QStringLiteral("guasto"), QStringLiteral("UPDATE OF OraUltimoOrdine"),
+                 QStringLiteral("Tavoli"), QStringLiteral("NEW.codice = 1"));
+        const auto before = tables(db);
+        const auto beforeLines = lines(db);
+        const DbPtr other = dao::Database::open(qrvtest::urlOf(db));
+        OrderMove move(db, std::make_shared<dao::Workspace>(other), m_archive.path());
+        QCOMPARE(move.run(1, 2, QStringLiteral("Dell'Orto"), QTime(9, 5)).outcome,
+                 OrderMove::Outcome::Failed);
+        QVERIFY(!other->inTransaction() && !db->inTransaction());
+        QCOMPARE(tables(db), before);
+        QCOMPARE(lines(db), beforeLines);
+    }
+
     void lockFolderMissing() {
         const DbPtr db = venue();
         const auto before = tables(db);

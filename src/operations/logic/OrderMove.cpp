@@ -19,7 +19,9 @@ QString OrderMove::Result::message() const {
 OrderMove::OrderMove(std::shared_ptr<dao::Database> db, std::shared_ptr<dao::Workspace> workspace,
                      QString archiveFolder)
     : m_db(std::move(db))
-    , m_workspace(std::move(workspace))
+    // The statements run on the database, so only a workspace over that same database can make
+    // them one transaction; a workspace over another connection would commit nothing of the move.
+    , m_workspace(workspace && workspace->database() == m_db ? std::move(workspace) : nullptr)
     , m_archiveFolder(std::move(archiveFolder))
     , m_wait([](qint64) {
         QThread::msleep(5);
