@@ -132,6 +132,8 @@ int main(int argc, char *argv[]) {
         screenshot = QDir(dataDir).filePath(QStringLiteral("qrvtavoli-demo.png"));
         std::fprintf(stderr, "No display to show the map on: rendering it to %s instead.\n",
                      qPrintable(screenshot));
+    } else if (headless) {
+        std::fprintf(stderr, "No display to show the map on: rendering it offscreen.\n");
     }
     if (!screenshot.isEmpty()) {
         if (!till.renderScreenshot(screenshot, &error)) {
