@@ -1,5 +1,7 @@
 // Figures of the data layer as the component uses it: a room of 500 tables read through
-// clsRecordset, the occupancy lookup of one table, and one UPDATE, on SQLite and PostgreSQL.
+// clsRecordset, the occupancy lookup of one table, and one UPDATE, on SQLite and PostgreSQL; and
+// the time from a restarted PostgreSQL server accepting connections to the room read again on the
+// till's old connection (reopened on the way), on a cluster of the benchmark's own.
 
 #include "component/SharedState.h"
 #include "data/Lookups.h"
@@ -7,6 +9,7 @@
 #include "data/dao/DaoError.h"
 #include "data/dao/Database.h"
 #include "data/dao/Recordset.h"
+#include "support/PrivateCluster.h"
 #include "support/TestDatabases.h"
 
 #include <QCoreApplication>
@@ -110,8 +113,47 @@ void BM_ExecuteUpdate(benchmark::State &state, const char *engine) {
         benchmark::DoNotOptimize(v.db->Execute(update));
 }
 
+/**
+ * A periodic refresh of a 500-table room right after the server restarted (-m fast): the server
+ * accepts connections when the restart returns; the refresh reopens the lost connection and reads
+ * the room. On the map this follows at the first tick after the restart (TimerRefresh, 10 s).
+ */
+void BM_RefreshAfterRestart(benchmark::State &state) {
+    ensureApplication();
+    std::unique_ptr<qrvtest::PrivateCluster> cluster;
+    std::shared_ptr<qrv::dao::Database> db;
+    try {
+        cluster = std::make_unique<qrvtest::PrivateCluster>();
+        db = cluster->freshDatabase();
+        db->beginTransaction();
+        for (int i = 1; i <= tablesInRoom; ++i)
+            db->Execute(QStringLiteral("Insert into Tavoli (Numero, Occupato, Top, Left, CodiceSala) values "
+                                       "('%1', False, 0, 0, 1)")
+                            .arg(i));
+        db->commitTransaction();
+    } catch (const std::exception &error) {
+        state.SkipWithError(error.what());
+        return;
+    }
+    qrv::SharedState::current().DataBase = db;
+    const QString query = QStringLiteral("Select * from Tavoli Where CodiceSala = 1;");
+    for (auto _ : state) {
+        state.PauseTiming();
+        cluster->restart(QStringLiteral("fast"));
+        state.ResumeTiming();
+        qrv::clsRecordset rs;
+        rs.setQuiet(true);
+        rs.Apri(QStringLiteral("CaricaTavoli"), true, query, false, true);
+        if (!rs.ilRecordset() || rs.ilRecordset()->RecordCount() != tablesInRoom)
+            state.SkipWithError("the room was not read after the restart");
+        rs.Chiudi();
+    }
+    qrv::SharedState::current().DataBase.reset();
+}
+
 } // namespace
 
+BENCHMARK(BM_RefreshAfterRestart)->Unit(benchmark::kMillisecond)->Iterations(20);
 BENCHMARK_CAPTURE(BM_ReadRoom, sqlite, "sqlite")->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_ReadRoom, postgresql, "postgresql")->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_TavoloOccupato, sqlite, "sqlite")->Unit(benchmark::kMicrosecond);

@@ -49,11 +49,18 @@ QString textOf(const std::optional<QVariant> &value) {
 } // namespace
 
 bool TavoloPresente(const QString &Numero) {
-    return firstValue(QStringLiteral("TavoloPresente"),
-                      QStringLiteral("Select Numero from Tavoli Where Numero = ") + sqlText(Numero) +
-                          QStringLiteral(";"),
-                      QStringLiteral("Numero"))
-        .has_value();
+    // No table can carry a NUL: the answer is no, without a statement no engine takes alike.
+    if (Numero.contains(QChar(0)))
+        return false;
+    // Numbers match without regard to case ("1A" is "1a"), as the original engine compared text.
+    // The recordset's own search compares, so both engines answer alike whatever their collation.
+    const QString routine = QStringLiteral("TavoloPresente");
+    clsRecordset rs;
+    rs.Apri(routine, true, QStringLiteral("Select Numero from Tavoli;"), false, true);
+    const bool found = rs.Errore() != clsRecordset::NoRow && rs.ilRecordset() &&
+                       rs.Start(routine, QStringLiteral("Numero"), QStringLiteral("="), sqlText(Numero));
+    rs.Chiudi();
+    return found;
 }
 
 bool TavoloOccupato(const QString &Codice) {

@@ -11,7 +11,10 @@ namespace qrv {
  * shown by clsRecordset under the routine name of the lookup.
  */
 
-/** True when a table numbered Numero exists in any room ("" matches only an empty number). */
+/**
+ * True when a table numbered Numero exists in any room, the case of letters aside ("1a" finds
+ * "1A"); "" matches only an empty number, a text holding NUL nothing.
+ */
 bool TavoloPresente(const QString &Numero);
 
 /** The Occupato flag of the table whose Codice is given as decimal text; false when missing. */

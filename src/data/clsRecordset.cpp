@@ -4,6 +4,7 @@
 #include "component/logic/IniFile.h"
 #include "data/LockFile.h"
 #include "data/MessageBox.h"
+#include "data/RetryStep.h"
 #include "data/dao/DaoError.h"
 #include "data/dao/Database.h"
 #include "data/dao/Recordset.h"
@@ -26,34 +27,15 @@ QString componentTitle() {
 }
 
 /**
- * Runs step; when it throws a database error, shows describe() followed by the error number and
- * description and, on Retry, runs the step again. Returns false when the operator gave up.
- */
-template <typename Step, typename Describe>
-bool runStep(Step step, Describe describe, int flags, const QString &title) {
-    for (;;) {
-        try {
-            step();
-            return true;
-        } catch (const dao::DaoError &error) {
-            const QString text =
-                describe() + crLf + QString::number(error.number()) + QLatin1Char(' ') + error.description();
-            if (MsgBox(text, flags, title) != MessageBox::vbRetry)
-                return false;
-        }
-    }
-}
-
-/**
  * Waits ms while letting pending events run, so that the screen keeps painting (and timers keep
- * firing) while a lock is awaited.
+ * firing) while a lock is awaited; the operator's touches wait, so none runs in the middle of a query.
  */
 void pauseWithEvents(int ms) {
     QElapsedTimer elapsed;
     elapsed.start();
     for (;;) {
         if (QCoreApplication::instance())
-            QCoreApplication::processEvents(QEventLoop::AllEvents);
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
         const qint64 left = ms - elapsed.elapsed();
         if (left <= 0)
             return;
@@ -73,6 +55,20 @@ QString firstLineOf(const QString &path) {
 }
 
 } // namespace
+
+bool clsRecordset::runStep(const std::function<void()> &step, const std::function<QString()> &describe,
+                           int flags, const QString &title) const {
+    return runWithRetry(
+        step,
+        [&](const dao::DaoError &error) {
+            if (m_quiet)
+                return false;
+            const QString text =
+                describe() + crLf + QString::number(error.number()) + QLatin1Char(' ') + error.description();
+            return MsgBox(text, flags, title) == MessageBox::vbRetry;
+        },
+        [this] { return m_database ? m_database : SharedState::current().DataBase; });
+}
 
 clsRecordset::clsRecordset() = default;
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 #include <memory>
 
 namespace qrv {
@@ -57,7 +58,20 @@ public:
     std::shared_ptr<dao::Database> DataBase() const { return m_database; }
     void setDataBase(std::shared_ptr<dao::Database> database) { m_database = std::move(database); }
 
+    /**
+     * Quiet: database failures are not shown; the failing method gives up at once as if the
+     * operator had cancelled its box (Apri then leaves no recordset and Errore 10). Off unless set;
+     * the lock messages of Blocca are shown either way.
+     */
+    void setQuiet(bool quiet) { m_quiet = quiet; }
+
 private:
+    /**
+     * Runs step; a database error is shown as describe() followed by its number and description,
+     * and Retry reopens a lost connection and runs the step again. False when the operator gave up.
+     */
+    bool runStep(const std::function<void()> &step, const std::function<QString()> &describe, int flags,
+                 const QString &title) const;
     /** Takes the lock file of Q; true when another holder refused it and the caller did not wait. */
     bool BloccaSblocca(const QString &Q, bool Aspetta);
     /** Runs the query again (the first row becomes current), ignoring every failure. */
@@ -71,6 +85,7 @@ private:
     QString m_routine;
     std::unique_ptr<LockFile> m_lock;
     std::shared_ptr<dao::Database> m_database;
+    bool m_quiet = false;
 };
 
 } // namespace qrv

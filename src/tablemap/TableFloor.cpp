@@ -49,6 +49,18 @@ TableFloor::TableFloor(QWidget *parent)
     for (int i = 0; i < PermanentButtons; ++i)
         addButton();
 
+    // Amber with black text: no table, floor or room colour, so it cannot be taken for part of the map.
+    m_lblMappaNonAggiornata =
+        new QLabel(QStringLiteral("Mappa non aggiornata: database non raggiungibile"), this);
+    m_lblMappaNonAggiornata->setObjectName(QStringLiteral("lblMappaNonAggiornata"));
+    m_lblMappaNonAggiornata->setFont(MapLook::arialBold(14));
+    m_lblMappaNonAggiornata->setAlignment(Qt::AlignCenter);
+    m_lblMappaNonAggiornata->setAutoFillBackground(true);
+    MapLook::setBackground(m_lblMappaNonAggiornata, QColor(0xFF, 0xB0, 0x00));
+    MapLook::setTextColour(m_lblMappaNonAggiornata, Qt::black);
+    m_lblMappaNonAggiornata->setAttribute(Qt::WA_TransparentForMouseEvents);
+    m_lblMappaNonAggiornata->hide();
+
     m_frxAggiorna = new QFrame(this);
     m_frxAggiorna->setObjectName(QStringLiteral("frxAggiorna"));
     MapLook::place(m_frxAggiorna, 0, 0, 3150, 1035);
@@ -145,6 +157,20 @@ void TableFloor::resetToDesign() {
     }
     m_index.clear();
     m_frxAggiorna->hide();
+    m_lblMappaNonAggiornata->hide();
+    m_failureCancelled = false;
+}
+
+void TableFloor::setMapCurrent(bool current) {
+    m_failureCancelled = !current;
+    m_lblMappaNonAggiornata->setVisible(!current);
+    if (!current)
+        m_lblMappaNonAggiornata->raise();
+}
+
+void TableFloor::resizeEvent(QResizeEvent *event) {
+    QWidget::resizeEvent(event);
+    m_lblMappaNonAggiornata->setGeometry(0, 0, width(), px(480));
 }
 
 void TableFloor::discard(QWidget *w, bool inUse) {
@@ -168,11 +194,16 @@ void TableFloor::CaricaTavoli(qint32 sala, const DatiSala *look, const QString &
     const bool wasShown = !isHidden();
     hide();
     const auto comeBack = qScopeGuard([this, wasShown] { setVisible(wasShown); });
+    const bool outer = m_reading;
+    m_reading = true;
+    const auto done = qScopeGuard([this, outer] { m_reading = outer; });
 
+    // Asked for by the operator (a room touched, a move ended): a failure is always shown.
     clsRecordset rs;
     rs.Apri(routine, true,
             QStringLiteral("Select * from Tavoli Where CodiceSala = %1;").arg(QString::number(sala)), false,
             true);
+    const bool opened = rs.ilRecordset() != nullptr;
 
     // Room look: a picture that cannot be loaded leaves only the colour. A name that reaches out of
     // the background folder (stored by another program) is not loaded either.
@@ -198,7 +229,7 @@ void TableFloor::CaricaTavoli(qint32 sala, const DatiSala *look, const QString &
     update();
 
     int i = 0;
-    readRows(rs, routine, [&](const dao::Recordset &row) {
+    const bool read = readRows(rs, routine, [&](const dao::Recordset &row) {
         if (i >= m_buttons.size())
             addButton();
         QPushButton *button = m_buttons.at(i);
@@ -217,12 +248,23 @@ void TableFloor::CaricaTavoli(qint32 sala, const DatiSala *look, const QString &
         ++i;
         return true;
     });
+    setMapCurrent(opened && read);
 }
 
 bool TableFloor::refreshButton(int i, const QString &routine) {
+    if (m_reading)
+        return false;
+    m_reading = true;
+    const auto done = qScopeGuard([this] { m_reading = false; });
     clsRecordset rs;
+    rs.setQuiet(m_failureCancelled);
     rs.Apri(routine, true, QStringLiteral("Select * from Tavoli Where Codice = %1;").arg(m_tags.at(i)), false,
             true);
+    if (!rs.ilRecordset()) {
+        // One button's state is unknown: the map is not current either.
+        setMapCurrent(false);
+        return false;
+    }
     bool found = false;
     readRows(rs, routine, [&](const dao::Recordset &row) {
         applyRow(i, row);
@@ -250,17 +292,25 @@ int TableFloor::RefreshTavolo(const QString &numero) {
 }
 
 void TableFloor::refreshRoom(qint32 sala) {
+    if (m_reading)
+        return;
+    m_reading = true;
+    const auto done = qScopeGuard([this] { m_reading = false; });
     const QString routine = QStringLiteral("CaricaTavoli");
     clsRecordset rs;
+    // The operator cancelled a failure of this outage already: no box at every tick.
+    rs.setQuiet(m_failureCancelled);
     rs.Apri(routine, true,
             QStringLiteral("Select * from Tavoli Where CodiceSala = %1;").arg(QString::number(sala)), false,
             true);
-    readRows(rs, routine, [this](const dao::Recordset &row) {
+    const bool opened = rs.ilRecordset() != nullptr;
+    const bool read = readRows(rs, routine, [this](const dao::Recordset &row) {
         const int k = indexOf(row.Field(QStringLiteral("Codice")).toInt());
         if (k >= 0 && k < m_buttons.size() && !m_buttons.at(k)->isHidden())
             applyRow(k, row);
         return true;
     });
+    setMapCurrent(opened && read);
 }
 
 void TableFloor::paintEvent(QPaintEvent *) {

@@ -47,8 +47,20 @@ public:
     int RefreshTavoloCodice(const QString &codice);
     /** Recolours the visible button captioned numero (trimmed); returns its index or -1. */
     int RefreshTavolo(const QString &numero);
-    /** One periodic refresh of the tables of room sala; captions and positions stay. */
+    /**
+     * One periodic refresh of the tables of room sala; captions and positions stay. Does nothing
+     * while another read of the floor is running (its failure box may be up: a nested tick or
+     * notification must not stack a second one). Once the operator has cancelled a failure box of
+     * the floor, later refreshes fail quietly until one succeeds: the mark tells the story.
+     */
     void refreshRoom(qint32 sala);
+
+    /**
+     * lblMappaNonAggiornata: the mark shown across the top of the floor while the map is not
+     * current (a read of the floor failed and the operator cancelled); the next load or periodic
+     * refresh that succeeds removes it. Touches pass through it to the tables.
+     */
+    QLabel *lblMappaNonAggiornata() const { return m_lblMappaNonAggiornata; }
 
     int count() const { return static_cast<int>(m_buttons.size()); }
     QPushButton *button(int i) const;
@@ -78,8 +90,11 @@ signals:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
+    /** Shows or removes the not-current mark; a failure also makes later periodic refreshes quiet. */
+    void setMapCurrent(bool current);
     void addButton();
     /** Colour and description of button i from a row of Tavoli. */
     void applyRow(int i, const dao::Recordset &row);
@@ -99,6 +114,9 @@ private:
     QLabel *m_lblAggiungi = nullptr;
     QFrame *m_frxAggiorna = nullptr;
     int m_clicking = -1; ///< the button whose click is being handled
+    QLabel *m_lblMappaNonAggiornata = nullptr;
+    bool m_reading = false;          ///< a read of the floor is running (its failure box may be up)
+    bool m_failureCancelled = false; ///< a failed read was cancelled; refreshes are quiet until one succeeds
 };
 
 } // namespace qrv

@@ -605,7 +605,14 @@ private slots:
         QVERIFY_DAO_ERROR(rs->setField(QStringLiteral("Importo"), QStringLiteral("1,5")),
                           DaoErrorCode::TypeMismatch);
         QVERIFY_DAO_ERROR(rs->setField(QStringLiteral("Nope"), 1), DaoErrorCode::FieldNotFound);
+        // A NUL in a text: SQLite would store it and PostgreSQL's driver refuse it; both refuse it alike.
+        const QString withNul = QStringLiteral("Zeta") + QChar(0) + QStringLiteral("x");
+        QVERIFY_DAO_ERROR(rs->setField(QStringLiteral("Descrizione"), withNul), DaoErrorCode::NulInText);
         rs->CancelUpdate();
+        QVERIFY_DAO_ERROR(m_db->Execute(QStringLiteral("Update Tavoli Set Descrizione = '") + withNul +
+                                        QStringLiteral("' Where Codice = 1")),
+                          DaoErrorCode::NulInText);
+        QCOMPARE(count(m_db, QStringLiteral("Tavoli Where Descrizione Like 'Zeta%'")), 0);
 
         // Rows that cannot be traced back to one row of one table are read-only.
         auto counted = m_db->OpenRecordset(QStringLiteral("Select count(*) as n from Tavoli"));

@@ -1,6 +1,7 @@
-// The text side of the access layer: Jet-dialect translation, FindFirst conditions and the
-// splitting of schema scripts. No database needed.
+// The text side of the access layer: Jet-dialect translation, FindFirst conditions, the splitting
+// of schema scripts and the telling of a lost connection from other failures. No database needed.
 
+#include "data/dao/ConnectionLoss.h"
 #include "data/dao/FindCondition.h"
 #include "data/dao/JetSql.h"
 #include "data/dao/VenueSetup.h"
@@ -156,6 +157,17 @@ private slots:
         QTest::newRow("bool field against 1") << QVariant(true) << QStringLiteral("f = 1") << true;
         QTest::newRow("text against number that is no number")
             << QVariant(QStringLiteral("abc")) << QStringLiteral("f = 1") << false;
+        // Texts that read as a number only to a lenient parser are no number.
+        QTest::newRow("number against 'nan'")
+            << QVariant(qint64(7)) << QStringLiteral("Codice = 'nan'") << false;
+        QTest::newRow("number against 'NaN'") << QVariant(7.5) << QStringLiteral("f <> 'NaN'") << true;
+        QTest::newRow("number against 'inf'") << QVariant(qint64(7)) << QStringLiteral("f < 'inf'") << false;
+        QTest::newRow("number against '-inf'")
+            << QVariant(qint64(7)) << QStringLiteral("f > '-inf'") << false;
+        QTest::newRow("'nan' against a number")
+            << QVariant(QStringLiteral("nan")) << QStringLiteral("f = 7") << false;
+        QTest::newRow("number against ' 7.0 '")
+            << QVariant(qint64(7)) << QStringLiteral("f = ' 7.0 '") << true;
     }
 
     void conditionMatches() {
@@ -186,6 +198,53 @@ private slots:
                                         << QStringList{QStringLiteral("Select '--not a comment'")};
         QTest::newRow("quoted identifier") << QStringLiteral("CREATE TABLE \"a;b\" (x int);")
                                            << QStringList{QStringLiteral("CREATE TABLE \"a;b\" (x int)")};
+    }
+
+    void connectionLost_data() {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<QString>("sqlState");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("lost");
+        const int statement = QSqlError::StatementError, connection = QSqlError::ConnectionError;
+        QTest::newRow("driver connection error") << connection << QString() << QString() << true;
+        QTest::newRow("administrator shutdown 57P01")
+            << statement << QStringLiteral("57P01")
+            << QStringLiteral("FATAL:  terminating connection due to administrator command") << true;
+        QTest::newRow("crash shutdown 57P02") << statement << QStringLiteral("57P02") << QString() << true;
+        QTest::newRow("cannot connect now 57P03")
+            << statement << QStringLiteral("57P03") << QString() << true;
+        QTest::newRow("class 08 connection failure")
+            << statement << QStringLiteral("08006") << QString() << true;
+        QTest::newRow("class 08 protocol violation")
+            << statement << QStringLiteral("08P01") << QString() << true;
+        QTest::newRow("socket closed, no state")
+            << statement << QString()
+            << QStringLiteral("server closed the connection unexpectedly\n\tThis probably means the server "
+                              "terminated abnormally")
+            << true;
+        QTest::newRow("no connection to the server") << int(QSqlError::TransactionError) << QString()
+                                                     << QStringLiteral("no connection to the server") << true;
+        QTest::newRow("idle session timeout text")
+            << statement << QStringLiteral("57P05")
+            << QStringLiteral("FATAL:  terminating connection due to idle-session timeout") << true;
+        QTest::newRow("lock not available")
+            << statement << QStringLiteral("55P03")
+            << QStringLiteral("canceling statement due to lock timeout") << false;
+        QTest::newRow("deadlock") << statement << QStringLiteral("40P01")
+                                  << QStringLiteral("deadlock detected") << false;
+        QTest::newRow("syntax") << statement << QStringLiteral("42601") << QStringLiteral("syntax error")
+                                << false;
+        QTest::newRow("query canceled 57014")
+            << statement << QStringLiteral("57014") << QStringLiteral("canceling statement") << false;
+        QTest::newRow("trigger failure")
+            << statement << QStringLiteral("P0001") << QStringLiteral("guasto simulato") << false;
+    }
+    void connectionLost() {
+        QFETCH(int, type);
+        QFETCH(QString, sqlState);
+        QFETCH(QString, text);
+        QFETCH(bool, lost);
+        QCOMPARE(qrv::dao::isConnectionLost(QSqlError::ErrorType(type), sqlState, text), lost);
     }
 
     void splitScript() {

@@ -71,6 +71,13 @@ private slots:
         QVERIFY(!qrv::TavoloPresente(QString()));
         addTable(db, QStringLiteral(""), QStringLiteral("Senza numero"));
         QVERIFY(qrv::TavoloPresente(QString()));
+        // Letters match whatever their case, on both engines alike.
+        addTable(db, QStringLiteral("1A"), QStringLiteral("Lettera"));
+        addTable(db, QStringLiteral("è2"), QStringLiteral("Accento"));
+        QVERIFY(qrv::TavoloPresente(QStringLiteral("1a")) && qrv::TavoloPresente(QStringLiteral("È2")));
+        QVERIFY(!qrv::TavoloPresente(QStringLiteral("1B")));
+        // A NUL is in no number: no, and no failure shown.
+        QVERIFY(!qrv::TavoloPresente(QStringLiteral("12") + QChar(0)));
         QVERIFY(box.shown.isEmpty());
     }
 

@@ -5,6 +5,12 @@
 #                             With PID, a watcher stops and removes the cluster once that process
 #                             has ended, however it ended.
 #   pg_cluster.sh stop DIR    stop it at once and remove DIR
+#   pg_cluster.sh restart DIR fast|immediate
+#                             restart the server of DIR with that shutdown mode, keeping the data
+#   pg_cluster.sh stop-server DIR [fast|immediate]
+#                             stop the server of DIR (fast unless told), keeping the data
+#   pg_cluster.sh start-server DIR
+#                             start the server of DIR again, as start did
 # Superuser "postgres", trust authentication. Run as root, the server runs as the postgres user;
 # when DIR is not reachable for that user (or its path is too long for a socket) the cluster lives
 # in /tmp/qrvpg-* and DIR becomes a symbolic link to it.
@@ -13,8 +19,9 @@ set -euo pipefail
 action=${1:-}
 dir=${2:-}
 owner=${3:-}
+usage="usage: $0 start|stop|restart|stop-server|start-server DIR [PID|MODE]"
 if [[ -z "$action" || -z "$dir" ]]; then
-    echo "usage: $0 start|stop DIR" >&2
+    echo "$usage" >&2
     exit 2
 fi
 
@@ -30,6 +37,28 @@ as_server() {
     else
         "$@"
     fi
+}
+
+# Only a Unix socket, no TCP port; fsync off: the cluster is thrown away after the run.
+start_server() {
+    as_server "$bindir/pg_ctl" -D "$1/data" -l "$1/server.log" -w -t 60 \
+        -o "-c listen_addresses='' -c unix_socket_directories='$1' -c fsync=off -c full_page_writes=off -c max_connections=200" \
+        start >/dev/null
+}
+
+# The folder a cluster really lives in, as an absolute path (DIR may be a link to /tmp/qrvpg-*).
+real_dir() {
+    readlink -f "$1"
+}
+
+shutdown_mode() {
+    case "${1:-fast}" in
+    fast | immediate) echo "${1:-fast}" ;;
+    *)
+        echo "pg_cluster.sh: shutdown mode must be fast or immediate" >&2
+        exit 2
+        ;;
+    esac
 }
 
 case "$action" in
@@ -63,10 +92,7 @@ start)
         cat "$real/initdb.log" >&2
         exit 1
     fi
-    # Only a Unix socket, no TCP port; fsync off: the cluster is thrown away after the run.
-    if ! as_server "$bindir/pg_ctl" -D "$real/data" -l "$real/server.log" -w -t 60 \
-            -o "-c listen_addresses='' -c unix_socket_directories='$real' -c fsync=off -c full_page_writes=off -c max_connections=200" \
-            start >/dev/null; then
+    if ! start_server "$real"; then
         cat "$real/server.log" >&2 || true
         exit 1
     fi
@@ -107,8 +133,33 @@ stop)
     fi
     exit 0
     ;;
+restart)
+    real=$(real_dir "$dir")
+    mode=$(shutdown_mode "${3:-}")
+    # pg_ctl restart starts the server again with the options of its last start.
+    if ! as_server "$bindir/pg_ctl" -D "$real/data" -l "$real/server.log" -w -t 60 -m "$mode" \
+            restart >/dev/null; then
+        cat "$real/server.log" >&2 || true
+        exit 1
+    fi
+    exit 0
+    ;;
+stop-server)
+    real=$(real_dir "$dir")
+    mode=$(shutdown_mode "${3:-}")
+    as_server "$bindir/pg_ctl" -D "$real/data" -w -t 60 -m "$mode" stop >/dev/null
+    exit 0
+    ;;
+start-server)
+    real=$(real_dir "$dir")
+    if ! start_server "$real"; then
+        cat "$real/server.log" >&2 || true
+        exit 1
+    fi
+    exit 0
+    ;;
 *)
-    echo "usage: $0 start|stop DIR" >&2
+    echo "$usage" >&2
     exit 2
     ;;
 esac

@@ -38,6 +38,8 @@ constexpr int ObjectClosed = 3420;      // the recordset was closed
 constexpr int ReadOnly = 3027;          // the rows cannot be written back (no table or no key)
 constexpr int RecordDeleted = 3167;     // the row was deleted meanwhile
 constexpr int InvalidOperation = 3219;  // the operation does not fit the object (e.g. not a query)
+constexpr int ConnectionLost = 3151;    // the connection to the server was lost and not reopened
+constexpr int NulInText = 3421;         // a text holding a NUL character (no engine stores one alike)
 } // namespace DaoErrorCode
 
 } // namespace qrv::dao

@@ -1,5 +1,6 @@
 #include "data/dao/Database.h"
 
+#include "data/dao/ConnectionLoss.h"
 #include "data/dao/JetSql.h"
 #include "data/dao/Recordset.h"
 
@@ -34,6 +35,24 @@ QString queryValue(const QUrlQuery &query, const char *key) {
     return query.queryItemValue(QLatin1String(key), QUrl::FullyDecoded);
 }
 
+/**
+ * QPSQL connect options with libpq's connect_timeout set to seconds (2 is libpq's least): a
+ * reconnect to a server that does not answer must not keep the till waiting.
+ */
+QString withConnectTimeout(const QString &options, int seconds) {
+    QStringList kept;
+    for (const QString &option : options.split(QLatin1Char(';'), Qt::SkipEmptyParts))
+        if (!option.trimmed().startsWith(QLatin1String("connect_timeout"), Qt::CaseInsensitive))
+            kept.append(option);
+    kept.append(QStringLiteral("connect_timeout=%1").arg(seconds));
+    return kept.join(QLatin1Char(';'));
+}
+
+QString textOf(const QSqlError &error) {
+    const QString text = error.text().trimmed();
+    return text.isEmpty() ? QStringLiteral("The database is not open") : text;
+}
+
 } // namespace
 
 std::shared_ptr<Database> Database::open(const QString &url) {
@@ -62,10 +81,7 @@ std::shared_ptr<Database> Database::open(const QString &url) {
         if (!failure.isEmpty())
             throw DaoError(OpenFailed, QStringLiteral("Cannot open %1: %2").arg(path, failure));
         try {
-            // WAL lets readers and one writer work side by side; FULL makes each commit survive a
-            // power loss, which WAL with NORMAL does not promise.
-            db->runStatement(QStringLiteral("PRAGMA journal_mode=WAL"));
-            db->runStatement(QStringLiteral("PRAGMA synchronous=FULL"));
+            db->applySession();
         } catch (const DaoError &e) {
             throw DaoError(OpenFailed, QStringLiteral("Cannot open %1: %2").arg(path, e.description()));
         }
@@ -198,22 +214,151 @@ int Database::ExecuteNative(const QString &sql) {
 }
 
 int Database::runStatement(const QString &nativeSql) {
-    QSqlDatabase c = connection();
-    if (!c.isOpen())
-        throw DaoError(DaoErrorCode::ObjectClosed, QStringLiteral("The database is not open"));
-    QSqlQuery query(c);
-    if (!query.exec(nativeSql))
-        throw errorFrom(query.lastError(), DaoErrorCode::StatementFailed);
-    const int affected = query.numRowsAffected();
-    return affected < 0 ? 0 : affected;
+    refuseNul(nativeSql);
+    int affected = 0;
+    onConnection(DaoErrorCode::StatementFailed, [&](QSqlDatabase &c, QSqlError &error) {
+        QSqlQuery query(c);
+        if (!query.exec(nativeSql)) {
+            error = query.lastError();
+            return false;
+        }
+        affected = qMax(0, query.numRowsAffected());
+        return true;
+    });
+    return affected;
 }
 
 void Database::Idle() {
     // Every recordset reads all its rows and finishes its statement at once, and Execute keeps
     // no statement open, so outside a transaction no read snapshot survives a call: the next
     // read on either engine sees every commit made meanwhile by other tills.
+    ensureConnected();
+}
+
+void Database::reconnect() {
+    if (m_transactionDepth == 0)
+        ensureConnected();
+}
+
+void Database::onConnection(int fallbackNumber, const Attempt &attempt) {
+    ensureConnected();
+    for (bool again = false;; again = true) {
+        QSqlError error;
+        bool done = false;
+        {
+            QSqlDatabase c = connection();
+            done = attempt(c, error);
+        }
+        if (done)
+            return;
+        if (!isLost(error))
+            throw errorFrom(error, fallbackNumber);
+        connectionLost(textOf(error));
+        // Once, and only outside a transaction: a server that drops the new connection as well
+        // is reported rather than tried for ever.
+        if (again)
+            throw DaoError(DaoErrorCode::ConnectionLost,
+                           QStringLiteral("The connection to the database was lost again: ") + textOf(error));
+        reopen();
+    }
+}
+
+bool Database::isLost(const QSqlError &error) const {
+    // QSQLITE reports every failed step (a busy database among them) as a connection error, and an
+    // embedded file has no connection to lose: only a closed one counts there.
     if (!connection().isOpen())
-        throw DaoError(DaoErrorCode::ObjectClosed, QStringLiteral("The database is not open"));
+        return true;
+    return m_engine == Engine::PostgreSQL &&
+           isConnectionLost(error.type(), error.nativeErrorCode(), error.text());
+}
+
+void Database::connectionLost(const QString &text) {
+    m_lost = true;
+    if (m_transactionDepth == 0)
+        return;
+    // The server rolled the transaction back with the connection: nothing of it can go on, and
+    // the caller's rollback finds nothing left to undo.
+    m_transactionDepth = 0;
+    m_failedAtDepth = 0;
+    throw DaoError(
+        DaoErrorCode::ConnectionLost,
+        QStringLiteral("The connection to the database was lost; the transaction was rolled back: ") + text);
+}
+
+void Database::ensureConnected() {
+    if (!m_lost && connection().isOpen())
+        return;
+    if (m_transactionDepth > 0)
+        connectionLost(QStringLiteral("The database is not open"));
+    reopen();
+}
+
+void Database::reopen() {
+    // What was learnt on the old connection (table keys) is learnt again on the new one.
+    m_primaryKeys.clear();
+    m_lost = true;
+    QString failure;
+    {
+        QSqlDatabase c = connection();
+        if (!c.isValid()) {
+            failure = QStringLiteral("the connection \"%1\" no longer exists").arg(m_connectionName);
+        } else {
+            c.close();
+            const QString options = c.connectOptions();
+            if (m_engine == Engine::PostgreSQL)
+                c.setConnectOptions(withConnectTimeout(options, 2));
+            if (!c.open())
+                failure = c.lastError().text().trimmed();
+            if (failure.isEmpty() && !c.isOpen())
+                failure = QStringLiteral("The database is not open");
+            // The host's own parameters stay as they were for its next open.
+            if (m_engine == Engine::PostgreSQL)
+                c.setConnectOptions(options);
+        }
+    }
+    if (!failure.isEmpty())
+        throw DaoError(DaoErrorCode::ConnectionLost,
+                       QStringLiteral("The connection to the database was lost and cannot be reopened: ") +
+                           failure);
+    m_lost = false;
+    applySession();
+}
+
+void Database::applySession() {
+    if (m_engine == Engine::SQLite) {
+        if (m_ownsConnection) {
+            // WAL lets readers and one writer work side by side; FULL makes each commit survive a
+            // power loss, which WAL with NORMAL does not promise.
+            runSessionStatement(QStringLiteral("PRAGMA journal_mode=WAL"));
+            runSessionStatement(QStringLiteral("PRAGMA synchronous=FULL"));
+        }
+        if (m_busyTimeoutSet)
+            runSessionStatement(QStringLiteral("PRAGMA busy_timeout = %1").arg(m_busyTimeout));
+    } else if (m_busyTimeoutSet) {
+        runSessionStatement(QStringLiteral("SET lock_timeout = %1").arg(m_busyTimeout));
+    }
+}
+
+void Database::runSessionStatement(const QString &sql) {
+    QSqlError error;
+    {
+        QSqlQuery query(connection());
+        if (query.exec(sql))
+            return;
+        error = query.lastError();
+    }
+    if (isLost(error)) {
+        m_lost = true;
+        throw DaoError(DaoErrorCode::ConnectionLost,
+                       QStringLiteral("The connection to the database was lost: ") + textOf(error));
+    }
+    throw errorFrom(error, DaoErrorCode::StatementFailed);
+}
+
+void Database::refuseNul(const QString &text) {
+    if (text.contains(QChar(0)))
+        throw DaoError(DaoErrorCode::NulInText,
+                       QStringLiteral("A text holding a NUL character cannot be written to the database"));
 }
 
 void Database::beginTransaction() {
@@ -232,9 +377,12 @@ void Database::beginTransaction() {
             throw DaoError(e.number() == RecordLocked ? RecordLocked : TransactionFailed, e.description());
         }
     } else {
-        QSqlDatabase c = connection();
-        if (!c.transaction())
-            throw errorFrom(c.lastError(), TransactionFailed);
+        onConnection(TransactionFailed, [](QSqlDatabase &c, QSqlError &error) {
+            if (c.transaction())
+                return true;
+            error = c.lastError();
+            return false;
+        });
     }
     m_transactionDepth = 1;
 }
@@ -263,24 +411,35 @@ void Database::commitTransaction() {
         throw DaoError(TransactionFailed,
                        QStringLiteral("A statement of the transaction failed: nothing of it was kept"));
     }
-    m_transactionDepth = 0;
     if (m_engine == Engine::SQLite) {
+        // COMMIT runs inside the transaction, so a lost connection is never answered by a
+        // COMMIT on a new one.
         try {
             runStatement(QStringLiteral("COMMIT"));
         } catch (const DaoError &e) {
-            try {
-                runStatement(QStringLiteral("ROLLBACK"));
-            } catch (const DaoError &) {
+            const bool stillOpen = m_transactionDepth > 0;
+            m_transactionDepth = 0;
+            m_failedAtDepth = 0;
+            if (stillOpen) {
+                try {
+                    runSessionStatement(QStringLiteral("ROLLBACK"));
+                } catch (const DaoError &) {
+                }
             }
             throw DaoError(TransactionFailed, e.description());
         }
+        m_transactionDepth = 0;
     } else {
+        m_transactionDepth = 0;
         // The driver reports a transaction that PostgreSQL rolled back (after a failed statement)
         // as a failed commit: nothing of it was kept.
         QSqlDatabase c = connection();
         if (!c.commit()) {
             const QSqlError error = c.lastError();
-            c.rollback();
+            if (isLost(error))
+                m_lost = true;
+            else
+                c.rollback();
             throw DaoError(TransactionFailed, error.text().trimmed().isEmpty()
                                                   ? QStringLiteral("The transaction was rolled back")
                                                   : error.text().trimmed());
@@ -305,22 +464,33 @@ void Database::rollbackTransaction() {
         }
         return;
     }
-    m_transactionDepth = 0;
     if (m_engine == Engine::SQLite) {
         try {
             runStatement(QStringLiteral("ROLLBACK"));
         } catch (const DaoError &e) {
-            throw DaoError(TransactionFailed, e.description());
+            // A connection lost meanwhile took the transaction with it: rolled back all the same.
+            const bool ended = m_transactionDepth == 0;
+            m_transactionDepth = 0;
+            m_failedAtDepth = 0;
+            if (!ended)
+                throw DaoError(TransactionFailed, e.description());
         }
+        m_transactionDepth = 0;
     } else {
+        m_transactionDepth = 0;
         QSqlDatabase c = connection();
-        if (!c.rollback())
-            throw errorFrom(c.lastError(), TransactionFailed);
+        if (!c.rollback()) {
+            const QSqlError error = c.lastError();
+            if (!isLost(error))
+                throw errorFrom(error, TransactionFailed);
+            m_lost = true;
+        }
     }
 }
 
 void Database::setBusyTimeout(int milliseconds) {
     m_busyTimeout = qMax(0, milliseconds);
+    m_busyTimeoutSet = true;
     if (m_engine == Engine::SQLite)
         runStatement(QStringLiteral("PRAGMA busy_timeout = %1").arg(m_busyTimeout));
     else

@@ -5,6 +5,7 @@
 #include <QHash>
 #include <QSqlDatabase>
 #include <QString>
+#include <functional>
 #include <memory>
 
 class QSqlError;
@@ -30,7 +31,10 @@ public:
      */
     static std::shared_ptr<Database> open(const QString &url);
 
-    /** Wraps a connection the host already opened (QSQLITE or QPSQL). Throws when it is not open. */
+    /**
+     * Wraps a connection the host already opened (QSQLITE or QPSQL). Throws when it is not open. A
+     * lost connection is reopened in place: the host's QSqlDatabase is closed and opened again.
+     */
     static std::shared_ptr<Database> fromConnection(const QSqlDatabase &connection);
 
     ~Database();
@@ -47,20 +51,42 @@ public:
      */
     std::unique_ptr<Recordset> OpenRecordset(const QString &sqlOrTable);
 
-    /** Runs one statement at once; throws on failure. Returns the number of rows affected. */
+    /**
+     * Runs one statement at once; throws on failure. Returns the number of rows affected.
+     *
+     * Every statement, here and in the recordsets, survives a lost connection (server restart,
+     * failover, terminated backend) outside a transaction: the connection is reopened and the
+     * statement runs once more. Inside a transaction it never runs again: the server has already
+     * rolled the transaction back, so it fails with ConnectionLost, the transaction is over
+     * (inTransaction() false) and the next statement reopens the connection. A text holding a NUL
+     * character is refused with NulInText on both engines.
+     */
     int Execute(const QString &sql);
 
     /** As Execute, for a statement already in the engine's own SQL (schema scripts): no translation. */
     int ExecuteNative(const QString &sql);
 
-    /** The engine's idle operation with cache refresh: later reads see other tills' commits. */
+    /**
+     * The engine's idle operation with cache refresh: later reads see other tills' commits. A lost
+     * connection is reopened here (outside a transaction); throws ConnectionLost when it cannot be.
+     */
     void Idle();
+
+    /**
+     * Reopens a connection found lost, with the parameters it was opened with, and applies the
+     * session settings again; what was known about the old connection (table keys) is forgotten.
+     * Does nothing while the connection works or a transaction is open (a transaction never
+     * outlives its connection). One attempt, within a short connect timeout (2 s on PostgreSQL):
+     * throws ConnectionLost when the server cannot be reached. Retry in a failure box calls it.
+     */
+    void reconnect();
 
     /**
      * Begins, commits (durably) and rolls back a transaction on this connection. Calls nest
      * (savepoints). When a statement failed inside the transaction the commit rolls everything
      * back and throws TransactionFailed, on both engines: the statements are kept together or not
-     * at all. Commit or rollback without a transaction throws TransactionFailed.
+     * at all. Commit or rollback without a transaction throws TransactionFailed (also after a lost
+     * connection ended the transaction: inTransaction() tells).
      */
     void beginTransaction();
     void commitTransaction();
@@ -82,10 +108,37 @@ private:
     friend class Recordset;
     friend class Workspace;
 
-    /** The access-layer error for a failure of the engine; lock conflicts become RecordLocked. */
-    /** Also marks the open transaction as failed. */
+    /**
+     * The access-layer error for a failure of the engine; lock conflicts become RecordLocked.
+     * Also marks the open transaction as failed.
+     */
     DaoError errorFrom(const QSqlError &error, int fallbackNumber);
     int runStatement(const QString &nativeSql);
+
+    /** One try of a statement on the connection: true on success, else the engine's error. */
+    using Attempt = std::function<bool(QSqlDatabase &connection, QSqlError &error)>;
+    /**
+     * Runs attempt; a lost connection is reopened and attempt runs once more, but only outside a
+     * transaction (see Execute). Other failures throw errorFrom(error, fallbackNumber).
+     */
+    void onConnection(int fallbackNumber, const Attempt &attempt);
+    /** Whether error (or a connection that is no longer open) means the connection is gone. */
+    bool isLost(const QSqlError &error) const;
+    /**
+     * Records that the connection is gone; inside a transaction ends it (the server rolled it back)
+     * and throws ConnectionLost.
+     */
+    void connectionLost(const QString &text);
+    /** Reopens a connection known to be lost or closed; does nothing otherwise (see reconnect). */
+    void ensureConnected();
+    /** Closes and opens the connection, then applies the session settings; throws ConnectionLost. */
+    void reopen();
+    /** The settings every session of ours gets: SQLite journal and sync mode, the busy timeout. */
+    void applySession();
+    /** Runs a session statement once, with no reopening (used while reopening). */
+    void runSessionStatement(const QString &sql);
+    /** Throws NulInText when text holds a NUL character, which no engine stores alike. */
+    static void refuseNul(const QString &text);
 
     QString m_connectionName;
     QString m_url;
@@ -94,6 +147,9 @@ private:
     int m_transactionDepth = 0;
     int m_failedAtDepth = 0; // transaction level at which a statement failed, 0 when none
     int m_busyTimeout = 5000;
+    bool m_busyTimeoutSet = false; // the busy timeout was applied to the session by us
+    bool m_lost = false;           // the connection was found lost and is not reopened yet
+    // What is known about the connection; reopen() is the one place that forgets it.
     QHash<QString, QString> m_primaryKeys; // lowercase table name -> key column
 };
 

@@ -159,20 +159,20 @@ template <typename T> int threeWay(const T &a, const T &b) {
 std::optional<int> compareValues(const QVariant &field, const QVariant &literal) {
     if (literal.typeId() == QMetaType::Bool || field.typeId() == QMetaType::Bool)
         return threeWay(int(truthOf(field)), int(truthOf(literal)));
+    // A text compares with a number only when it is written as a number: "nan" or "inf" would
+    // otherwise read as a value that every comparison calls equal.
     const bool literalNumber = isNumber(literal);
     if (isNumber(field)) {
-        bool ok = literalNumber;
-        const double l = literalNumber ? literal.toDouble() : literal.toString().trimmed().toDouble(&ok);
-        if (ok)
-            return threeWay(field.toDouble(), l);
+        const std::optional<double> l =
+            literalNumber ? std::optional<double>(literal.toDouble()) : numberInText(literal.toString());
+        if (l)
+            return threeWay(field.toDouble(), *l);
         return std::nullopt;
     }
     const QString text = field.toString();
     if (literalNumber) {
-        bool ok = false;
-        const double f = text.trimmed().toDouble(&ok);
-        if (ok)
-            return threeWay(f, literal.toDouble());
+        if (const std::optional<double> f = numberInText(text))
+            return threeWay(*f, literal.toDouble());
         return std::nullopt;
     }
     return threeWay(QString::compare(text, literal.toString(), Qt::CaseInsensitive), 0);

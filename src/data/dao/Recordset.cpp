@@ -85,6 +85,9 @@ struct Recordset::Impl {
     QVariant coerce(const QVariant &value, const Column &column) const {
         if (!value.isValid() || value.isNull())
             return QVariant();
+        // SQLite would store the NUL and PostgreSQL refuse it with a driver error: both refuse it here.
+        if (value.typeId() == QMetaType::QString)
+            Database::refuseNul(value.toString());
         if (column.isBool)
             return QVariant(truthOf(value));
         const auto mismatch = [&] {
@@ -97,20 +100,18 @@ struct Recordset::Impl {
                 return QVariant(qint64(value.toBool() ? 1 : 0));
             if (isIntegerType(value.typeId()))
                 return QVariant(value.toLongLong());
-            bool ok = false;
-            const double d = isNumber(value) ? value.toDouble() : value.toString().trimmed().toDouble(&ok);
-            if (isNumber(value))
-                ok = true;
-            if (!ok || !std::isfinite(d) || std::fabs(d) > 9.2e18)
+            const std::optional<double> d =
+                isNumber(value) ? std::optional<double>(value.toDouble()) : numberInText(value.toString());
+            if (!d || !std::isfinite(*d) || std::fabs(*d) > 9.2e18)
                 throw mismatch();
-            return QVariant(qint64(std::llround(d)));
+            return QVariant(qint64(std::llround(*d)));
         }
         if (column.type == QMetaType::Double || column.type == QMetaType::Float) {
-            bool ok = isNumber(value);
-            const double d = ok ? value.toDouble() : value.toString().trimmed().toDouble(&ok);
-            if (!ok)
+            const std::optional<double> d =
+                isNumber(value) ? std::optional<double>(value.toDouble()) : numberInText(value.toString());
+            if (!d)
                 throw mismatch();
-            return QVariant(d);
+            return QVariant(*d);
         }
         if (column.type == QMetaType::QString && engine() == Database::Engine::PostgreSQL)
             return QVariant(value.toString());
@@ -162,16 +163,18 @@ void Recordset::Impl::load() {
             table = single.captured(3);
     }
 
-    QSqlDatabase c = db->connection();
-    if (!c.isOpen())
-        throw DaoError(ObjectClosed, QStringLiteral("The database is not open"));
+    Database::refuseNul(nativeSql);
     QVector<Column> newColumns;
     QVector<QVector<QVariant>> newRows;
-    {
+    db->onConnection(StatementFailed, [&](QSqlDatabase &c, QSqlError &error) {
+        newColumns.clear();
+        newRows.clear();
         QSqlQuery query(c);
         query.setForwardOnly(true);
-        if (!query.exec(nativeSql))
-            throw db->errorFrom(query.lastError(), StatementFailed);
+        if (!query.exec(nativeSql)) {
+            error = query.lastError();
+            return false;
+        }
         const QSqlRecord record = query.record();
         for (int i = 0; i < record.count(); ++i) {
             Column column;
@@ -186,11 +189,14 @@ void Recordset::Impl::load() {
                 row[i] = normalise(query.value(i), newColumns.at(i));
             newRows.append(row);
         }
-        if (query.lastError().isValid())
-            throw db->errorFrom(query.lastError(), StatementFailed);
+        if (query.lastError().isValid()) {
+            error = query.lastError();
+            return false;
+        }
         // The statement ends here: no read stays open on the connection.
         query.finish();
-    }
+        return true;
+    });
     columns = newColumns;
     rows = newRows;
     keyColumn = table.isEmpty() ? QString() : db->primaryKey(table);
@@ -219,12 +225,18 @@ void Recordset::Impl::cancelEdit() {
 
 void Recordset::Impl::execPrepared(QSqlQuery &query, const QString &sql,
                                    const QVector<QVariant> &values) const {
-    if (!query.prepare(sql))
-        throw db->errorFrom(query.lastError(), StatementFailed);
-    for (const QVariant &v : values)
-        query.addBindValue(bindable(v));
-    if (!query.exec())
-        throw db->errorFrom(query.lastError(), StatementFailed);
+    db->onConnection(StatementFailed, [&](QSqlDatabase &c, QSqlError &error) {
+        // A fresh query on every attempt: a reopened connection knows no earlier statement.
+        query = QSqlQuery(c);
+        if (query.prepare(sql)) {
+            for (const QVariant &v : values)
+                query.addBindValue(bindable(v));
+            if (query.exec())
+                return true;
+        }
+        error = query.lastError();
+        return false;
+    });
 }
 
 Recordset::Recordset() = default;

@@ -1,5 +1,8 @@
 #include "data/dao/ValueKinds.h"
 
+#include <QRegularExpression>
+#include <cmath>
+
 namespace qrv::dao {
 
 bool isIntegerType(int typeId) {
@@ -24,6 +27,18 @@ bool isIntegerType(int typeId) {
 bool isNumber(const QVariant &value) {
     const int type = value.typeId();
     return isIntegerType(type) || type == QMetaType::Double || type == QMetaType::Float;
+}
+
+std::optional<double> numberInText(const QString &text) {
+    static const QRegularExpression decimal(
+        QStringLiteral(R"(^\s*[+-]?(\d+\.?\d*|\.\d+)([eE][+-]?\d+)?\s*$)"));
+    if (!decimal.match(text).hasMatch())
+        return std::nullopt;
+    bool ok = false;
+    const double number = text.trimmed().toDouble(&ok);
+    if (!ok || !std::isfinite(number))
+        return std::nullopt;
+    return number;
 }
 
 bool truthOf(const QVariant &value) {

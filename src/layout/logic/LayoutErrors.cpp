@@ -1,6 +1,8 @@
 #include "layout/logic/LayoutErrors.h"
 
+#include "component/SharedState.h"
 #include "data/MessageBox.h"
+#include "data/RetryStep.h"
 #include "data/dao/DaoError.h"
 #include "data/dao/Recordset.h"
 
@@ -9,19 +11,15 @@
 namespace qrv {
 
 bool runReported(const QString &routine, const std::function<void()> &step) {
-    for (;;) {
-        try {
-            step();
-            return true;
-        } catch (const dao::DaoError &error) {
+    return runWithRetry(
+        step,
+        [&](const dao::DaoError &error) {
             const QString text = QStringLiteral("Errore in ") + routine + QStringLiteral("\r\n") +
                                  QString::number(error.number()) + QLatin1Char(' ') + error.description();
-            const int answer =
-                MsgBox(text, MessageBox::vbRetryCancel + MessageBox::vbCritical, QStringLiteral("qrvTavoli"));
-            if (answer != MessageBox::vbRetry)
-                return false;
-        }
-    }
+            return MsgBox(text, MessageBox::vbRetryCancel + MessageBox::vbCritical,
+                          QStringLiteral("qrvTavoli")) == MessageBox::vbRetry;
+        },
+        [] { return SharedState::current().DataBase; });
 }
 
 void writeRow(dao::Recordset *rows, bool addNew, const std::function<void(dao::Recordset &)> &setFields) {

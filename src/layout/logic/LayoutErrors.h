@@ -12,7 +12,8 @@ class Recordset;
 /**
  * Runs a database step of the layout editor (an edit, insert or statement outside
  * clsRecordset's own reporting). A failure is shown in a critical box naming the routine,
- * with the error number and description; Retry runs the step again, Cancel gives up.
+ * with the error number and description; Retry reopens a lost connection of the shared database
+ * and runs the step again, Cancel gives up.
  * Returns true when the step succeeded.
  */
 bool runReported(const QString &routine, const std::function<void()> &step);
