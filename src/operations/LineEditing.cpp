@@ -33,7 +33,7 @@ bool LineEditing::selectedTable(qint64 &tavolo, QString &codice) const {
 }
 
 void LineEditing::cmdAggiungiArticolo_Click() {
-    const qint16 articolo = m_form->state().ArticoloAggiunta;
+    const qint32 articolo = m_form->state().ArticoloAggiunta;
     if (m_form->frxScontrino()->isHidden() || articolo == 0)
         return;
     qint64 tavolo = 0;
@@ -99,13 +99,14 @@ void LineEditing::cmdCancSelezionato_Click() {
     done();
 
     if (grid->rows() == 0) {
-        // Lines another till added since this receipt was drawn are shown, not emptied away.
-        if (!lines.lines(tavolo).isEmpty()) {
+        // Lines another till added since this receipt was drawn are shown, not emptied away; lines
+        // that cannot be read are not taken for none.
+        const auto left = lines.lines(tavolo);
+        if (!left || !left->isEmpty()) {
             m_form->MostraScontrino(codice);
             return;
         }
         AzzeraTavolo();
-        m_form->tableButtonClicked(index);
         return;
     }
     double total = 0;
@@ -133,10 +134,11 @@ void LineEditing::AzzeraTavolo() {
         m_form->MostraScontrino(codice);
         return;
     }
+    const QString caption = m_form->lblTavoloAnteprima()->text();
     m_form->RefreshTavoloCodice(codice);
-    m_form->MostraScontrino(codice);
-    Avviso(QStringLiteral("Liberato e azzerato tavolo ") + m_form->lblTavoloAnteprima()->text(), 2, 0, 3,
-           false);
+    // Redrawn as a touch on the table draws it: a free table gets the free table's commands.
+    m_form->tableButtonClicked(m_form->state().IndiceTavoloSelezionato);
+    Avviso(QStringLiteral("Liberato e azzerato tavolo ") + caption, 2, 0, 3, false);
 }
 
 } // namespace qrv

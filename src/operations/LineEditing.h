@@ -26,7 +26,10 @@ public:
     void cmdCancSelezionato_Click();
     /** Asks, then empties the selected table. */
     void cmdAzzeraTavolo_Click();
-    /** Deletes the selected table's lines, frees it and tells the operator; nothing for index −1. */
+    /**
+     * Deletes the selected table's lines and frees it (one transaction), redraws the panel as a
+     * touch on the table does, and tells the operator; nothing for index −1.
+     */
     void AzzeraTavolo();
 
 private:

@@ -130,6 +130,11 @@ void MoveOrder::SpostaTavolo() {
     case OrderMove::Outcome::GaveUp:
         Avviso(QStringLiteral("Spostamento annullato: nessun tavolo è stato modificato"), 2, 0, 2, true);
         break;
+    case OrderMove::Outcome::SourceFree:
+        // Another till billed, emptied or moved the table since this map was drawn.
+        Avviso(QStringLiteral("Spostamento non eseguito: il tavolo di partenza non è più occupato"), 2, 0, 1,
+               true);
+        break;
     case OrderMove::Outcome::NothingToMove:
         break;
     }

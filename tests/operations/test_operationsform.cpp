@@ -214,8 +214,8 @@ private slots:
     }
 
     // What the host reads after each command. A table another till freed after it was shown is
-    // refused by the pre-bill and to-the-counter commands in the consult context only; the outcome
-    // then keeps the values it had before the show (OperazioneScelta -1 here).
+    // refused by the pre-bill and to-the-counter commands in the consult context only (-1 below);
+    // the map then ends with no command, which hands the host no operation (OperazioneScelta 3).
     void endingCommands_data() {
         // OrdineDaWeb is true before every show: only the two opening commands write it.
         rowTable<Ending>({
@@ -259,7 +259,8 @@ private slots:
             QCOMPARE(window.values(0), (QVector<qint32>{2, 0, 1, 1}));
         QCOMPARE(s.TavoloScelto, QLatin1String(row.tavoloScelto));
         QCOMPARE((QVector<qint32>{s.OperazioneScelta, s.ContoSubito, s.ContoSeparato, s.OrdineDaWeb, s.Sala}),
-                 (QVector<qint32>{row.operazioneScelta, row.contoSubito, false, row.ordineDaWeb, 1}));
+                 (QVector<qint32>{refused ? qint32(qrvNessunaOperazioneScelta) : row.operazioneScelta,
+                                  row.contoSubito, false, row.ordineDaWeb, 1}));
         QCOMPARE(lines(m_db).size(), 4); // nothing of it touched the order lines
     }
 
@@ -373,15 +374,18 @@ private slots:
         venue();
         WatchingWindow window;
         window.answers = {answer};
+        bool freeCommands = false;
         runMap([&] {
             clickTable(1);
             button("cmdAzzeraTavolo")->click();
+            freeCommands = !map()->cmdNuovoConto()->isHidden() && map()->cmdSposta()->isHidden();
         });
         QCOMPARE(window.questions.size(), 1);
         const auto &q = window.questions.at(0);
         QCOMPARE(q.testo + QLatin1Char('|') + q.titolo + QLatin1Char('|') + QString::number(q.pulsanti),
                  QStringLiteral("Vuoi azzerare il tavolo Tavolo 1 ?|AZZERRAMENTO TAVOLO|4"));
         const bool yes = answer == MessageBox::vbYes;
+        QCOMPARE(freeCommands, yes); // an emptied table shows the commands of a free one
         QCOMPARE(lines(m_db, 1).size(), yes ? 0 : 3);
         QCOMPARE(tables(m_db).value(1).occupato, !yes);
         QCOMPARE(window.texts(),
@@ -453,27 +457,30 @@ private slots:
 
     // A move runs from SPOSTA to the destination touch, and the operator is told once it is
     // committed and the lock released. Another till holding the sales lock leaves the map running
-    // and the operator is asked whether to keep waiting; a statement that fails is reported. A
-    // second press, the end of the window, a touch on the source itself and closing the map move
-    // nothing. Afterwards a touch is an ordinary click, also at the next show of a closed map.
+    // and the operator is asked whether to keep waiting; a statement that fails is reported, and so
+    // is a source another till freed after the map was drawn. A second press, the end of the
+    // window, a touch on the source itself and closing the map move nothing. Afterwards a touch is an
+    // ordinary click, also at the next show of a closed map.
     void move_data() {
         QTest::addColumn<QString>("how");
-        for (const char *how : {"lock free", "lock held, give up", "lock held, wait", "statement fails",
-                                "second press", "window over", "source touched", "map closed"})
+        for (const char *how :
+             {"lock free", "lock held, give up", "lock held, wait", "statement fails",
+              "source freed meanwhile", "second press", "window over", "source touched", "map closed"})
             QTest::newRow(how) << QString::fromLatin1(how);
     }
     void move() {
         QFETCH(QString, how);
         const auto is = [&how](const char *text) { return how == QLatin1String(text); };
         const bool lockHeld = how.startsWith(QLatin1String("lock held"));
-        const bool toDestination = lockHeld || is("lock free") || is("statement fails");
+        const bool toDestination =
+            lockHeld || is("lock free") || is("statement fails") || is("source freed meanwhile");
         const bool moved = is("lock free") || is("lock held, wait");
         venue();
         if (is("statement fails"))
             failWhen(m_db, QStringLiteral("guasto"), QStringLiteral("UPDATE OF OraUltimoOrdine"),
                      QStringLiteral("Tavoli"), QStringLiteral("NEW.codice = 1"));
-        const auto before = tables(m_db);
-        const auto beforeLines = lines(m_db);
+        auto before = tables(m_db);
+        auto beforeLines = lines(m_db);
         LockFile otherTill(OrderMove::lockPath(m_folder.path()));
         if (lockHeld)
             QCOMPARE(otherTill.tryLock(), LockFile::Result::Locked);
@@ -497,10 +504,13 @@ private slots:
         QStringList captions, shown;
         bool timerOn = false, waitingAfter = true;
         QString label5;
+        bool sourceShownFree = false;
         const auto touchTable2 = [&] {
             captions << map()->cmdSposta()->text();
             waitingAfter = map()->moveOrder()->waiting();
             label5 = map()->lblTavolo(map()->indiceTavolo(5))->text();
+            sourceShownFree = map()->cmdTavolo(map()->indiceTavolo(1))->palette().color(QPalette::Button) ==
+                              QColor(0x6C, 0xE8, 0x6C);
             clickTable(2);
             shown = gridRows();
         };
@@ -518,7 +528,15 @@ private slots:
                 QTRY_VERIFY_WITH_TIMEOUT(!map()->moveOrder()->waiting(), 5000);
             else if (is("map closed"))
                 return button("cmdBancoTavoli")->click();
-            else
+            if (is("source freed meanwhile")) {
+                // Another till bills table 1 while this map still shows it occupied.
+                otherConnection->Execute(QStringLiteral("Delete * from DettaglioTavoli Where Tavolo = 1"));
+                otherConnection->Execute(
+                    QStringLiteral("Update Tavoli Set Occupato = False Where Codice = 1"));
+                before = tables(otherConnection);
+                beforeLines = lines(otherConnection);
+            }
+            if (!is("second press") && !is("window over"))
                 clickTable(toDestination ? 5 : 1);
             touchTable2();
         });
@@ -535,6 +553,8 @@ private slots:
             told << QStringLiteral("Spostamento terminato");
         else if (lockHeld)
             told << QStringLiteral("Spostamento annullato: nessun tavolo è stato modificato");
+        else if (is("source freed meanwhile"))
+            told << QStringLiteral("Spostamento non eseguito: il tavolo di partenza non è più occupato");
         QCOMPARE(window.texts(), told);
         QCOMPARE(window.values(0), (QVector<qint32>{1, 0, 2, 1}));
         QCOMPARE(window.questions.size(), lockHeld ? 1 : 0);
@@ -549,6 +569,7 @@ private slots:
             QCOMPARE(box.shown.at(0).flags, int(MessageBox::vbCritical));
         }
         QCOMPARE(lockIsFree(m_folder.path()), !is("lock held, give up"));
+        QCOMPARE(sourceShownFree, moved || is("source freed meanwhile")); // the map was drawn again
         if (!moved) {
             QCOMPARE(tables(m_db), before);
             QCOMPARE(lines(m_db), beforeLines);

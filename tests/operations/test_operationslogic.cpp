@@ -136,6 +136,9 @@ private slots:
                      QStringLiteral("Update Tavoli Set Occupato = False, OraOccupato='', OraUltimoOrdine='', "
                                     "Descrizione = '' Where Codice = 3"),
                  }));
+        // A NUL cannot stand in a statement: the description goes without it.
+        QCOMPARE(S::move(3, 7, QStringLiteral("Ros") + QChar(0) + QStringLiteral("si"), QTime(9, 5)).at(1),
+                 QStringLiteral("Update Tavoli Set Occupato = True, Descrizione = 'Rossi' Where Codice = 7"));
         QCOMPARE(S::move(3, 7, QString(), QTime(23, 59)).mid(1, 2),
                  (QStringList{
                      QStringLiteral("Update Tavoli Set Occupato = True, Descrizione = '' Where Codice = 7"),

@@ -70,22 +70,36 @@ private slots:
         QCOMPARE(lines(db, 1).at(0).importo, 21.0);
     }
 
-    // A delete the engine refuses is shown with the routine, the statement and the error; Retry
+    // A statement the engine refuses is shown with the routine, the statement and the error; Retry
     // runs it again, Cancel gives up with nothing changed: no orphan variant, no freed table whose
-    // lines stay. Once the engine accepts, emptying frees the table and keeps its times.
-    void refusedDelete_data() {
+    // lines stay, no lines gone from a table still occupied. Once the engine accepts, emptying frees
+    // the table and keeps its times.
+    void refusedStatement_data() {
         QTest::addColumn<bool>("emptying");
-        QTest::newRow("line with its variant") << false;
-        QTest::newRow("emptying the table") << true;
+        QTest::addColumn<QString>("event");
+        QTest::addColumn<QString>("table");
+        QTest::addColumn<QString>("failing");
+        const QString deleteLines = QStringLiteral("Delete * from DettaglioTavoli Where Tavolo = 1");
+        QTest::newRow("line with its variant")
+            << false << QStringLiteral("DELETE") << QStringLiteral("DettaglioTavoli") << deleteLines;
+        QTest::newRow("emptying the table")
+            << true << QStringLiteral("DELETE") << QStringLiteral("DettaglioTavoli") << deleteLines;
+        QTest::newRow("emptying, the table is not freed")
+            << true << QStringLiteral("UPDATE OF Occupato") << QStringLiteral("Tavoli")
+            << QStringLiteral("Update Tavoli Set Occupato = False, Descrizione = '' Where Codice = 1");
     }
-    void refusedDelete() {
+    void refusedStatement() {
         QFETCH(bool, emptying);
+        QFETCH(QString, event);
+        QFETCH(QString, table);
+        QFETCH(QString, failing);
         const DbPtr db = venue();
         const qint64 article = addLine(db, 1, 1, 1, QStringLiteral("Pizza Margherita"), 0, 7.0);
         const qint64 variant = addLine(db, 1, 0, 1, QStringLiteral("+ funghi"), 1, 1.0);
         addLine(db, 2, 2, 1, QStringLiteral("Birra"), 0, 5.0);
-        failWhen(db, QStringLiteral("no_delete"), QStringLiteral("DELETE"), QStringLiteral("DettaglioTavoli"),
-                 QStringLiteral("OLD.id = %1").arg(variant));
+        failWhen(db, QStringLiteral("guasto"), event, table,
+                 table == QLatin1String("Tavoli") ? QStringLiteral("OLD.codice = 1")
+                                                  : QStringLiteral("OLD.id = %1").arg(variant));
         OrderLines edits(db);
         const auto run = [&] { return emptying ? edits.emptyTable(1) : edits.removeLine(1, article); };
         {
@@ -96,20 +110,36 @@ private slots:
             const QString text = box.shown.at(0).text;
             QVERIFY(text.contains(emptying ? QLatin1String("AzzeraTavolo")
                                            : QLatin1String("cmdCancSelezionato_Click")));
-            QVERIFY(text.contains(QLatin1String("Delete * from DettaglioTavoli Where Tavolo = 1")));
+            QVERIFY2(text.contains(failing), qPrintable(text));
             QVERIFY(text.contains(QLatin1String("guasto simulato")));
             QCOMPARE(box.shown.at(0).flags, MessageBox::vbRetryCancel | MessageBox::vbCritical);
         }
         QCOMPARE(lines(db, 1).size(), 2);
         QVERIFY(tables(db).value(1).occupato);
+        QVERIFY(!db->inTransaction());
 
-        dropFailure(db, QStringLiteral("no_delete"), QStringLiteral("DettaglioTavoli"));
+        dropFailure(db, QStringLiteral("guasto"), table);
         QCOMPARE(run(), OrderLines::Result::Done);
         QVERIFY(lines(db, 1).isEmpty());
         QCOMPARE(lines(db, 2).size(), 1);
         QCOMPARE(tables(db).value(1).occupato, !emptying);
         QCOMPARE(tables(db).value(1).oraOccupato, QStringLiteral("12:30"));
         QCOMPARE(edits.emptyTable(77), OrderLines::Result::NotFound); // a table another till deleted
+    }
+
+    // The lines left on a table, or nothing at all when they cannot be read: a failed read is
+    // never taken for a table without lines.
+    void linesFailClosed() {
+        const DbPtr db = venue();
+        addLine(db, 1, 1, 1, QStringLiteral("Pizza"), 0, 7.0);
+        OrderLines edits(db);
+        QCOMPARE(edits.lines(1)->size(), 1);
+        QVERIFY(edits.lines(2).has_value() && edits.lines(2)->isEmpty());
+        db->Execute(QStringLiteral("Alter Table DettaglioTavoli Rename To Righe"));
+        qrvtest::ScriptedMessageBox box; // the failure is shown; the operator cancels
+        QVERIFY(!edits.lines(2).has_value());
+        QCOMPARE(edits.removeLine(1, 1), OrderLines::Result::Failed);
+        QCOMPARE(box.shown.size(), 2);
     }
 
     void quickAdd() {

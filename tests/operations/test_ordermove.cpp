@@ -27,36 +27,48 @@ const QStringList kDescriptions =
     QStringLiteral("Rossi|Dell'Orto|Compleanno|L'ultimo tavolo||'").split(QLatin1Char('|'));
 
 /**
- * Child till: moves random occupied tables to random other tables, moves times. Inside the lock it
- * holds a marker file created exclusively, so two holders at once would show as a failed create.
+ * Child till: moves random occupied tables to random other tables, moves times, picking them from
+ * a view of the map it rereads only every few moves, as a till's map may be seconds old. Inside
+ * the lock it holds a marker file created exclusively, so two holders at once would show as a
+ * failed create; and it checks, through a second connection, that a move it carries out starts
+ * from a table that was occupied. Prints how many moves found their source already free.
  */
 int moverChild(const QStringList &args) {
     const auto db = dao::Database::open(args.value(0));
+    const auto probe = dao::Database::open(args.value(0));
     const QString archive = args.value(1);
     const int moves = args.value(2).toInt();
     QRandomGenerator random(args.value(3).toUInt());
     const QString marker = archive + QStringLiteral("/inside.marker");
-    bool overlap = false;
+    bool overlap = false, fromFree = false;
+    qint64 source = 0;
 
     OrderMove move(db, std::make_shared<dao::Workspace>(db), archive);
-    move.setStageHook([&](OrderMove::Stage stage, int) {
+    move.setStageHook([&](OrderMove::Stage stage, int index) {
         QFile inside(marker);
         if (stage == OrderMove::Stage::LockTaken)
             overlap = overlap || !inside.open(QIODevice::WriteOnly | QIODevice::NewOnly);
-        else if (stage == OrderMove::Stage::Committed)
+        else if (stage == OrderMove::Stage::Committed || stage == OrderMove::Stage::RolledBack)
             inside.remove();
+        else if (stage == OrderMove::Stage::StatementRun && index == 0)
+            fromFree = fromFree || !tables(probe).value(source).occupato;
     });
     QDeadlineTimer deadline(120000);
+    QMap<qint64, Table> view;
+    int sourceFree = 0;
     for (int i = 0; i < moves && !deadline.hasExpired(); ++i) {
-        const QMap<qint64, Table> t = tables(db);
-        const QList<qint64> all = t.keys();
+        if (i % 4 == 0)
+            view = tables(db);
+        const QList<qint64> all = view.keys();
         QList<qint64> occupied;
-        for (const Table &table : t)
+        for (const Table &table : view)
             if (table.occupato)
                 occupied.append(table.codice);
-        if (occupied.isEmpty())
-            return 5;
-        const qint64 source = occupied.at(random.bounded(int(occupied.size())));
+        if (occupied.isEmpty()) {
+            view = tables(db);
+            continue;
+        }
+        source = occupied.at(random.bounded(int(occupied.size())));
         qint64 destination = source;
         while (destination == source)
             destination = all.at(random.bounded(int(all.size())));
@@ -66,11 +78,18 @@ int moverChild(const QStringList &args) {
             qCritical("two tills held the sales lock at once");
             return 3;
         }
-        if (r.outcome != OrderMove::Outcome::Moved) {
+        if (fromFree) {
+            qCritical("table %lld was moved while it was free", source);
+            return 5;
+        }
+        if (r.outcome == OrderMove::Outcome::SourceFree) {
+            ++sourceFree;
+        } else if (r.outcome != OrderMove::Outcome::Moved) {
             qCritical("move failed: %s", qPrintable(r.message()));
             return 2;
         }
     }
+    printf("%d\n", sourceFree);
     return deadline.hasExpired() ? 6 : 0;
 }
 
@@ -178,6 +197,12 @@ private slots:
         QCOMPARE(tables(db), after);
         const QFileInfo lockFile(OrderMove::lockPath(archive.path())); // the file stays, empty
         QVERIFY(lockFile.exists() && lockFile.size() == 0);
+
+        // The source is free by now, as on a map drawn before this move: nothing moves.
+        QCOMPARE(move.run(1, 4, QStringLiteral("Rossi"), QTime(9, 5)).outcome,
+                 OrderMove::Outcome::SourceFree);
+        QCOMPARE(tables(db), after);
+        QVERIFY(lockIsFree(archive.path()) && !db->inTransaction());
     }
 
     // A statement refused inside the transaction, or a destination another till deleted after
@@ -186,6 +211,11 @@ private slots:
         rowTable<Failure>({
             {"lines", "UPDATE OF Tavolo", "DettaglioTavoli", "NEW.tavolo = 2", 2,
              "Update DettaglioTavoli set Tavolo = 2 Where Tavolo = 1", "guasto simulato"},
+            {"destination", "UPDATE OF Descrizione", "Tavoli", "NEW.codice = 2", 2,
+             "Update Tavoli Set Occupato = True, Descrizione = 'Dell''Orto' Where Codice = 2",
+             "guasto simulato"},
+            {"time", "UPDATE OF OraOccupato", "Tavoli", "NEW.codice = 2", 2,
+             "UPDATE Tavoli SET OraOccupato = '09:05' Where Codice = 2", "guasto simulato"},
             {"source", "UPDATE OF OraUltimoOrdine", "Tavoli", "NEW.codice = 1", 2,
              "Update Tavoli Set Occupato = False, OraOccupato='', OraUltimoOrdine='', Descrizione = '' Where "
              "Codice = 1",
@@ -244,15 +274,20 @@ private slots:
         QCOMPARE(lines(db), beforeLines);
     }
 
+    // A folder that does not exist, or none set at all (never a lock file at the root of the file
+    // system): "path not found", as for the recordset's lock files.
     void lockFolderMissing() {
         const DbPtr db = venue();
         const auto before = tables(db);
-        qrvtest::ScriptedMessageBox box;
-        box.answers = {MessageBox::vbRetry, MessageBox::vbCancel};
-        OrderMove move(db, nullptr, m_archive.path() + QStringLiteral("/non-esiste"));
-        QCOMPARE(move.run(1, 4, QStringLiteral("Rossi"), QTime(9, 5)).outcome, OrderMove::Outcome::GaveUp);
-        QCOMPARE(box.shown.size(), 2);
-        QCOMPARE(box.shown.at(0).text, QStringLiteral("Errore attendivendite 76"));
+        for (const QString &folder : {m_archive.path() + QStringLiteral("/non-esiste"), QString()}) {
+            qrvtest::ScriptedMessageBox box;
+            box.answers = {MessageBox::vbRetry, MessageBox::vbCancel};
+            OrderMove move(db, nullptr, folder);
+            QCOMPARE(move.run(1, 4, QStringLiteral("Rossi"), QTime(9, 5)).outcome,
+                     OrderMove::Outcome::GaveUp);
+            QCOMPARE(box.shown.size(), 2);
+            QCOMPARE(box.shown.at(0).text, QStringLiteral("Errore attendivendite 76"));
+        }
         QCOMPARE(tables(db), before);
     }
 
@@ -270,18 +305,21 @@ private slots:
         QVector<QProcess *> children;
         for (int i = 0; i < tills; ++i) {
             auto *p = new QProcess(this);
-            p->setProcessChannelMode(QProcess::ForwardedChannels);
+            p->setProcessChannelMode(QProcess::ForwardedErrorChannel);
             p->start(QCoreApplication::applicationFilePath(),
                      {QStringLiteral("--child-mover"), qrvtest::urlOf(db), archive.path(),
                       QString::number(moves), QString::number(1000 + i)});
             children.append(p);
         }
+        int sourceFree = 0;
         for (QProcess *p : children) {
+            const std::unique_ptr<QProcess> child(p);
             QVERIFY(p->waitForFinished(180000));
             QCOMPARE(p->exitStatus(), QProcess::NormalExit);
             QCOMPARE(p->exitCode(), 0);
-            delete p;
+            sourceFree += p->readAllStandardOutput().trimmed().toInt();
         }
+        QVERIFY(sourceFree > 0);        // stale views did pick tables freed meanwhile
         QVERIFY(lines(db) != expected); // orders did move
         checkInvariants(db, expected);
         QVERIFY(!QFile::exists(archive.path() + QStringLiteral("/inside.marker")));

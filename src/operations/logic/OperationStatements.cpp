@@ -43,13 +43,20 @@ QString timeOfDay(const QTime &time) {
         .arg(time.minute(), 2, 10, QLatin1Char('0'));
 }
 
+QString sourceOccupied(qint64 source, bool lockRow) {
+    return QStringLiteral("Select Occupato from Tavoli Where Codice = ") + QString::number(source) +
+           (lockRow ? QStringLiteral(" For Update") : QString());
+}
+
 QStringList move(qint64 source, qint64 destination, const QString &description, const QTime &now) {
     const QString from = QString::number(source);
     const QString to = QString::number(destination);
+    // A NUL cannot stand in a statement on either engine; the description goes without it.
+    const QString shown = QString(description).remove(QChar(0));
     return {
         QStringLiteral("Update DettaglioTavoli set Tavolo = ") + to + QStringLiteral(" Where Tavolo = ") +
             from,
-        QStringLiteral("Update Tavoli Set Occupato = True, Descrizione = ") + sqlText(description) +
+        QStringLiteral("Update Tavoli Set Occupato = True, Descrizione = ") + sqlText(shown) +
             QStringLiteral(" Where Codice = ") + to,
         QStringLiteral("UPDATE Tavoli SET OraOccupato = '") + timeOfDay(now) +
             QStringLiteral("' Where Codice = ") + to,

@@ -32,9 +32,16 @@ QString freeTable(qint64 tavolo);
 QString timeOfDay(const QTime &time);
 
 /**
+ * The query of whether the source of a move is still occupied, run inside the move's transaction; on
+ * PostgreSQL the row stays locked until the commit ("... For Update"), so no other till frees it
+ * meanwhile (SQLite's write transaction already keeps every other writer out).
+ */
+QString sourceOccupied(qint64 source, bool lockRow);
+
+/**
  * The four statements of a move, in the order they run: the lines go to the destination, the
  * destination becomes occupied with the source's description (quoted safely) and the time, the
- * source becomes free with its times and description cleared.
+ * source becomes free with its times and description cleared. A NUL in the description is left out.
  */
 QStringList move(qint64 source, qint64 destination, const QString &description, const QTime &now);
 

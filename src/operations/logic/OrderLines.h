@@ -4,6 +4,7 @@
 #include "operations/logic/VariantLines.h"
 
 #include <QString>
+#include <QStringList>
 #include <QVector>
 #include <memory>
 #include <optional>
@@ -16,11 +17,20 @@ class Database;
 
 /**
  * Runs one statement on db; a failure is shown to the operator (naming routine and statement) with
- * Retry and Cancel, and Retry runs it again. Returns the rows affected, or nullopt once the
- * operator cancelled a failure.
+ * Retry and Cancel, and Retry reopens a lost connection and runs it again. Returns the rows
+ * affected, or nullopt once the operator cancelled a failure.
  */
 std::optional<int> runStatement(const std::shared_ptr<dao::Database> &db, const QString &sql,
                                 const QString &routine);
+
+/**
+ * As runStatement for several statements in one transaction of db: all of them or none. A failure
+ * rolls back what ran and is shown with the statement that failed; Retry runs the whole
+ * transaction again. Returns the rows each statement affected, or nullopt once the operator
+ * cancelled.
+ */
+std::optional<QVector<int>> runTransaction(const std::shared_ptr<dao::Database> &db,
+                                           const QStringList &statements, const QString &routine);
 
 /**
  * The direct edits of a table's order lines: one unit less, a line with its variants removed,
@@ -37,16 +47,25 @@ public:
 
     explicit OrderLines(std::shared_ptr<dao::Database> db);
 
-    /** The lines of table tavolo in ID order (identifier and variant mark); empty when it has none. */
-    QVector<OrderLineRef> lines(qint64 tavolo) const;
+    /**
+     * The lines of table tavolo in ID order (identifier and variant mark); empty when it has none,
+     * nullopt when they could not be read (the failure was shown and the operator cancelled).
+     */
+    std::optional<QVector<OrderLineRef>> lines(qint64 tavolo) const;
 
     /** Writes plan's quantity and amount into its line (plan.kind must be RemoveOneUnit). */
     Result removeOneUnit(const UnitRemoval &plan);
 
-    /** Deletes line id of table tavolo and the variant lines that belong to it, all or none. */
+    /**
+     * Deletes line id of table tavolo and the variant lines that belong to it, all or none; Failed,
+     * with nothing deleted, when the table's lines cannot be read.
+     */
     Result removeLine(qint64 tavolo, qint64 id);
 
-    /** Deletes every line of the table and marks it free without description; its times stay. */
+    /**
+     * Deletes every line of the table and marks it free without description, in one transaction;
+     * its times stay.
+     */
     Result emptyTable(qint64 tavolo);
 
     /** Adds one unit of article (description and price as given) to table tavolo. */

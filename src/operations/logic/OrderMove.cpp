@@ -3,6 +3,7 @@
 #include "data/LockFile.h"
 #include "data/MessageBox.h"
 #include "data/dao/Database.h"
+#include "data/dao/Recordset.h"
 #include "data/dao/Workspace.h"
 #include "operations/logic/OperationStatements.h"
 
@@ -33,7 +34,30 @@ OrderMove::OrderMove(std::shared_ptr<dao::Database> db, std::shared_ptr<dao::Wor
     }) {}
 
 QString OrderMove::lockPath(const QString &archiveFolder) {
+    // Never a lock file at the root of the file system for a folder that was not set.
+    if (archiveFolder.isEmpty())
+        return QString();
     return archiveFolder + QStringLiteral("/LockVenditeMan.txt");
+}
+
+bool OrderMove::sourceStillOccupied(const QString &query) {
+    const std::unique_ptr<dao::Recordset> row = m_db->OpenRecordset(query);
+    // A source deleted meanwhile has nothing to move either.
+    return !row->Eof() && row->Field(QStringLiteral("Occupato")).toBool();
+}
+
+void OrderMove::rollBack() {
+    try {
+        if (m_db->inTransaction()) {
+            if (m_workspace)
+                m_workspace->Rollback();
+            else
+                m_db->rollbackTransaction();
+        }
+    } catch (const dao::DaoError &) {
+        // The engine has already dropped the transaction (a failed commit, a lost connection).
+    }
+    stage(Stage::RolledBack);
 }
 
 OrderMove::Result OrderMove::run(qint64 source, qint64 destination, const QString &description,
@@ -42,15 +66,17 @@ OrderMove::Result OrderMove::run(qint64 source, qint64 destination, const QStrin
     if (source < 1 || destination < 1 || source == destination)
         return result;
 
-    LockFile lock(lockPath(m_archiveFolder));
+    const QString path = lockPath(m_archiveFolder);
+    LockFile lock(path);
     QElapsedTimer waited;
     waited.start();
     for (;;) {
-        const LockFile::Result attempt = lock.tryLock();
+        const LockFile::Result attempt = path.isEmpty() ? LockFile::Result::Failed : lock.tryLock();
         if (attempt == LockFile::Result::Locked)
             break;
+        const int errorNumber = path.isEmpty() ? int(LockFile::PathNotFound) : lock.errorNumber();
         const bool goOn =
-            attempt == LockFile::Result::Busy ? m_wait(waited.elapsed()) : m_openFailure(lock.errorNumber());
+            attempt == LockFile::Result::Busy ? m_wait(waited.elapsed()) : m_openFailure(errorNumber);
         if (!goOn) {
             result.outcome = Outcome::GaveUp;
             return result;
@@ -66,34 +92,34 @@ OrderMove::Result OrderMove::run(qint64 source, qint64 destination, const QStrin
         else
             m_db->beginTransaction();
         stage(Stage::TransactionBegun);
-        for (int i = 0; i < statements.size(); ++i) {
-            running = statements.at(i);
-            const int affected = m_db->Execute(running);
-            // Another till deleted the destination since the map was drawn: the lines would go
-            // to a table nobody can show, so the whole move is undone.
-            if (i == 1 && affected == 0)
-                throw dao::DaoError(dao::DaoErrorCode::NoCurrentRecord,
-                                    QStringLiteral("Il tavolo di destinazione non esiste più"));
-            stage(Stage::StatementRun, i);
-        }
-        running = QStringLiteral("CommitTrans");
-        if (m_workspace)
-            m_workspace->CommitTrans();
-        else
-            m_db->commitTransaction();
-        stage(Stage::Committed);
-        result.outcome = Outcome::Moved;
-    } catch (const dao::DaoError &error) {
-        try {
-            if (m_db->inTransaction()) {
-                if (m_workspace)
-                    m_workspace->Rollback();
-                else
-                    m_db->rollbackTransaction();
+        // The map this till drew may be old: a source another till freed meanwhile would make the
+        // destination occupied with no order. Read under the lock, it cannot change until the commit.
+        running =
+            OperationStatements::sourceOccupied(source, m_db->engine() == dao::Database::Engine::PostgreSQL);
+        if (!sourceStillOccupied(running)) {
+            rollBack();
+            result.outcome = Outcome::SourceFree;
+        } else {
+            for (int i = 0; i < statements.size(); ++i) {
+                running = statements.at(i);
+                const int affected = m_db->Execute(running);
+                // Another till deleted the destination since the map was drawn: the lines would go
+                // to a table nobody can show, so the whole move is undone.
+                if (i == 1 && affected == 0)
+                    throw dao::DaoError(dao::DaoErrorCode::NoCurrentRecord,
+                                        QStringLiteral("Il tavolo di destinazione non esiste più"));
+                stage(Stage::StatementRun, i);
             }
-        } catch (const dao::DaoError &) {
-            // The engine has already dropped the transaction (a failed commit, a lost connection).
+            running = QStringLiteral("CommitTrans");
+            if (m_workspace)
+                m_workspace->CommitTrans();
+            else
+                m_db->commitTransaction();
+            stage(Stage::Committed);
+            result.outcome = Outcome::Moved;
         }
+    } catch (const dao::DaoError &error) {
+        rollBack();
         result.outcome = Outcome::Failed;
         result.statement = running;
         result.errorNumber = error.number();

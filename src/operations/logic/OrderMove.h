@@ -25,6 +25,7 @@ public:
         NothingToMove, ///< source and destination are the same table (or a code below 1)
         GaveUp,        ///< the sales lock could not be taken and the wait was abandoned
         Failed,        ///< a statement or the commit failed, or the destination is gone; all rolled back
+        SourceFree,    ///< the source was freed meanwhile (billed, emptied, moved): nothing moved
     };
 
     struct Result {
@@ -38,7 +39,7 @@ public:
     };
 
     /** Points of the move that the stage hook is told about. */
-    enum class Stage { LockTaken, TransactionBegun, StatementRun, Committed, LockReleased };
+    enum class Stage { LockTaken, TransactionBegun, StatementRun, Committed, RolledBack, LockReleased };
 
     /** Between two refused lock attempts; elapsedMs since the first. Return false to give up. */
     using WaitFunction = std::function<bool(qint64 elapsedMs)>;
@@ -57,7 +58,7 @@ public:
     OrderMove(std::shared_ptr<dao::Database> db, std::shared_ptr<dao::Workspace> workspace,
               QString archiveFolder);
 
-    /** The sales lock file of an archive folder. */
+    /** The sales lock file of an archive folder; "" when no folder is given (there is no lock then). */
     static QString lockPath(const QString &archiveFolder);
 
     /**
@@ -71,11 +72,18 @@ public:
     /**
      * Moves every line of source to destination, gives destination the description and the time
      * now (hour and minute) and marks it occupied, frees source. Returns NothingToMove without
-     * touching anything when source equals destination.
+     * touching anything when source equals destination, and SourceFree, with nothing changed and
+     * the lock released, when source is found free inside the lock and the transaction (another
+     * till billed, emptied or moved it since this till's map was drawn). With no archive folder the
+     * lock cannot be taken: the open failure is "path not found" (76), as for the recordset locks.
      */
     Result run(qint64 source, qint64 destination, const QString &description, const QTime &now);
 
 private:
+    /** Runs query (the source's Occupato) inside the transaction: true when the source is still occupied. */
+    bool sourceStillOccupied(const QString &query);
+    /** Rolls back the move's transaction when one is still open, then tells RolledBack; never throws. */
+    void rollBack();
     void stage(Stage s, int index = -1) const {
         if (m_hook)
             m_hook(s, index);
