@@ -2,8 +2,8 @@
 # Installs the Debian packages the build, the tests and the demo till need, when any is missing.
 set -euo pipefail
 pkgs=(build-essential cmake pkg-config clang-format qt6-base-dev qt6-base-dev-tools libgl-dev
-      libqt6sql6-sqlite libqt6sql6-psql postgresql libgtest-dev libbenchmark-dev xvfb xauth
-      fonts-dejavu-core fonts-liberation util-linux)
+      libqt6sql6-sqlite libqt6sql6-psql qt6-translations-l10n postgresql libgtest-dev libbenchmark-dev
+      xvfb xauth fonts-dejavu-core fonts-liberation util-linux)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -20,6 +20,7 @@
 #include <QJsonDocument>
 #include <QPainter>
 #include <QPixmap>
+#include <QShortcut>
 #include <QSqlDatabase>
 #include <QStandardPaths>
 #include <QTextStream>
@@ -152,6 +153,11 @@ void DemoTill::configure(clsTavoli &tavoli) const {
 int DemoTill::run() {
     clsTavoli tavoli;
     configure(tavoli);
+    // The map has no window frame to close it by: Ctrl+Q closes it as the window manager would,
+    // which ends the loop below.
+    frmTavoli *map = frmTavoli::current();
+    QShortcut quit(QKeySequence(Qt::CTRL | Qt::Key_Q), map);
+    QObject::connect(&quit, &QShortcut::activated, map, &QWidget::close);
     for (;;) {
         tavoli.ScegliUnTavolo();
         QJsonObject line{

@@ -44,7 +44,10 @@ public:
 
     /** Opens the database (creating the demo venue when it has no tables) and the folders. */
     bool prepare(QString *error);
-    /** Shows the map until it is closed by the window manager (or once); returns the exit code. */
+    /**
+     * Shows the map until it is closed without a command (Ctrl+Q on the map, or the window
+     * manager), or once; returns the exit code.
+     */
     int run();
     /**
      * Renders the map as it would be shown to file. False with *error set when the image cannot be

@@ -16,6 +16,11 @@ bool FormRegistry::registerForm(FormId id, ShowFunction show) {
     return true;
 }
 
+FormRegistry::ShowFunction FormRegistry::registered(FormId id) {
+    auto it = registry().find(id);
+    return it == registry().end() ? ShowFunction() : it->second;
+}
+
 bool FormRegistry::show(FormId id) {
     auto it = registry().find(id);
     if (it == registry().end() || !it->second)

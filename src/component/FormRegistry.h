@@ -19,6 +19,8 @@ public:
     static bool registerForm(FormId id, ShowFunction show);
     /** Shows the form modally and returns when it closes; false when no such form is registered. */
     static bool show(FormId id);
+    /** How the form is shown, empty when it is not registered. */
+    static ShowFunction registered(FormId id);
 };
 
 } // namespace qrv

@@ -37,11 +37,14 @@ const QUuid IDispatchId(0x00020400, 0x0000, 0x0000, 0xC0, 0x00, 0x00, 0x00, 0x00
 
 /**
  * Installs the Qt message box and the touch-screen message window for the whole process unless
- * the host (or a test) already installed its own.
+ * the host (or a test) already installed its own, and makes Qt's standard buttons Italian unless
+ * the host's translators already give them texts.
  */
 void installMessageWindows() {
     static std::mutex mutex;
     std::lock_guard<std::mutex> lock(mutex);
+    if (canShowWindows())
+        QtMessageBox::installItalianTexts();
     if (!MessageBox::isInstalled())
         MessageBox::install(&QtMessageBox::shared());
     if (!FinestraMessaggi::current())

@@ -3,6 +3,7 @@
 #include "component/SharedState.h"
 #include "data/Lookups.h"
 #include "data/MessageBox.h"
+#include "data/clsRecordset.h"
 #include "layout/frmDatiTavolo.h"
 #include "layout/frmSala.h"
 #include "layout/logic/FloorGeometry.h"
@@ -196,8 +197,37 @@ void EditMode::cmdAggChiudi_Click() {
     m_form->fraTavoli()->update();
 }
 
+bool EditMode::roomExists(qint32 codice) {
+    if (codice < 1)
+        return false;
+    clsRecordset rs;
+    rs.Apri(QStringLiteral("mnuNuovoBottone"), true,
+            QStringLiteral("Select Codice from Sale Where Codice = %1;").arg(codice), false, true);
+    // A failed read (the operator cancelled it) counts as no room: nothing is written blindly.
+    const bool found = rs.Errore() == clsRecordset::Ok;
+    rs.Chiudi();
+    return found;
+}
+
+bool EditMode::showExistingRoom() {
+    const int index = m_form->roomIndex(m_form->state().SalaCorrente);
+    if (index >= 0) {
+        // The room may have moved up the bar when a room before it went.
+        m_form->state().IndiceSalaCorrente = static_cast<qint16>(index);
+        return true;
+    }
+    if (!m_form->selectRoom(0))
+        return false;
+    m_form->CaricaTavoli();
+    return true;
+}
+
 void EditMode::mnuNuovoBottone() {
     SharedState &shared = SharedState::current();
+    if (m_form->state().SalaCorrente < 1) {
+        Avviso(QStringLiteral("Nessuna sala: creare una sala prima di aggiungere tavoli"), 1, 0, 1, true);
+        return;
+    }
     NewTableInsert rows;
     NewTable table;
     table.top = snapToGrid(shared.TopNuovoTavolo);
@@ -220,6 +250,15 @@ void EditMode::mnuNuovoBottone() {
             continue;
         }
         if (check == NewTableNumber::Accepted) {
+            // Another till may have deleted the room while the number was typed.
+            if (!roomExists(table.codiceSala)) {
+                rows.close();
+                Avviso(QStringLiteral("La sala non esiste più: tavolo non creato"), 1, 0, 1, true);
+                m_form->CaricaSale();
+                if (!showExistingRoom())
+                    newRoom();
+                return;
+            }
             table.numero = numero;
             table.descrizione = shared.DescrizioneTavoloDati;
             rows.insert(table);
@@ -295,6 +334,10 @@ void EditMode::editRoom(int index) {
     shared.ModoSala = 2;
     frmSala::mostra();
     m_form->CaricaSale();
+    // The room on show may be the one just deleted: the map moves to an existing room, and with
+    // none left it asks for a new one, as the start-up does.
+    if (!showExistingRoom())
+        newRoom();
 }
 
 } // namespace qrv

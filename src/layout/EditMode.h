@@ -36,7 +36,11 @@ public:
      * the room bar and shows its last room (the new one after a save).
      */
     void newRoom();
-    /** Opens the room editor on the room of room button index, then rebuilds the room bar. */
+    /**
+     * Opens the room editor on the room of room button index, then rebuilds the room bar. When the
+     * room on show was deleted the map shows the first room, or opens the editor for a new room
+     * when none is left.
+     */
     void editRoom(int index);
 
     /** MostraAggiorna: shows the toolbox beside button index, whose top and left are given in twips. */
@@ -45,7 +49,10 @@ public:
     void AllineaAggiorna(int index);
     /** SalvaPosizionecmdArt: stores button index's position in its table's row. */
     void SalvaPosizionecmdArt(int index);
-    /** Creates a table at the point last touched on the floor (snapped), asking its number. */
+    /**
+     * Creates a table at the point last touched on the floor (snapped), asking its number. Nothing
+     * is written when the room on show does not exist (none yet, or deleted at another till).
+     */
     void mnuNuovoBottone();
     /** Deletes the table of the selected button after a Yes to the question. */
     void EliminaTavolo();
@@ -64,6 +71,13 @@ protected:
 
 private:
     static bool editing();
+    /** True when the room is in the database; false also when it cannot be read. */
+    static bool roomExists(qint32 codice);
+    /**
+     * After the room bar was rebuilt: keeps the room on show when it is still there, else shows
+     * the first room. False when the bar has no room.
+     */
+    bool showExistingRoom();
     void buildToolbox();
     void placeToolbox(const QPoint &twipsPos);
     bool floorMouseDown(QEvent *event);

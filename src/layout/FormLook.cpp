@@ -54,6 +54,11 @@ QPushButton *closeButton(QWidget *parent, int formWidthTw, int widthTw, int heig
     return close;
 }
 
+QString nulNotice() {
+    return QStringLiteral(
+        "Il testo contiene un carattere non valido (codice 0): correggere il campo in giallo");
+}
+
 void markInvalid(QWidget *box, bool invalid) {
     QPalette palette = box->palette();
     palette.setColor(QPalette::Base,

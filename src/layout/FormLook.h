@@ -27,6 +27,16 @@ QPushButton *button(QWidget *parent, const char *name, const QString &caption, i
 /** The red "X" button that closes a form, in its top-right corner. */
 QPushButton *closeButton(QWidget *parent, int formWidthTw, int widthTw, int heightTw);
 
+/**
+ * True when text holds a NUL character (pasted, or sent by a keyboard wedge): one engine would
+ * store it and then fail every move of the table, the other refuses every write of it.
+ */
+inline bool holdsNul(const QString &text) {
+    return text.contains(QChar(u'\0'));
+}
+/** The notice that refuses such a text. */
+QString nulNotice();
+
 /** Paints a text box yellow (invalid) or back to its normal colour. */
 void markInvalid(QWidget *box, bool invalid);
 

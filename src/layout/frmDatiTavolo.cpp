@@ -65,6 +65,7 @@ void frmDatiTavolo::Form_Load(Opening how) {
     const bool existing =
         how == Opening::ExistingTable || (how == Opening::FromData && !shared.NumeroTavoloDati.isEmpty());
     FormLook::markInvalid(m_txtNumero, false);
+    FormLook::markInvalid(m_txtDescrizione, false);
     if (existing) {
         const QString numero = formatNumeroTavolo(shared.NumeroTavoloDati);
         FormLook::setLimitedText(m_txtNumero, numero, NumeroLength);
@@ -79,13 +80,23 @@ void frmDatiTavolo::Form_Load(Opening how) {
     (existing ? m_txtDescrizione : m_txtNumero)->setFocus();
 }
 
-void frmDatiTavolo::refuseNumber(const QString &notice) {
+void frmDatiTavolo::refuse(QLineEdit *box, const QString &notice) {
     Avviso(notice, 2, 0, 1, true);
-    FormLook::markInvalid(m_txtNumero, true);
-    m_txtNumero->setFocus();
+    FormLook::markInvalid(box, true);
+    box->setFocus();
+}
+
+void frmDatiTavolo::refuseNumber(const QString &notice) {
+    refuse(m_txtNumero, notice);
 }
 
 void frmDatiTavolo::cmdSalva_Click() {
+    for (QLineEdit *box : {m_txtNumero, m_txtDescrizione}) {
+        if (FormLook::holdsNul(box->text())) {
+            refuse(box, FormLook::nulNotice());
+            return;
+        }
+    }
     const QString numero = m_txtNumero->text().trimmed();
     if (numero.isEmpty()) {
         refuseNumber(QStringLiteral("Compilare il numero del tavolo!"));

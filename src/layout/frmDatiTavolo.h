@@ -35,7 +35,10 @@ public:
 
     /** Fills the controls from NumeroTavoloDati and DescrizioneTavoloDati. */
     void Form_Load(Opening how);
-    /** Checks the number; valid data goes to the shared pair and the form closes. */
+    /**
+     * Checks the number (and that neither box holds a NUL character); valid data goes to the
+     * shared pair and the form closes.
+     */
     void cmdSalva_Click();
     /** Closes without touching the shared pair. */
     void cmdSpegni_Click();
@@ -48,6 +51,8 @@ public:
     TouchKeyboard *ctlTastiera2() const { return m_tastiera; }
 
 private:
+    /** Shows notice, paints box yellow and gives it the focus; the form stays open. */
+    void refuse(QLineEdit *box, const QString &notice);
     void refuseNumber(const QString &notice);
 
     QLabel *m_lblTitolo = nullptr;

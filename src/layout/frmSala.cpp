@@ -136,8 +136,9 @@ void frmSala::Form_Load() {
 
 void frmSala::cmdSalva_Click() {
     const QString descrizione = m_txtDescrizione->text().trimmed();
-    if (descrizione.isEmpty()) {
-        Avviso(QStringLiteral("Compilare descrizione sala"), 1, 0, 1, true);
+    if (descrizione.isEmpty() || FormLook::holdsNul(descrizione)) {
+        Avviso(descrizione.isEmpty() ? QStringLiteral("Compilare descrizione sala") : FormLook::nulNotice(),
+               1, 0, 1, true);
         FormLook::markInvalid(m_txtDescrizione, true);
         m_txtDescrizione->setFocus();
         return;

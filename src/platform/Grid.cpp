@@ -155,7 +155,10 @@ void Grid::setTextMatrix(int row, int col, const QString &text) {
 }
 
 void Grid::addItem(const QString &tabSeparated) {
-    const QStringList cells = tabSeparated.split(QLatin1Char('\t'));
+    addCells(tabSeparated.split(QLatin1Char('\t')));
+}
+
+void Grid::addCells(const QStringList &cells) {
     const int row = rowCount();
     insertRow(row);
     for (int col = 0; col < columnCount(); ++col)
@@ -168,16 +171,16 @@ void Grid::removeItem(int row) {
     int current = currentRow();
     const int col = currentColumn();
     removeRow(row);
-    // The removed current row is replaced by the row that moved into its place (the new last row
-    // when the last one went); a current row below the removed one moves up with its row.
+    // The row that moved into the removed current row's place becomes current. After the last row
+    // nothing moved in: no row is current, so the row above is never taken for one that moved up.
     if (current > row)
         --current;
-    if (current < 0 || rowCount() == 0) {
+    if (current < 0 || current >= rowCount()) {
         setCurrentCell(-1, -1);
         clearSelection();
         return;
     }
-    setCurrentCell(qMin(current, rowCount() - 1), qMax(0, col));
+    setCurrentCell(current, qMax(0, col));
 }
 
 void Grid::fillRange(int row1, int col1, int row2, int col2, const QColor &background) {

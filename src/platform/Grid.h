@@ -7,7 +7,7 @@ namespace qrv {
 
 /**
  * The order-line grid of the receipt panel and of the separate-bill screen: no header row,
- * rows and columns counted from 0, cells filled from TAB-separated texts.
+ * rows and columns counted from 0, rows added from TAB-separated texts or cell by cell.
  */
 class Grid : public QTableWidget {
     Q_OBJECT
@@ -28,7 +28,16 @@ public:
     QString textMatrix(int row, int col) const;
     void setTextMatrix(int row, int col, const QString &text);
     void addItem(const QString &tabSeparated); ///< appends a row after the last one
-    void removeItem(int row);                  ///< rows below move up; the current row names the one moved in
+    /**
+     * Appends a row after the last one, one text per column; a TAB or line break in a text stays
+     * in its cell. Missing cells are empty, texts beyond the last column are dropped.
+     */
+    void addCells(const QStringList &cells);
+    /**
+     * Removes a row; the rows below move up. A removed current row is replaced by the row that
+     * moved into its place; when the last row goes nothing moves in and no row is current (-1).
+     */
+    void removeItem(int row);
     /** Fills the cells of the range (inclusive) with a background colour. */
     void fillRange(int row1, int col1, int row2, int col2, const QColor &background);
     void setColWidthTwips(int col, int twips);

@@ -4,7 +4,9 @@
 #include "platform/logic/MessageButtons.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
 #include <QPushButton>
+#include <QTranslator>
 #include <cstdio>
 
 namespace qrv {
@@ -17,9 +19,14 @@ int QtMessageBox::show(const QString &text, int flags, const QString &title) {
 
     QMessageBox box(qtIcon(flags), title, text);
     const QVector<int> answers = MessageButtons::answersFor(flags);
+    // Without Qt's translation (file missing) the operator still reads Italian buttons.
+    const bool ownTexts = !standardTextsTranslated();
     QVector<QPushButton *> buttons;
-    for (int code : answers)
+    for (int code : answers) {
         buttons.append(box.addButton(standardButton(code)));
+        if (ownTexts)
+            buttons.last()->setText(MessageButtons::caption(code));
+    }
     box.setDefaultButton(buttons.at(MessageButtons::defaultIndex(flags)));
     box.setEscapeButton(buttons.at(answers.indexOf(MessageButtons::dismissAnswer(flags))));
     box.exec();
@@ -89,6 +96,31 @@ QMessageBox::Icon QtMessageBox::qtIcon(int flags) {
 QtMessageBox &QtMessageBox::shared() {
     static QtMessageBox box;
     return box;
+}
+
+QString QtMessageBox::defaultTranslationsDirectory() {
+    return QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+}
+
+bool QtMessageBox::standardTextsTranslated() {
+    // QMessageBox takes the texts of its standard buttons from this context.
+    return QCoreApplication::translate("QPlatformTheme", "Cancel") != QLatin1String("Cancel");
+}
+
+bool QtMessageBox::installItalianTexts(const QString &directory) {
+    QCoreApplication *app = QCoreApplication::instance();
+    if (!app)
+        return false;
+    if (standardTextsTranslated())
+        return true;
+    // Owned by the application, so it goes (and is uninstalled) with it.
+    auto *translator = new QTranslator(app);
+    if (!translator->load(QStringLiteral("qtbase_it"), directory)) {
+        delete translator;
+        return false;
+    }
+    QCoreApplication::installTranslator(translator);
+    return standardTextsTranslated();
 }
 
 } // namespace qrv

@@ -28,6 +28,20 @@ public:
 
     /** The process-wide instance that clsTavoli installs. */
     static QtMessageBox &shared();
+
+    /**
+     * Makes Qt's own standard button texts Italian ("Riprova", "Annulla", "Sì", "No") by
+     * installing Qt's Italian translation (qtbase_it from directory) on the application, once.
+     * Nothing is installed when the application's own translators already translate those texts,
+     * so a host's choice is never overridden. Returns true when they are translated afterwards;
+     * false without an application or when the file is missing (the boxes then set the Italian
+     * texts themselves).
+     */
+    static bool installItalianTexts(const QString &directory = defaultTranslationsDirectory());
+    /** Where Qt's own translations are installed on this system. */
+    static QString defaultTranslationsDirectory();
+    /** True when an installed translator gives Qt's standard buttons texts of its own. */
+    static bool standardTextsTranslated();
 };
 
 } // namespace qrv

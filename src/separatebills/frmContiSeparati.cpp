@@ -213,12 +213,21 @@ void frmContiSeparati::buildLayout() {
 
 void frmContiSeparati::showModal() {
     Form_Load();
-    exec();
+    // Only a confirm accepts: any other end ("X", the window manager, Alt+F4, a host closing every
+    // window) is a cancel, or the map would bill a separate bill nobody chose.
+    if (exec() != QDialog::Accepted)
+        cancel();
+}
+
+void frmContiSeparati::cancel() {
+    SharedState &state = SharedState::current();
+    state.IdDettSelezionati.clear();
+    state.ContoSeparato = false;
 }
 
 void frmContiSeparati::keyPressEvent(QKeyEvent *event) {
-    // The dialog's own Escape would close the screen with the caller's ContoSeparato still true,
-    // and the map would hand the host a separate bill nobody chose.
+    // A stray Escape on the till's keyboard must not throw away the units marked so far: the
+    // screen closes by its own buttons (or by the window manager, which cancels as "X" does).
     if (event->key() != Qt::Key_Escape)
         QDialog::keyPressEvent(event);
 }
@@ -292,7 +301,7 @@ void frmContiSeparati::MostraScontrino(const QString &T) {
     // the first column); the units of one line share the text, so each text is measured once.
     QHash<QString, int> heights;
     for (const UnitRow &unit : units.rows) {
-        m_gridScontrino->addItem(unit.gridText(locale));
+        m_gridScontrino->addCells(unit.cells(locale));
         auto height = heights.constFind(unit.description);
         if (height == heights.constEnd())
             height = heights.insert(unit.description, rowHeightFor(unit.description));
@@ -378,9 +387,7 @@ void frmContiSeparati::confirm(bool payNow) {
 }
 
 void frmContiSeparati::cmdSpegni_Click() {
-    SharedState &state = SharedState::current();
-    state.IdDettSelezionati.clear();
-    state.ContoSeparato = false;
+    cancel();
     reject();
 }
 

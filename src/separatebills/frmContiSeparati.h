@@ -32,7 +32,10 @@ public:
     /** The calling thread's form, created on first use. */
     static frmContiSeparati *instance();
 
-    /** Loads the order of TavoloScelto and shows the screen modally; returns when it closes. */
+    /**
+     * Loads the order of TavoloScelto and shows the screen modally; returns when it closes. Every
+     * close but a confirm ends as "X" does: ContoSeparato false, IdDettSelezionati "".
+     */
     void showModal();
 
     /**
@@ -51,6 +54,8 @@ private:
     void gridScontrino_Click();
     void cmdSelTutto_Click();
     void cmdSpegni_Click();
+    /** What "X" leaves: no lines chosen, no separate bill; ContoSubito stays as the caller set it. */
+    static void cancel();
     void cmdtastierino_Click(int index);
     /** CONTANTE (payNow) and PORTA  AL  BANCO: close with the marked rows, or ask for one. */
     void confirm(bool payNow);

@@ -118,7 +118,7 @@ void ReceiptPanel::PulisciScontrino() {
 }
 
 void ReceiptPanel::addRow(const ReceiptRow &row) {
-    m_grid->addItem(row.tabText());
+    m_grid->addCells(row.cells());
 }
 
 void ReceiptPanel::showOccupiedCommands(bool quickAdd) {

@@ -101,15 +101,19 @@ void RoomBar::resetToDesign(bool layoutEditing) {
     dropCreatedRooms();
 
     QPushButton *first = m_sala.first();
-    first->setText(QStringLiteral("Principale"));
-    first->setProperty("Tag", QString());
+    emptyFirstButton();
     m_roomWidthTw = MapGeometry::roomButtonWidth(layoutEditing);
     MapLook::place(first, 150, MapGeometry::RoomButtonTop, m_roomWidthTw, MapGeometry::RoomButtonHeight);
     first->show();
-    m_modifica.first()->hide();
     m_aggiungiArticolo->hide();
     m_bottoniGrandi->setVisible(layoutEditing);
     m_nuovaSala->setVisible(layoutEditing);
+}
+
+void RoomBar::emptyFirstButton() {
+    m_sala.first()->setText(QStringLiteral("Principale"));
+    m_sala.first()->setProperty("Tag", QString());
+    m_modifica.first()->hide();
 }
 
 QString RoomBar::roomTag(int i) const {
@@ -153,6 +157,10 @@ void RoomBar::CaricaSale(bool layoutEditing, QVector<DatiSala> &datiSale) {
         ++i;
         return true;
     });
+    // No room left (the last one deleted): the first button must not keep a deleted room's tag,
+    // which the map would take for a room to show and to put new tables in.
+    if (i == 0)
+        emptyFirstButton();
 }
 
 } // namespace qrv

@@ -25,7 +25,8 @@ public:
 
     /**
      * CaricaSale: rebuilds the room buttons from Sale (room 9999 never gets one) and refills
-     * datiSale. With no room, button 0 keeps its caption and tag and datiSale stays empty.
+     * datiSale. With no room, button 0 is "Principale" without a tag (as at a fresh load) and
+     * datiSale stays empty.
      */
     void CaricaSale(bool layoutEditing, QVector<DatiSala> &datiSale);
 
@@ -47,6 +48,8 @@ private:
     QPushButton *makeEditButton(int index, int topTw);
     /** Removes the room buttons (and edit buttons) above the first. */
     void dropCreatedRooms();
+    /** Button 0 as designed: "Principale", no tag (no room), its edit button hidden. */
+    void emptyFirstButton();
 
     QVector<QPushButton *> m_sala;
     QVector<QPushButton *> m_modifica; ///< parallel to m_sala; nullptr where none exists

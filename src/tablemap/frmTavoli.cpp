@@ -54,11 +54,20 @@ qint16 settingAsShort(const QString &value) {
     return ok ? n : 0;
 }
 
+qint32 settingAsLong(const QString &value) {
+    bool ok = false;
+    const qint32 n = value.toInt(&ok);
+    return ok ? n : 0;
+}
+
 } // namespace
 
 frmTavoli::frmTavoli(QWidget *parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmTavoli"));
     setWindowTitle(QStringLiteral("Tavoli"));
+    // The map fills the till's screen from its top-left corner: a window frame would push the
+    // bottom commands off a 768-pixel screen.
+    setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
     setModal(true);
     MapLook::setBackground(this, QColor(0x40, 0x40, 0x40));
 
@@ -85,7 +94,11 @@ frmTavoli::frmTavoli(QWidget *parent) : QDialog(parent) {
     m_editMode = new EditMode(this);
 }
 
-frmTavoli::~frmTavoli() = default;
+frmTavoli::~frmTavoli() {
+    // Deleted in the middle of a show (a host tearing its windows down): no command ended it.
+    if (m_loaded && !m_endedByCommand)
+        clearOutcome();
+}
 
 frmTavoli *frmTavoli::current() {
     thread_local QPointer<frmTavoli> form;
@@ -129,7 +142,25 @@ QString frmTavoli::settingsFile() const {
 
 int frmTavoli::exec() {
     Form_Load();
-    return QDialog::exec();
+    const QPointer<frmTavoli> alive(this);
+    const int result = QDialog::exec();
+    if (!alive)
+        return result;
+    // A map hidden without a close still ends its show; and a screen that was open over the map
+    // when it closed (the separate bill) may have written the outcome again after the close.
+    Form_Unload();
+    if (!m_endedByCommand)
+        clearOutcome();
+    return result;
+}
+
+void frmTavoli::clearOutcome() {
+    SharedState &shared = SharedState::current();
+    shared.TavoloScelto.clear();
+    shared.OperazioneScelta = qrvNessunaOperazioneScelta;
+    shared.ContoSubito = false;
+    shared.ContoSeparato = false;
+    shared.IdDettSelezionati.clear();
 }
 
 void frmTavoli::Form_Load() {
@@ -190,27 +221,10 @@ void frmTavoli::Form_Load() {
         settingAsShort(LeggiIni(ini, QStringLiteral("Tavoli"), QStringLiteral("BottoniGrandi"), qint64(0))) !=
         0);
 
-    // 15-16
+    // 15-16: a room deleted meanwhile (or the hidden room 9999) opens the first room, as Sala 0 does.
     CaricaSale();
-    int index = -1;
-    if (shared.Sala >= 1) {
-        for (int i = 0; i < m_roomBar->roomButtons().size(); ++i) {
-            if (m_roomBar->roomTag(i).toInt() == shared.Sala && !m_roomBar->roomTag(i).isEmpty()) {
-                index = i;
-                break;
-            }
-        }
-    }
-    // A room deleted meanwhile (or the hidden room 9999) opens the first room, as Sala 0 does.
-    if (index < 0 && !m_roomBar->roomTag(0).isEmpty())
-        index = 0;
-    if (index >= 0) {
-        m_state.SalaCorrente = m_roomBar->roomTag(index).toInt();
-        m_state.IndiceSalaCorrente = static_cast<qint16>(index);
-        m_lblTitolo->setText(m_roomBar->roomButtons().at(index)->text());
-    } else {
+    if (!selectRoom(shared.Sala))
         m_editMode->newRoom();
-    }
 
     // 17-19
     FermaLampeggio();
@@ -219,9 +233,9 @@ void frmTavoli::Form_Load() {
     m_notify->start(MapSettings::notifyPort());
     CaricaTavoli();
 
-    // 20
-    m_state.ArticoloAggiunta = settingAsShort(
-        LeggiIni(ini, QStringLiteral("Tavoli"), QStringLiteral("ArticoloAggiunta"), qint64(0)));
+    // 20: an article code is 32 bits wide like every other code.
+    m_state.ArticoloAggiunta =
+        settingAsLong(LeggiIni(ini, QStringLiteral("Tavoli"), QStringLiteral("ArticoloAggiunta"), qint64(0)));
     if (m_state.ArticoloAggiunta >= 1)
         m_roomBar->cmdAggiungiArticolo()->setText(
             DescrizioneArticolo(QString::number(m_state.ArticoloAggiunta)));
@@ -268,8 +282,31 @@ void frmTavoli::finish() {
 }
 
 void frmTavoli::done(int result) {
+    if (m_loaded && !m_endedByCommand)
+        clearOutcome();
     Form_Unload();
     QDialog::done(result);
+}
+
+int frmTavoli::roomIndex(qint32 codice) const {
+    for (int i = 0; i < m_roomBar->roomButtons().size(); ++i) {
+        const QString tag = m_roomBar->roomTag(i);
+        if (!tag.isEmpty() && tag.toInt() == codice)
+            return i;
+    }
+    return -1;
+}
+
+bool frmTavoli::selectRoom(qint32 codice) {
+    int index = codice >= 1 ? roomIndex(codice) : -1;
+    if (index < 0 && !m_roomBar->roomTag(0).isEmpty())
+        index = 0;
+    if (index < 0)
+        return false;
+    m_state.SalaCorrente = m_roomBar->roomTag(index).toInt();
+    m_state.IndiceSalaCorrente = static_cast<qint16>(index);
+    m_lblTitolo->setText(m_roomBar->roomButtons().at(index)->text());
+    return true;
 }
 
 void frmTavoli::showEvent(QShowEvent *event) {

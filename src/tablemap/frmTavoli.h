@@ -41,19 +41,21 @@ struct TavoliFormState {
     qint32 SalaCorrente = 0;            ///< Codice of the room on show
     qint16 IndiceSalaCorrente = 0;      ///< its index in the room bar and in DatiSale
     qint16 IndiceTavoloSelezionato = 0; ///< the touched table button
-    qint16 ArticoloAggiunta = 0;        ///< article of the quick-add button; below 1 none
+    qint32 ArticoloAggiunta = 0;        ///< article of the quick-add button; below 1 none
     QVector<DatiSala> DatiSale;         ///< one entry per room button
     int TavoloLampeggiante = -1;        ///< the blinking button, -1 for none
     qint16 LampeggiRestanti = 0;        ///< blink ticks still to run
 };
 
 /**
- * The full-screen table map, shown modally. It coordinates the room bar (fraSale), the floor of
- * table buttons (fraTavoli) and the receipt panel (frxScontrino); the command handlers of the
- * operations and layout folders act on it through the accessors and routines below.
+ * The full-screen table map, shown modally, frameless at the top-left corner of the screen. It
+ * coordinates the room bar (fraSale), the floor of table buttons (fraTavoli) and the receipt panel
+ * (frxScontrino); the command handlers of the operations and layout folders act on it through the
+ * accessors and routines below.
  *
  * Every exec() loads the form again (rooms, floor, settings); every way of closing it (finish(),
- * the window manager) runs the unload steps, which store the room on show in Sala.
+ * the window manager) runs the unload steps, which store the room on show in Sala. A close that
+ * no command made hands the host no operation: the outcome is that of a new clsTavoli.
  */
 class frmTavoli : public QDialog {
     Q_OBJECT
@@ -75,6 +77,14 @@ public:
     void Form_Unload();
     /** Ends the map: unload steps, then the modal show returns. Used by every ending command. */
     void finish();
+    /**
+     * Makes the room with Codice codice the room on show (title and form state, not the floor);
+     * when no room button carries it, the first room. False, with nothing changed, when the room
+     * bar has no room at all.
+     */
+    bool selectRoom(qint32 codice);
+    /** Index of the room button carrying Codice codice, -1 when none does. */
+    int roomIndex(qint32 codice) const;
     /** True when the last show was ended by finish(), false when the window was closed otherwise. */
     bool endedByCommand() const { return m_endedByCommand; }
     /** True between a load and the unload. */
@@ -205,7 +215,10 @@ signals:
     void cmdModificaClicked(int index);
 
 public:
-    /** Closes the form the way the window manager does; the unload steps run first. */
+    /**
+     * Closes the form the way the window manager does; the unload steps run first. Unless a
+     * command ended the show (finish()), the outcome is cleared to that of a new clsTavoli.
+     */
     void done(int result) override;
 
 protected:
@@ -214,6 +227,8 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
+    /** The outcome a new clsTavoli has: no table, no operation, no bill flags, no lines. */
+    static void clearOutcome();
     void buildHeader();
     void connectControls();
     void applyButtonSize();

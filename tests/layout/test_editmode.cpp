@@ -316,6 +316,11 @@ private slots:
                                       QCOMPARE(room->txtDescrizione()->text(), QStringLiteral("Sala"));
                                       room->cmdCancella()->click();
                                   }});
+        frmDatiTavolo *data = frmDatiTavolo::current();
+        ModalScript numbers(data, {[&] {
+                                data->txtNumero()->setText(QStringLiteral("77"));
+                                data->cmdSalva()->click();
+                            }});
         m_till->box.answers = {MessageBox::vbYes};
         runMap([&](frmTavoli *form) {
             QVERIFY(form->cmdModifica(1) && form->cmdModifica(1)->isVisible());
@@ -323,14 +328,70 @@ private slots:
             QCOMPARE(form->cmdSala(1)->text(), QStringLiteral("Veranda d'estate"));
             QCOMPARE(form->state().SalaCorrente, 1);
 
-            // Deleting the room on show rebuilds the bar; its tables stay until the next rebuild.
+            // Deleting the room on show: the map shows the first room left, with its tables.
             form->cmdModifica(0)->click();
             QCOMPARE(form->cmdSalaCount(), 2);
             QCOMPARE(form->cmdSala(0)->text(), QStringLiteral("Veranda d'estate"));
-            QVERIFY(buttonOf(form, 1) && buttonOf(form, 1)->isVisible());
+            QCOMPARE(form->lblTitolo()->text(), QStringLiteral("Veranda d'estate"));
+            QCOMPARE(form->state().SalaCorrente, 2);
+            QCOMPARE(form->state().IndiceSalaCorrente, qint16(0));
+            QVERIFY(!buttonOf(form, 1));
+            QVERIFY(buttonOf(form, 17) && buttonOf(form, 17)->isVisible());
+            // A table created next stands in that room.
+            form->editMode()->mnuNuovoBottone();
         });
-        QCOMPARE(script.remaining(), 0);
+        QCOMPARE(script.remaining() + numbers.remaining(), 0);
         QCOMPARE(m_till->count(QStringLiteral("Select count(*) from Tavoli Where CodiceSala = 1")), 0);
+        QCOMPARE(m_till->count(QStringLiteral("Select CodiceSala from Tavoli Where Numero = '77'")), 2);
+    }
+
+    // A table is never written into a room that is gone: deleted at another till while its number
+    // was typed, or with no room left at all; deleting the last room asks for a new one.
+    void tablesGoOnlyIntoExistingRooms() {
+        open(false);
+        m_till->db->Execute(QStringLiteral("Insert into Sale (Codice, Descrizione) values (5, 'Unica')"));
+        frmDatiTavolo *data = frmDatiTavolo::current();
+        ModalScript numbers(data, {[&] {
+                                m_till->db->Execute(QStringLiteral("Delete * from Sale Where Codice = 5"));
+                                data->txtNumero()->setText(QStringLiteral("41"));
+                                data->cmdSalva()->click();
+                            }});
+        frmSala *room = frmSala::current();
+        QStringList titles;
+        const auto title = [&] { titles << room->lblTitolo()->text(); };
+        ModalScript rooms(room, {[&] {
+                                     title();
+                                     room->txtDescrizione()->setText(QStringLiteral("Nuova"));
+                                     room->cmdSalva()->click();
+                                 },
+                                 [&] {
+                                     title();
+                                     room->cmdCancella()->click();
+                                 },
+                                 [&] {
+                                     title();
+                                     room->cmdSpegni()->click();
+                                 }});
+        m_till->box.answers = {MessageBox::vbYes};
+        runMap([&](frmTavoli *form) {
+            QCOMPARE(form->lblTitolo()->text(), QStringLiteral("Unica"));
+            form->editMode()->mnuNuovoBottone(); // refused: no room left, so a new one is asked for
+            QCOMPARE(form->lblTitolo()->text(), QStringLiteral("Nuova"));
+            form->cmdModifica(0)->click(); // deletes the only room: a new one is asked for again
+            QCOMPARE(form->state().SalaCorrente, 0);
+            form->editMode()->mnuNuovoBottone(); // no room: refused before the number is asked
+        });
+        QCOMPARE(numbers.shows(), 1);
+        QCOMPARE(titles, (QStringList{QStringLiteral("INSERIMENTO NUOVA SALA"),
+                                      QStringLiteral("AGGIORNAMENTO SALA Nuova"),
+                                      QStringLiteral("INSERIMENTO NUOVA SALA")}));
+        QStringList notices;
+        for (const auto &notice : m_till->window.notices)
+            notices << notice.testo;
+        QCOMPARE(notices,
+                 (QStringList{QStringLiteral("La sala non esiste più: tavolo non creato"),
+                              QStringLiteral("Nessuna sala: creare una sala prima di aggiungere tavoli")}));
+        QCOMPARE(m_till->count(QStringLiteral("Select count(*) from Tavoli")), 0);
     }
     void emptyVenueOpensTheRoomEditor() {
         open(false);

@@ -28,6 +28,14 @@ namespace {
 bool isYellow(QWidget *box) {
     return box->palette().color(QPalette::Base) == QColor(0xFF, 0xFF, 0x00);
 }
+
+/** A text with a NUL character in it, as a paste or a keyboard wedge can leave it. */
+QString withNul(const char *before, const char *after) {
+    return QLatin1String(before) + QChar(u'\0') + QLatin1String(after);
+}
+
+const QString NulNotice =
+    QStringLiteral("Il testo contiene un carattere non valido (codice 0): correggere il campo in giallo");
 } // namespace
 
 class TestLayoutForms : public QObject {
@@ -40,18 +48,28 @@ private slots:
     void refusesMissingOrLongNumbers_data() {
         QTest::addColumn<QString>("stored");
         QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("description");
         QTest::addColumn<QString>("notice");
-        QTest::newRow("empty") << QString() << QString() << QStringLiteral("Compilare il numero del tavolo!");
-        QTest::newRow("blanks") << QString() << QStringLiteral("   ")
-                                << QStringLiteral("Compilare il numero del tavolo!");
-        QTest::newRow("stored too long")
-            << QStringLiteral("1234") << QString() << QStringLiteral("Lunghezza massima 3 caratteri");
+        QTest::addColumn<QString>("yellow");
+        const QString dopo = QStringLiteral("dopo");
+        const QString numero = QStringLiteral("txtNumero");
+        QTest::newRow("empty") << QString() << QString() << dopo
+                               << QStringLiteral("Compilare il numero del tavolo!") << numero;
+        QTest::newRow("blanks") << QString() << QStringLiteral("   ") << dopo
+                                << QStringLiteral("Compilare il numero del tavolo!") << numero;
+        QTest::newRow("stored too long") << QStringLiteral("1234") << QString() << dopo
+                                         << QStringLiteral("Lunghezza massima 3 caratteri") << numero;
+        QTest::newRow("NUL in the number") << QString() << withNul("1", "2") << dopo << NulNotice << numero;
+        QTest::newRow("NUL in the description") << QString() << QStringLiteral("12") << withNul("do", "po")
+                                                << NulNotice << QStringLiteral("txtDescrizione");
     }
 
     void refusesMissingOrLongNumbers() {
         QFETCH(QString, stored);
         QFETCH(QString, typed);
+        QFETCH(QString, description);
         QFETCH(QString, notice);
+        QFETCH(QString, yellow);
         SharedState &shared = SharedState::current();
         shared.NumeroTavoloDati = stored;
         shared.DescrizioneTavoloDati = QStringLiteral("prima");
@@ -59,11 +77,11 @@ private slots:
         bool stayedOpen = false;
         ModalScript script(form, {[&] {
                                if (!typed.isEmpty())
-                                   form->txtNumero()->setText(typed);
-                               form->txtDescrizione()->setText(QStringLiteral("dopo"));
+                                   form->txtNumero()->insert(typed);
+                               form->txtDescrizione()->setText(description);
                                form->cmdSalva()->click();
                                form->cmdSalva()->click(); // still refused, still yellow
-                               stayedOpen = form->isVisible() && isYellow(form->txtNumero());
+                               stayedOpen = form->isVisible() && isYellow(form->findChild<QWidget *>(yellow));
                                form->cmdSpegni()->click();
                            }});
         frmDatiTavolo::mostra();
@@ -72,7 +90,7 @@ private slots:
         QCOMPARE(m_till->window.notices.first().testo, notice);
         QCOMPARE(shared.NumeroTavoloDati + shared.DescrizioneTavoloDati, stored + QStringLiteral("prima"));
         form->Form_Load(frmDatiTavolo::Opening::NewTable);
-        QVERIFY(!isYellow(form->txtNumero()));
+        QVERIFY(!isYellow(form->txtNumero()) && !isYellow(form->txtDescrizione()));
     }
 
     void existingTableWithoutNumberShowsWhatIsStored() {
@@ -213,6 +231,8 @@ private slots:
         QTest::newRow("no name") << QStringLiteral("   ") << QString()
                                  << QStringLiteral("Compilare descrizione sala")
                                  << QStringLiteral("txtDescrizione");
+        QTest::newRow("NUL in the name")
+            << withNul("Terr", "azza") << QString() << NulNotice << QStringLiteral("txtDescrizione");
         QTest::newRow("climbs out") << QStringLiteral("Terrazza") << QStringLiteral("../impostazioni.ini")
                                     << QStringLiteral(
                                            "Immagine di sfondo non valida: scegliere un file della cartella "

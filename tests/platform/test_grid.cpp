@@ -103,7 +103,7 @@ private slots:
         QTest::addColumn<int>("expectedRow");
         QTest::addColumn<QString>("expectedText"); // column 1 of the current row afterwards
         QTest::newRow("current row: the next one moves in") << 5 << 2 << 2 << 2 << QStringLiteral("r3");
-        QTest::newRow("last row: the new last one") << 5 << 4 << 4 << 3 << QStringLiteral("r3");
+        QTest::newRow("last row: nothing moved in, none") << 5 << 4 << 4 << -1 << QString();
         QTest::newRow("only row: none left") << 1 << 0 << 0 << -1 << QString();
         QTest::newRow("row above the current one") << 5 << 3 << 1 << 2 << QStringLiteral("r3");
         QTest::newRow("row below the current one") << 5 << 1 << 3 << 1 << QStringLiteral("r1");

@@ -1,3 +1,5 @@
+#include "component/clsTavoli.h"
+#include "data/FinestraMessaggi.h"
 #include "data/MessageBox.h"
 #include "platform/MessageWindow.h"
 #include "platform/QtMessageBox.h"
@@ -9,6 +11,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScopeGuard>
+#include <QTranslator>
 #include <QVBoxLayout>
 #include <QtTest>
 
@@ -20,6 +24,16 @@ using qrvtest::whenModal;
 namespace MessageButtons = qrv::MessageButtons;
 
 namespace {
+
+/** The texts of a box's buttons in the order of the flags' button set, mnemonics left out. */
+QString captions(QMessageBox *box, int flags) {
+    QStringList texts;
+    for (int answer : MessageButtons::answersFor(flags)) {
+        QAbstractButton *button = box->button(QtMessageBox::standardButton(answer));
+        texts << (button ? button->text().remove(QLatin1Char('&')) : QStringLiteral("?"));
+    }
+    return texts.join(QLatin1Char('|'));
+}
 
 QPushButton *key(TouchKeyboard *keyboard, const QString &name) {
     return keyboard->findChild<QPushButton *>(QStringLiteral("key(%1)").arg(name));
@@ -77,25 +91,30 @@ private slots:
             QVERIFY(!MessageButtons::caption(answer).isEmpty());
     }
 
+    // Without Qt's Italian translation (the file missing) the box sets the Italian texts itself.
     void qtMessageBoxAnswers_data() {
         QTest::addColumn<int>("flags");
         QTest::addColumn<int>("click");
         QTest::addColumn<int>("icon");
-        QTest::newRow("OK") << 0 << int(MessageBox::vbOK) << int(QMessageBox::NoIcon);
-        QTest::newRow("OK Cancel: Cancel")
-            << (1 + 64) << int(MessageBox::vbCancel) << int(QMessageBox::Information);
+        QTest::addColumn<QString>("captions");
+        QTest::newRow("OK") << 0 << int(MessageBox::vbOK) << int(QMessageBox::NoIcon) << QStringLiteral("OK");
+        QTest::newRow("OK Cancel: Cancel") << (1 + 64) << int(MessageBox::vbCancel)
+                                           << int(QMessageBox::Information) << QStringLiteral("OK|Annulla");
         QTest::newRow("Abort Retry Ignore: Ignore")
-            << (2 + 48) << int(MessageBox::vbIgnore) << int(QMessageBox::Warning);
+            << (2 + 48) << int(MessageBox::vbIgnore) << int(QMessageBox::Warning)
+            << QStringLiteral("Interrompi|Riprova|Ignora");
         QTest::newRow("Yes No, No the default: Yes")
-            << (4 + 256) << int(MessageBox::vbYes) << int(QMessageBox::NoIcon);
+            << (4 + 256) << int(MessageBox::vbYes) << int(QMessageBox::NoIcon) << QString::fromUtf8("Sì|No");
         QTest::newRow("Retry Cancel: Retry")
-            << (5 + 16) << int(MessageBox::vbRetry) << int(QMessageBox::Critical);
+            << (5 + 16) << int(MessageBox::vbRetry) << int(QMessageBox::Critical)
+            << QStringLiteral("Riprova|Annulla");
     }
 
     void qtMessageBoxAnswers() {
         QFETCH(int, flags);
         QFETCH(int, click);
         QFETCH(int, icon);
+        QVERIFY(!QtMessageBox::standardTextsTranslated());
         QString seen;
         int seenIcon = -1, buttonCount = 0;
         QAbstractButton *defaultButton = nullptr, *expectedDefault = nullptr;
@@ -103,7 +122,8 @@ private slots:
             auto *box = qobject_cast<QMessageBox *>(modal);
             if (!box)
                 return;
-            seen = box->text() + QLatin1Char('|') + box->windowTitle();
+            seen =
+                box->text() + QLatin1Char('|') + box->windowTitle() + QLatin1Char('|') + captions(box, flags);
             seenIcon = box->icon();
             buttonCount = box->buttons().size();
             defaultButton = box->defaultButton();
@@ -116,7 +136,8 @@ private slots:
         const int answer =
             box.show(QStringLiteral("Errore nel metodo Apri"), flags, QStringLiteral("qrvTavoli"));
         QCOMPARE(answer, click);
-        QCOMPARE(seen, QStringLiteral("Errore nel metodo Apri|qrvTavoli"));
+        QFETCH(QString, captions);
+        QCOMPARE(seen, QStringLiteral("Errore nel metodo Apri|qrvTavoli|") + captions);
         QCOMPARE(seenIcon, icon);
         QCOMPARE(buttonCount, MessageButtons::answersFor(flags).size());
         QVERIFY(defaultButton && defaultButton == expectedDefault);
@@ -124,6 +145,33 @@ private slots:
         whenModal([](QWidget *modal) { QTest::keyClick(modal, Qt::Key_Escape); });
         QCOMPARE(box.show(QStringLiteral("?"), flags, QStringLiteral("t")),
                  MessageButtons::dismissAnswer(flags));
+    }
+
+    // The component loads Qt's own Italian translation once, and a real box speaks Italian with it.
+    void componentLoadsQtsItalianTexts() {
+        auto restore = qScopeGuard([] {
+            delete qApp->findChild<QTranslator *>();
+            MessageBox::install(nullptr);
+            qrv::FinestraMessaggi::install(nullptr);
+        });
+        { qrv::clsTavoli tavoli; }
+        QVERIFY(QtMessageBox::standardTextsTranslated()); // by Qt's file, not by the box itself
+        QCOMPARE(qApp->findChildren<QTranslator *>().size(), 1);
+        { qrv::clsTavoli again; } // once
+        QCOMPARE(qApp->findChildren<QTranslator *>().size(), 1);
+
+        QStringList seen;
+        for (int flags : {MessageBox::vbRetryCancel, MessageBox::vbYesNo}) {
+            whenModal([&seen, flags](QWidget *modal) {
+                if (auto *box = qobject_cast<QMessageBox *>(modal)) {
+                    seen << captions(box, flags);
+                    QAbstractButton *cancel = box->button(QMessageBox::Cancel);
+                    (cancel ? cancel : box->button(QMessageBox::No))->click();
+                }
+            });
+            QtMessageBox::shared().show(QStringLiteral("?"), flags, QStringLiteral("qrvTavoli"));
+        }
+        QCOMPARE(seen, (QStringList{QStringLiteral("Riprova|Annulla"), QString::fromUtf8("Sì|No")}));
     }
 
     void noticeDoesNotBlockAndClosesItself() {

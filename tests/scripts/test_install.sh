@@ -25,7 +25,8 @@ fail() {
 
 cmake --install "$build" --prefix "$prefix" >"$tmp/install.log" || { cat "$tmp/install.log"; fail "cmake --install"; }
 
-libdir=$(find "$prefix" -name 'libqrvtavoli.so*' -printf '%h\n' | head -n1)
+# No pipe into a reader that quits early (head, grep -q): the writer's SIGPIPE fails it under pipefail.
+libdir=$(find "$prefix" -name 'libqrvtavoli.so*' -printf '%h\n' -quit)
 [ -n "$libdir" ] || fail "libqrvtavoli.so was not installed"
 [ -f "$prefix/include/qrvtavoli/component/clsTavoli.h" ] || fail "clsTavoli.h was not installed"
 pcdir=$libdir/pkgconfig
@@ -40,8 +41,10 @@ cmake -S "$src/tests/install_host" -B "$tmp/host" -DCMAKE_PREFIX_PATH="$prefix" 
 cmake --build "$tmp/host" >"$tmp/build.log" 2>&1 || { cat "$tmp/build.log"; fail "building the host"; }
 out=$("$tmp/host/host")
 [ "$out" = "$expected" ] || fail "find_package host printed '$out', expected '$expected'"
-# The host must use the installed library, not the one in the build tree.
-ldd "$tmp/host/host" | grep -q "$libdir/libqrvtavoli.so" || fail "the host did not load the installed library"
+# The host must use the installed library, not the one in the build tree. ldd prints a line at a
+# time: read all of it before searching, for the reason above.
+libs=$(ldd "$tmp/host/host")
+grep -qF "$libdir/libqrvtavoli.so" <<<"$libs" || fail "the host did not load the installed library"
 
 # 2. pkg-config, from the installed file alone (its prefix follows the file).
 export PKG_CONFIG_PATH=$pcdir

@@ -145,12 +145,14 @@ private slots:
                  std::make_tuple(qint64(3000000000LL), qint64(7), row.isVariant, row.quantity, row.amount));
     }
 
-    void gridText() {
+    void gridCells() {
         UnitRow row;
-        row.description = QStringLiteral("Pizza\r\ndoppia mozzarella");
+        row.description = QStringLiteral("Pizza\r\ndoppia\tmozzarella");
         row.unitAmount = 10.0 / 3;
         row.ids = QStringLiteral("12;13;");
-        QCOMPARE(row.gridText(italian), QStringLiteral("Pizza\r\ndoppia mozzarella\t3,33\t\t12;13;"));
+        QCOMPARE(row.cells(italian),
+                 (QStringList{QStringLiteral("Pizza\r\ndoppia\tmozzarella"), QStringLiteral("3,33"),
+                              QString(), QStringLiteral("12;13;")}));
     }
 
     void selection_data() {

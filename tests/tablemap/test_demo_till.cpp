@@ -76,17 +76,23 @@ void TestDemoTill::opensAndBillsTables() {
             form->finish();
         };
     };
-    bool redAfterOpening = false;
+    bool redAfterOpening = false, quitByKey = false;
     Operator player({choose(qrvContoNuovoTavolo, false),
                      [&](frmTavoli *form) {
                          const int i = form->indiceTavolo(2);
                          redAfterOpening = maptest::colourOf(form->cmdTavolo(i)) == maptest::Red;
                          choose(qrvContoNuovoTavolo, false)(form); // a second order on the same table
                      },
-                     choose(qrvFaiContoTavolo, true)});
+                     choose(qrvFaiContoTavolo, true),
+                     [&](frmTavoli *form) {
+                         // The frameless map is quit with Ctrl+Q, which ends the till's loop.
+                         QTest::keyClick(form, Qt::Key_Q, Qt::ControlModifier);
+                         quitByKey = !form->isVisible();
+                     }});
     QCOMPARE(till.run(), 0); // ends when the map is closed without a command
-    QCOMPARE(player.done(), 3);
+    QCOMPARE(player.done(), 4);
     QVERIFY(redAfterOpening);
+    QVERIFY(quitByKey);
 
     QCOMPARE(scalar(venue, QStringLiteral("Select count(*) from DettaglioTavoli Where Tavolo = 2")).toInt(),
              0);

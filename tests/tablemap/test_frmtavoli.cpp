@@ -75,6 +75,8 @@ private slots:
         const int screenPx = QGuiApplication::primaryScreen()->geometry().width();
         const int floorTw = twips(screenPx) - 2715 - 4650 - 100;
         QCOMPARE(form.size(), QSize(screenPx, 768));
+        // Frameless at the top-left corner: no frame pushes the bottom commands off the screen.
+        QCOMPARE(form.frameGeometry(), QRect(0, 0, screenPx, 768));
         QCOMPARE(form.fraTavoli()->geometry(), pxRect(2760, 885, floorTw, 10560));
         QCOMPARE(form.frxScontrino()->x(), px(2760 + floorTw + 30));
         QCOMPARE(form.cmdBancoTavoli()->geometry(), pxRect(150, 10020, 2430, 1350));
@@ -238,13 +240,15 @@ private slots:
 
     void receiptOfOccupiedTable() {
         Venue venue;
-        venue.writeIni("[Tavoli]\nArticoloAggiunta=2\n");
+        venue.writeIni("[Tavoli]\nArticoloAggiunta=70002\n"); // codes are 32 bits wide
         venue.room(1, "Sala");
         venue.table(10, 10, 1, true);
         venue.article(1, "Spaghetti alla carbonara");
         venue.article(2, "Acqua");
+        venue.article(70002, "Acqua minerale");
         venue.line(101, 10, 1, 2, 20.0);
-        venue.line(102, 10, 0, 1, 1.5, 1, "con pancetta extra croccante");
+        // A TAB or line break in a description stays in its cell: it never reaches the ID column.
+        venue.line(102, 10, 0, 1, 1.5, 1, "con pancetta\r\n\t9,99\t104");
         venue.line(103, 10, 2, 0, 9.0); // quantity 0: listed, not shown
         venue.line(104, 10, 2, 1, 1.0);
         venue.line(105, 11, 2, 1, 1.0); // another table
@@ -252,14 +256,14 @@ private slots:
         for (int id = 201; id <= 260; ++id)
             venue.line(id, 20, 2, 1, 1.2);
         frmTavoli &form = venue.load();
-        QCOMPARE(form.cmdAggiungiArticolo()->text(), QStringLiteral("Acqua"));
+        QCOMPARE(form.cmdAggiungiArticolo()->text(), QStringLiteral("Acqua minerale"));
 
         form.cmdTavolo(0)->click();
         QCOMPARE(form.lblTavoloAnteprima()->text(), QStringLiteral("Tavolo 10"));
         Grid *grid = form.gridScontrino();
         QCOMPARE(grid->rows(), 3);
         QCOMPARE(gridRow(grid, 0), S("2|Spaghetti alla c|20,00|101"));
-        QCOMPARE(gridRow(grid, 1), S("|con pancetta extra croccante||0"));
+        QCOMPARE(gridRow(grid, 1), S("|con pancetta\r\n\t9,99\t104||0"));
         QCOMPARE(gridRow(grid, 2), S("1|Acqua           |1,00|104"));
         QCOMPARE(form.lblTotale()->text(), QStringLiteral("22,50"));
         QCOMPARE(SharedState::current().IdDettSelezionati, QStringLiteral("101;102;103;104;"));

@@ -59,9 +59,8 @@ OrderLine OrderLine::fromValues(const QVariant &id, const QVariant &codice, cons
     return line;
 }
 
-QString UnitRow::gridText(const QLocale &locale) const {
-    const QChar tab = QLatin1Char('\t');
-    return description + tab + formatAmount(unitAmount, locale) + tab + tab + ids;
+QStringList UnitRow::cells(const QLocale &locale) const {
+    return {description, formatAmount(unitAmount, locale), QString(), ids};
 }
 
 UnitRows buildUnitRows(const QVector<OrderLine> &lines,

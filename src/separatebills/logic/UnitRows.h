@@ -2,6 +2,7 @@
 
 #include <QLocale>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 #include <QVector>
 
@@ -35,8 +36,11 @@ struct UnitRow {
     double unitAmount = 0; ///< Importo / Quantita of the article line
     QString ids;           ///< "12;13;14;": the article line's ID then each variant's ID, each with ";"
 
-    /** The grid text of the row: description TAB "#0.00" amount TAB "" (no mark) TAB ids. */
-    QString gridText(const QLocale &locale = QLocale()) const;
+    /**
+     * The grid cells of the row: description, "#0.00" amount, "" (no mark), ids. Each goes into
+     * its cell whole, so a TAB in a description cannot move the amount, mark or ids.
+     */
+    QStringList cells(const QLocale &locale = QLocale()) const;
 
     bool operator==(const UnitRow &other) const {
         return description == other.description && unitAmount == other.unitAmount && ids == other.ids;

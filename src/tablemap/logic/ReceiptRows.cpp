@@ -4,11 +4,6 @@
 
 namespace qrv {
 
-QString ReceiptRow::tabText() const {
-    const QChar tab(QLatin1Char('\t'));
-    return quantita + tab + descrizione + tab + importo + tab + id;
-}
-
 Receipt buildReceipt(const QVector<ReceiptLine> &lines,
                      const std::function<QString(qint32)> &articleDescription, const QLocale &locale) {
     Receipt receipt;

@@ -2,6 +2,7 @@
 
 #include <QLocale>
 #include <QString>
+#include <QStringList>
 #include <QVector>
 #include <functional>
 
@@ -24,8 +25,8 @@ struct ReceiptRow {
     QString importo;
     QString id; ///< the line ID, "0" for a variant row, "" for the free-table row
 
-    /** The cells joined by TAB, as the grid adds a row. */
-    QString tabText() const;
+    /** The four cells in column order, each given to the grid whole (a TAB in a text stays in it). */
+    QStringList cells() const { return {quantita, descrizione, importo, id}; }
     bool operator==(const ReceiptRow &o) const {
         return quantita == o.quantita && descrizione == o.descrizione && importo == o.importo && id == o.id;
     }
