@@ -296,6 +296,8 @@ void Database::ensureConnected() {
 void Database::reopen() {
     // What was learnt on the old connection (table keys) is learnt again on the new one.
     m_primaryKeys.clear();
+    m_tables.clear();
+    m_tablesKnown = false;
     m_lost = true;
     QString failure;
     {
@@ -495,6 +497,23 @@ void Database::setBusyTimeout(int milliseconds) {
         runStatement(QStringLiteral("PRAGMA busy_timeout = %1").arg(m_busyTimeout));
     else
         runStatement(QStringLiteral("SET lock_timeout = %1").arg(m_busyTimeout));
+}
+
+bool Database::hasTable(const QString &table) {
+    if (!m_tablesKnown) {
+        ensureConnected();
+        QStringList names;
+        {
+            QSqlDatabase c = connection();
+            names = c.tables(QSql::Tables);
+        }
+        m_tables.clear();
+        for (const QString &name : std::as_const(names))
+            m_tables.insert(name.toLower());
+        // A venue always has tables: an empty answer is a failed read, asked again next time.
+        m_tablesKnown = !names.isEmpty();
+    }
+    return m_tables.contains(table.toLower());
 }
 
 QString Database::primaryKey(const QString &table) {

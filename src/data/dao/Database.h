@@ -3,6 +3,7 @@
 #include "data/dao/DaoError.h"
 
 #include <QHash>
+#include <QSet>
 #include <QSqlDatabase>
 #include <QString>
 #include <functional>
@@ -103,6 +104,13 @@ public:
     /** The primary key column of a table as the engine names it; empty when it has none. */
     QString primaryKey(const QString &table);
 
+    /**
+     * Whether the database has a table of that name (any case). Learnt once per connection, in one
+     * catalogue query, and learnt again after the connection is reopened: a table the host adds
+     * while a till runs is seen from that till's next connection.
+     */
+    bool hasTable(const QString &table);
+
 private:
     Database() = default;
     friend class Recordset;
@@ -151,6 +159,8 @@ private:
     bool m_lost = false;           // the connection was found lost and is not reopened yet
     // What is known about the connection; reopen() is the one place that forgets it.
     QHash<QString, QString> m_primaryKeys; // lowercase table name -> key column
+    QSet<QString> m_tables;                // lowercase names of the tables, once known
+    bool m_tablesKnown = false;
 };
 
 } // namespace qrv::dao
