@@ -2,6 +2,7 @@
 
 #include "platform/Twips.h"
 
+#include <QEvent>
 #include <QHeaderView>
 #include <QPainter>
 #include <QScrollBar>
@@ -63,7 +64,9 @@ Grid::Grid(QWidget *parent) : QTableWidget(parent) {
     horizontalHeader()->hide();
     horizontalHeader()->setMinimumSectionSize(0); // the identifier column is a few pixels wide
     verticalHeader()->hide();
-    verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    // Heights are set row by row as the cells change (fitRows): measuring every row at every
+    // layout pass made a long order slow to show.
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);
@@ -77,10 +80,80 @@ Grid::Grid(QWidget *parent) : QTableWidget(parent) {
         if (row >= 0)
             emit rowTouched();
     });
+    connect(horizontalHeader(), &QHeaderView::sectionResized, this, [this] { refitAll(); });
+}
+
+void Grid::setFitRowsToText(bool on) {
+    m_fitRows = on;
+    if (on)
+        refitAll();
+}
+
+void Grid::changeEvent(QEvent *event) {
+    QTableWidget::changeEvent(event);
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
+        refitAll();
+}
+
+void Grid::refitAll() {
+    m_measured.clear();
+    m_headerHeights.clear();
+    fitRows(0, rowCount() - 1);
+}
+
+int Grid::cellHeight(int row, int col) {
+    const QModelIndex index = model()->index(row, col);
+    const QVariant value = index.data(Qt::DisplayRole);
+    // A cell without text is measured apart from one holding an empty text, as the delegate does.
+    const int slot = 2 * col + (value.isValid() && !value.isNull() ? 1 : 0);
+    if (m_measured.size() <= slot)
+        m_measured.resize(slot + 1);
+    const QString text = value.toString();
+    const auto known = m_measured.at(slot).constFind(text);
+    if (known != m_measured.at(slot).constEnd())
+        return known.value();
+    // The option the view hands its delegate when it sizes a row: the cell's width bounds the
+    // wrapping (less the grid line); the height only has to be valid.
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    if (wordWrap())
+        option.rect = QRect(columnViewportPosition(col), rowViewportPosition(row),
+                            columnWidth(col) - (showGrid() ? 1 : 0), qMax(1, rowHeight(row)));
+    const int height = itemDelegate()->sizeHint(option, index).height();
+    // Bounded, so that a venue's every different text cannot grow it for ever.
+    if (m_measured.at(slot).size() > 4096)
+        m_measured[slot].clear();
+    m_measured[slot].insert(text, height);
+    return height;
+}
+
+void Grid::fitRows(int first, int last) {
+    if (!m_fitRows || first > last || first < 0)
+        return;
+    ensurePolished();
+    const QHeaderView *header = verticalHeader();
+    const int least = header->minimumSectionSize();
+    const int most = header->maximumSectionSize();
+    for (int row = first; row <= last && row < rowCount(); ++row) {
+        // The height of a row sized to its contents: the taller of what its cells need (plus the
+        // grid line) and of the header's own section.
+        int cells = 0;
+        for (int col = 0; col < columnCount(); ++col)
+            if (!isColumnHidden(col))
+                cells = qMax(cells, cellHeight(row, col));
+        if (showGrid())
+            ++cells;
+        const int digits = static_cast<int>(QString::number(row + 1).size());
+        auto own = m_headerHeights.constFind(digits);
+        if (own == m_headerHeights.constEnd())
+            own = m_headerHeights.insert(digits, header->sectionSizeHint(row));
+        setRowHeight(row, qBound(least, qMax(cells, own.value()), most));
+    }
 }
 
 void Grid::clearCells() {
     clearContents();
+    fitRows(0, rowCount() - 1);
 }
 
 int Grid::rows() const {
@@ -88,7 +161,9 @@ int Grid::rows() const {
 }
 
 void Grid::setRows(int count) {
+    const int before = rowCount();
     setRowCount(qMax(0, count));
+    fitRows(before, rowCount() - 1);
 }
 
 int Grid::cols() const {
@@ -97,6 +172,7 @@ int Grid::cols() const {
 
 void Grid::setCols(int count) {
     setColumnCount(qMax(0, count));
+    refitAll();
 }
 
 int Grid::row() const {
@@ -152,6 +228,7 @@ void Grid::setTextMatrix(int row, int col, const QString &text) {
         cell->setText(text);
     else
         setItem(row, col, new QTableWidgetItem(text));
+    fitRows(row, row);
 }
 
 void Grid::addItem(const QString &tabSeparated) {
@@ -163,6 +240,7 @@ void Grid::addCells(const QStringList &cells) {
     insertRow(row);
     for (int col = 0; col < columnCount(); ++col)
         setItem(row, col, new QTableWidgetItem(col < cells.size() ? cells.at(col) : QString()));
+    fitRows(row, row);
 }
 
 void Grid::removeItem(int row) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QColor>
+#include <QHash>
 #include <QTableWidget>
 
 namespace qrv {
@@ -42,9 +43,35 @@ public:
     void fillRange(int row1, int col1, int row2, int col2, const QColor &background);
     void setColWidthTwips(int col, int twips);
 
+    /**
+     * Whether rows are made as tall as their texts need (a one-line row a finger's height, a text
+     * that wraps in its column or holds line breaks taller), as a grid sized to its contents does.
+     * On unless turned off by a form that sets its own row heights.
+     */
+    void setFitRowsToText(bool on);
+
+protected:
+    void changeEvent(QEvent *event) override;
+
 signals:
     /** The operator touched a row; row() already names it. */
     void rowTouched();
+
+private:
+    /**
+     * Gives rows first to last the height their cells need. Each row is measured once, when its
+     * cells change, instead of every row at every layout pass; a text already measured in its
+     * column is not measured again.
+     */
+    void fitRows(int first, int last);
+    /** Forgets the measured texts (the font or a column width changed) and fits every row again. */
+    void refitAll();
+    /** The height the cell's text needs, as the view asks its delegate for it. */
+    int cellHeight(int row, int col);
+
+    bool m_fitRows = true;
+    QVector<QHash<QString, int>> m_measured; ///< per column, without and with a text: text -> height
+    QHash<int, int> m_headerHeights;         ///< digits of a row number -> the header's own height
 };
 
 } // namespace qrv

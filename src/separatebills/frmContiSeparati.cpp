@@ -152,7 +152,8 @@ void frmContiSeparati::buildLayout() {
     m_gridScontrino->setCols(4);
     // The identifier column is 3 pixels wide by design: there, not to be read.
     m_gridScontrino->horizontalHeader()->setMinimumSectionSize(0);
-    m_gridScontrino->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    // Rows get the height of their description (rowHeightFor), not the grid's own measure.
+    m_gridScontrino->setFitRowsToText(false);
     // The columns are wider than the grid and it has no horizontal scroll bar: making the mark
     // column current must not scroll the descriptions out of sight.
     QScrollBar *horizontal = m_gridScontrino->horizontalScrollBar();
@@ -266,20 +267,42 @@ void frmContiSeparati::MostraScontrino(const QString &T) {
     bool isNumber = false;
     const qint64 tavolo = K.trimmed().toLongLong(&isNumber);
 
+    // The lines and their articles' descriptions in one statement: one round trip to the server
+    // however many articles the order names. A missing article or description reads ""; a code a
+    // venue's Articoli repeats gives the first description found, as a lookup of its own did.
     QVector<OrderLine> lines;
+    QHash<qint64, QString> descriptions;
     if (isNumber) {
         clsRecordset rs;
         rs.Apri(Routine, false,
-                QStringLiteral("Select * from DettaglioTavoli Where Tavolo = ") + QString::number(tavolo) +
-                    QStringLiteral(" order by ID;"),
+                QStringLiteral(
+                    "Select *, (Select Descrizione from Articoli Where Articoli.Codice = "
+                    "DettaglioTavoli.Codice Limit 1) As DescrizioneArticolo from DettaglioTavoli Where "
+                    "Tavolo = ") +
+                    QString::number(tavolo) + QStringLiteral(" order by ID;"),
                 false, true);
         try {
+            // Columns found on the first row; a missing one is reported by name as it is read.
+            int id = -1, code = -1, variant = -1, quantity = -1, amount = -1, text = -1, article = -1;
             while (rs.Errore() == clsRecordset::Ok && rs.ilRecordset()) {
                 const dao::Recordset &row = *rs.ilRecordset();
-                lines.append(OrderLine::fromValues(
-                    row.Field(QStringLiteral("ID")), row.Field(QStringLiteral("Codice")),
-                    row.Field(QStringLiteral("Variante")), row.Field(QStringLiteral("Quantita")),
-                    row.Field(QStringLiteral("Importo")), row.Field(QStringLiteral("Descrizione"))));
+                if (article < 0) {
+                    id = row.fieldIndex(QStringLiteral("ID"));
+                    code = row.fieldIndex(QStringLiteral("Codice"));
+                    variant = row.fieldIndex(QStringLiteral("Variante"));
+                    quantity = row.fieldIndex(QStringLiteral("Quantita"));
+                    amount = row.fieldIndex(QStringLiteral("Importo"));
+                    text = row.fieldIndex(QStringLiteral("Descrizione"));
+                    // The description stands after every column of the lines, whatever the venue added.
+                    article = row.FieldCount() - 1;
+                }
+                lines.append(OrderLine::fromValues(row.Field(id, QStringLiteral("ID")),
+                                                   row.Field(code, QStringLiteral("Codice")),
+                                                   row.Field(variant, QStringLiteral("Variante")),
+                                                   row.Field(quantity, QStringLiteral("Quantita")),
+                                                   row.Field(amount, QStringLiteral("Importo")),
+                                                   row.Field(text, QStringLiteral("Descrizione"))));
+                descriptions.insert(lines.constLast().codice, row.Field(article).toString());
                 rs.LeggiNext(Routine);
             }
         } catch (const dao::DaoError &error) {
@@ -293,7 +316,7 @@ void frmContiSeparati::MostraScontrino(const QString &T) {
     }
 
     const UnitRows units =
-        buildUnitRows(lines, [](qint64 codice) { return DescrizioneArticolo(QString::number(codice)); });
+        buildUnitRows(lines, [&descriptions](qint64 codice) { return descriptions.value(codice); });
 
     const QLocale locale;
     m_gridScontrino->setUpdatesEnabled(false);

@@ -191,31 +191,46 @@ void ReceiptPanel::MostraScontrino(const QString &codice, bool quickAdd) {
     const QString routine = QStringLiteral("MostraScontrino");
     PulisciScontrino();
 
+    // The lines and their articles' descriptions in one statement: one round trip to the server
+    // however many articles the order names. A missing article or description reads ""; a code a
+    // venue's Articoli repeats gives the first description found, as a lookup of its own did.
     QVector<ReceiptLine> lines;
+    QHash<qint32, QString> descriptions;
     clsRecordset rs;
-    rs.Apri(routine, false,
-            QStringLiteral("Select * from DettaglioTavoli Where Tavolo = %1 order by ID;").arg(codice), false,
-            true);
-    readRows(rs, routine, [&lines](const dao::Recordset &row) {
+    rs.Apri(
+        routine, false,
+        QStringLiteral("Select *, (Select Descrizione from Articoli Where Articoli.Codice = "
+                       "DettaglioTavoli.Codice Limit 1) As DescrizioneArticolo from DettaglioTavoli Where "
+                       "Tavolo = %1 order by ID;")
+            .arg(codice),
+        false, true);
+    // Columns found on the first row; a missing one is reported by name as it is read.
+    int id = -1, code = -1, quantity = -1, variant = -1, text = -1, amount = -1, article = -1;
+    readRows(rs, routine, [&](const dao::Recordset &row) {
+        if (article < 0) {
+            id = row.fieldIndex(QStringLiteral("ID"));
+            code = row.fieldIndex(QStringLiteral("Codice"));
+            quantity = row.fieldIndex(QStringLiteral("Quantita"));
+            variant = row.fieldIndex(QStringLiteral("Variante"));
+            text = row.fieldIndex(QStringLiteral("Descrizione"));
+            amount = row.fieldIndex(QStringLiteral("Importo"));
+            // The description stands after every column of the lines, whatever the venue added.
+            article = row.FieldCount() - 1;
+        }
         ReceiptLine line;
-        line.id = row.Field(QStringLiteral("ID")).toInt();
-        line.codice = row.Field(QStringLiteral("Codice")).toInt();
-        line.quantita = row.Field(QStringLiteral("Quantita")).toInt();
-        line.variante = row.Field(QStringLiteral("Variante")).toInt();
-        line.descrizione = row.Field(QStringLiteral("Descrizione")).toString();
-        line.importo = row.Field(QStringLiteral("Importo")).toDouble();
+        line.id = row.Field(id, QStringLiteral("ID")).toInt();
+        line.codice = row.Field(code, QStringLiteral("Codice")).toInt();
+        line.quantita = row.Field(quantity, QStringLiteral("Quantita")).toInt();
+        line.variante = row.Field(variant, QStringLiteral("Variante")).toInt();
+        line.descrizione = row.Field(text, QStringLiteral("Descrizione")).toString();
+        line.importo = row.Field(amount, QStringLiteral("Importo")).toDouble();
+        descriptions.insert(line.codice, row.Field(article).toString());
         lines.append(line);
         return true;
     });
 
-    // One lookup per article, however many lines name it.
-    QHash<qint32, QString> descriptions;
-    const Receipt receipt = buildReceipt(lines, [&descriptions](qint32 articolo) {
-        auto it = descriptions.find(articolo);
-        if (it == descriptions.end())
-            it = descriptions.insert(articolo, DescrizioneArticolo(QString::number(articolo)));
-        return it.value();
-    });
+    const Receipt receipt =
+        buildReceipt(lines, [&descriptions](qint32 articolo) { return descriptions.value(articolo); });
     m_grid->setUpdatesEnabled(false);
     for (const ReceiptRow &row : receipt.rows)
         addRow(row);

@@ -27,8 +27,8 @@ QString indexed(const char *name, int i) {
     return QStringLiteral("%1(%2)").arg(QLatin1String(name)).arg(i);
 }
 
-int twipsField(const dao::Recordset &row, const QString &name) {
-    return static_cast<int>(std::lround(row.Field(name).toDouble()));
+int twipsField(const dao::Recordset &row, int column, const QString &name) {
+    return static_cast<int>(std::lround(row.Field(column, name).toDouble()));
 }
 } // namespace
 
@@ -95,7 +95,19 @@ void TableFloor::addButton() {
     m_labels.append(label);
     m_pos.append(QPoint());
     m_tags.append(QString());
+    m_announced.append(false);
     button->setProperty("Tag", QString());
+}
+
+TableFloor::Columns TableFloor::Columns::of(const dao::Recordset &row) {
+    Columns c;
+    c.codice = row.fieldIndex(QStringLiteral("Codice"));
+    c.top = row.fieldIndex(QStringLiteral("Top"));
+    c.left = row.fieldIndex(QStringLiteral("Left"));
+    c.numero = row.fieldIndex(QStringLiteral("Numero"));
+    c.occupato = row.fieldIndex(QStringLiteral("Occupato"));
+    c.descrizione = row.fieldIndex(QStringLiteral("Descrizione"));
+    return c;
 }
 
 QPushButton *TableFloor::button(int i) const {
@@ -122,29 +134,48 @@ void TableFloor::moveTo(int i, int topTw, int leftTw) {
     if (i < 0 || i >= m_buttons.size())
         return;
     m_pos[i] = QPoint(leftTw, topTw);
-    m_buttons.at(i)->move(px(leftTw), px(topTw));
+    const QPoint at(px(leftTw), px(topTw));
+    if (m_buttons.at(i)->pos() != at)
+        m_buttons.at(i)->move(at);
+    holdOffIfUnseen(m_buttons.at(i));
     placeLabel(i);
 }
 
 void TableFloor::placeLabel(int i) {
     const QPoint p = m_pos.at(i);
-    m_labels.at(i)->move(px(p.x()), px(p.y() + m_side));
+    const QPoint at(px(p.x()), px(p.y() + m_side));
+    if (m_labels.at(i)->pos() != at)
+        m_labels.at(i)->move(at);
+    holdOffIfUnseen(m_labels.at(i));
+}
+
+void TableFloor::holdOffIfUnseen(QWidget *w) const {
+    const bool seen = w->geometry().intersects(rect());
+    if (w->updatesEnabled() != seen)
+        w->setUpdatesEnabled(seen);
 }
 
 void TableFloor::setSide(int sideTw) {
     m_side = sideTw;
     const int side = px(sideTw);
-    for (QPushButton *b : qAsConst(m_buttons))
+    for (QPushButton *b : qAsConst(m_buttons)) {
         b->resize(side, side);
+        holdOffIfUnseen(b);
+    }
     // Labels stand under their buttons; they move with the new height.
     for (int i = 0; i < m_labels.size(); ++i)
         placeLabel(i);
 }
 
-void TableFloor::applyRow(int i, const dao::Recordset &row) {
-    const bool occupato = row.Field(QStringLiteral("Occupato")).toBool();
+void TableFloor::applyRow(int i, const dao::Recordset &row, const Columns &columns) {
+    const bool occupato = row.Field(columns.occupato, QStringLiteral("Occupato")).toBool();
+    applyState(i, occupato, row.Field(columns.descrizione, QStringLiteral("Descrizione")).toString());
+}
+
+void TableFloor::applyState(int i, bool occupato, const QString &descrizione) {
     MapLook::setButtonColour(m_buttons.at(i), occupato ? MapLook::Occupied : MapLook::Free);
-    m_labels.at(i)->setText(row.Field(QStringLiteral("Descrizione")).toString());
+    if (m_labels.at(i)->text() != descrizione)
+        m_labels.at(i)->setText(descrizione);
 }
 
 void TableFloor::resetToDesign() {
@@ -171,6 +202,10 @@ void TableFloor::setMapCurrent(bool current) {
 void TableFloor::resizeEvent(QResizeEvent *event) {
     QWidget::resizeEvent(event);
     m_lblMappaNonAggiornata->setGeometry(0, 0, width(), px(480));
+    for (int i = 0; i < m_buttons.size(); ++i) {
+        holdOffIfUnseen(m_buttons.at(i));
+        holdOffIfUnseen(m_labels.at(i));
+    }
 }
 
 void TableFloor::discard(QWidget *w, bool inUse) {
@@ -188,12 +223,6 @@ void TableFloor::CaricaTavoli(qint32 sala, const DatiSala *look, const QString &
     const QString routine = QStringLiteral("CaricaTavoli");
     m_index.clear();
     m_frxAggiorna->hide();
-    // Showing, hiding and moving hundreds of buttons one by one on a visible floor marks each of
-    // them for repainting, and each repaint is clipped against every sibling: the floor is taken
-    // off the screen while it is rebuilt and comes back as one repaint.
-    const bool wasShown = !isHidden();
-    hide();
-    const auto comeBack = qScopeGuard([this, wasShown] { setVisible(wasShown); });
     const bool outer = m_reading;
     m_reading = true;
     const auto done = qScopeGuard([this, outer] { m_reading = outer; });
@@ -207,12 +236,118 @@ void TableFloor::CaricaTavoli(qint32 sala, const DatiSala *look, const QString &
 
     // Room look: a picture that cannot be loaded leaves only the colour. A name that reaches out of
     // the background folder (stored by another program) is not loaded either.
+    const bool hadPicture = !m_picture.isNull();
     m_picture = QPixmap();
     if (look && !look->Sfondo.isEmpty() && isSafeImageName(look->Sfondo))
         m_picture.load(QDir(backgroundImagesFolder(appPath)).filePath(look->Sfondo));
-    m_colour = !look || look->ColoreSfondo < 1 ? MapLook::FloorGrey : MapLook::fromStored(look->ColoreSfondo);
+    const QColor colour =
+        !look || look->ColoreSfondo < 1 ? MapLook::FloorGrey : MapLook::fromStored(look->ColoreSfondo);
+    if (hadPicture || !m_picture.isNull() || colour != m_colour)
+        update();
+    m_colour = colour;
 
-    for (int i = static_cast<int>(m_buttons.size()) - 1; i >= 0; --i) {
+    // Every row is read before the buttons change, so that only what differs from the screen is
+    // changed; a read that fails part way leaves the tables read so far.
+    QVector<TableRow> rows;
+    Columns columns;
+    const bool read = readRows(rs, routine, [&](const dao::Recordset &row) {
+        if (rows.isEmpty())
+            columns = Columns::of(row);
+        rows.append(TableRow::of(row, columns));
+        return true;
+    });
+
+    // Each widget changed on a visible floor is repainted on its own, and each such repaint is
+    // checked against all the floor's widgets: many changes (another room) are made with the
+    // floor off the screen, which then comes back as one repaint; a few (a move) are not.
+    const bool offScreen = !isHidden() && changesFor(rows, showLabels) > FewChanges;
+    if (offScreen)
+        hide();
+    const auto comeBack = qScopeGuard([this, offScreen] {
+        if (offScreen)
+            show();
+    });
+    // The buttons are reused from one room to the next; those that got no table of this room are
+    // hidden, and destroyed above the permanent ones.
+    int placed = 0;
+    const auto rest = qScopeGuard([this, &placed] { dropButtonsFrom(placed); });
+    for (const TableRow &row : std::as_const(rows)) {
+        if (placed >= m_buttons.size())
+            addButton();
+        placeTable(placed++, row, showLabels);
+    }
+    setMapCurrent(opened && read);
+}
+
+TableFloor::TableRow TableFloor::TableRow::of(const dao::Recordset &row, const Columns &columns) {
+    // Read in the order the floor has always read them, so that a missing column is the same one
+    // reported.
+    TableRow table;
+    table.codice = row.Field(columns.codice, QStringLiteral("Codice")).toInt();
+    table.top = twipsField(row, columns.top, QStringLiteral("Top"));
+    table.left = twipsField(row, columns.left, QStringLiteral("Left"));
+    table.numero = row.Field(columns.numero, QStringLiteral("Numero")).toString();
+    table.occupato = row.Field(columns.occupato, QStringLiteral("Occupato")).toBool();
+    table.descrizione = row.Field(columns.descrizione, QStringLiteral("Descrizione")).toString();
+    return table;
+}
+
+int TableFloor::changesFor(const QVector<TableRow> &rows, bool showLabels) const {
+    const int side = px(m_side);
+    int changes = 0;
+    for (int i = 0; i < m_buttons.size() || i < rows.size(); ++i) {
+        if (i >= m_buttons.size()) {
+            changes += 2; // a new button and label
+            continue;
+        }
+        const QPushButton *button = m_buttons.at(i);
+        const QLabel *label = m_labels.at(i);
+        if (i >= rows.size()) {
+            changes += (button->isHidden() ? 0 : 1) + (label->isHidden() ? 0 : 1);
+            continue;
+        }
+        const TableRow &row = rows.at(i);
+        const QPoint at(px(row.left), px(row.top));
+        const QColor colour = row.occupato ? MapLook::Occupied : MapLook::Free;
+        if (button->isHidden() || button->pos() != at || button->size() != QSize(side, side) ||
+            button->text() != row.numero || button->palette().color(QPalette::Button) != colour)
+            ++changes;
+        if (label->isHidden() == showLabels || label->pos() != QPoint(at.x(), px(row.top + m_side)) ||
+            label->text() != row.descrizione)
+            ++changes;
+    }
+    return changes;
+}
+
+void TableFloor::placeTable(int i, const TableRow &row, bool showLabels) {
+    QPushButton *button = m_buttons.at(i);
+    const int side = px(m_side);
+    if (button->size() != QSize(side, side))
+        button->resize(side, side); // moveTo holds off a button out of sight
+    moveTo(i, row.top, row.left);
+    if (button->text() != row.numero)
+        button->setText(row.numero);
+    applyState(i, row.occupato, row.descrizione);
+    if (button->isHidden())
+        button->show();
+    QString tag = QString::number(row.codice);
+    if (m_tags.at(i) != tag) {
+        button->setProperty("Tag", tag);
+        m_tags[i] = std::move(tag);
+    }
+    QLabel *label = m_labels.at(i);
+    if (label->isHidden() == showLabels)
+        label->setVisible(showLabels);
+    // Keyed by code, so rows in any order never drop an earlier table's entry.
+    m_index.insert(row.codice, i);
+    if (!m_announced.at(i)) {
+        m_announced[i] = true;
+        emit buttonPlaced(button, i);
+    }
+}
+
+void TableFloor::dropButtonsFrom(int first) {
+    for (int i = static_cast<int>(m_buttons.size()) - 1; i >= first; --i) {
         m_buttons.at(i)->hide();
         m_labels.at(i)->hide();
         m_labels.at(i)->setText(QString());
@@ -221,34 +356,12 @@ void TableFloor::CaricaTavoli(qint32 sala, const DatiSala *look, const QString &
             discard(m_labels.at(i), false);
         }
     }
-    const int keep = qMin(static_cast<int>(m_buttons.size()), int(PermanentButtons));
+    const int keep = qMin(static_cast<int>(m_buttons.size()), qMax(first, int(PermanentButtons)));
     m_buttons.resize(keep);
     m_labels.resize(keep);
     m_pos.resize(keep);
     m_tags.resize(keep);
-    update();
-
-    int i = 0;
-    const bool read = readRows(rs, routine, [&](const dao::Recordset &row) {
-        if (i >= m_buttons.size())
-            addButton();
-        QPushButton *button = m_buttons.at(i);
-        const qint32 codice = row.Field(QStringLiteral("Codice")).toInt();
-        button->resize(px(m_side), px(m_side));
-        moveTo(i, twipsField(row, QStringLiteral("Top")), twipsField(row, QStringLiteral("Left")));
-        button->setText(row.Field(QStringLiteral("Numero")).toString());
-        applyRow(i, row);
-        button->show();
-        m_tags[i] = QString::number(codice);
-        button->setProperty("Tag", m_tags.at(i));
-        m_labels.at(i)->setVisible(showLabels);
-        // Keyed by code, so rows in any order never drop an earlier table's entry.
-        m_index.insert(codice, i);
-        emit buttonPlaced(button, i);
-        ++i;
-        return true;
-    });
-    setMapCurrent(opened && read);
+    m_announced.resize(keep);
 }
 
 bool TableFloor::refreshButton(int i, const QString &routine) {
@@ -267,7 +380,7 @@ bool TableFloor::refreshButton(int i, const QString &routine) {
     }
     bool found = false;
     readRows(rs, routine, [&](const dao::Recordset &row) {
-        applyRow(i, row);
+        applyRow(i, row, Columns::of(row));
         found = true;
         return false;
     });
@@ -304,10 +417,15 @@ void TableFloor::refreshRoom(qint32 sala) {
             QStringLiteral("Select * from Tavoli Where CodiceSala = %1;").arg(QString::number(sala)), false,
             true);
     const bool opened = rs.ilRecordset() != nullptr;
-    const bool read = readRows(rs, routine, [this](const dao::Recordset &row) {
-        const int k = indexOf(row.Field(QStringLiteral("Codice")).toInt());
+    Columns columns;
+    bool first = true;
+    const bool read = readRows(rs, routine, [&](const dao::Recordset &row) {
+        if (first)
+            columns = Columns::of(row);
+        first = false;
+        const int k = indexOf(row.Field(columns.codice, QStringLiteral("Codice")).toInt());
         if (k >= 0 && k < m_buttons.size() && !m_buttons.at(k)->isHidden())
-            applyRow(k, row);
+            applyRow(k, row, columns);
         return true;
     });
     setMapCurrent(opened && read);

@@ -23,7 +23,8 @@ class Recordset;
  * button per table at its stored position with the table's description under it.
  *
  * The first 18 buttons (0 to 17) and their labels are permanent and reused for every room;
- * buttons beyond them are created for the room on show and destroyed at the next load.
+ * buttons beyond them exist only while the room on show has a table for them: a load creates
+ * those it lacks, reuses those it has and destroys the rest.
  * Positions are kept in twips, as stored, and converted to pixels only to place the widgets,
  * so that 200-twip drag steps never lose precision.
  */
@@ -38,8 +39,9 @@ public:
     void resetToDesign();
 
     /**
-     * CaricaTavoli: hides every button, destroys those above the permanent ones, applies the room
-     * look (look may be nullptr: no picture, default grey) and places the tables of room sala.
+     * CaricaTavoli: applies the room look (look may be nullptr: no picture, default grey) and places
+     * the tables of room sala on buttons 0 up; every other button is hidden, and those above the
+     * permanent ones are destroyed. A read that fails part way leaves the tables read so far.
      * Labels stay hidden when showLabels is false (layout editing).
      */
     void CaricaTavoli(qint32 sala, const DatiSala *look, const QString &appPath, bool showLabels);
@@ -85,7 +87,10 @@ public:
 
 signals:
     void tableClicked(int index);
-    /** Button index has been placed for a table by a load (created or reused). */
+    /**
+     * Button index has been placed for a table for the first time since it was created; a load
+     * that reuses it for another table does not announce it again.
+     */
     void buttonPlaced(QPushButton *button, int index);
 
 protected:
@@ -95,18 +100,55 @@ protected:
 private:
     /** Shows or removes the not-current mark; a failure also makes later periodic refreshes quiet. */
     void setMapCurrent(bool current);
+    /**
+     * Positions of the columns of Tavoli the floor reads, found once per read; -1 for a missing
+     * one, which is then reported by name when it is read.
+     */
+    struct Columns {
+        int codice = -1, numero = -1, descrizione = -1, occupato = -1, top = -1, left = -1;
+        static Columns of(const dao::Recordset &row);
+    };
+    /** What the floor shows of one row of Tavoli. */
+    struct TableRow {
+        qint32 codice = 0;
+        int top = 0, left = 0; ///< twips
+        QString numero, descrizione;
+        bool occupato = false;
+        static TableRow of(const dao::Recordset &row, const Columns &columns);
+    };
+    /** Changed widgets on a load up to which the floor stays on the screen while it changes. */
+    static constexpr int FewChanges = 16;
+
     void addButton();
+    /** How many buttons and labels a load of rows would change (create, show, hide, move, recolour, retitle).
+     */
+    int changesFor(const QVector<TableRow> &rows, bool showLabels) const;
+    /**
+     * Puts the table of row on button i, changing only what differs from what the button shows:
+     * every change to a visible widget costs an update and an accessibility event.
+     */
+    void placeTable(int i, const TableRow &row, bool showLabels);
+    /** Hides the buttons from first on; those above the permanent ones are destroyed. */
+    void dropButtonsFrom(int first);
     /** Colour and description of button i from a row of Tavoli. */
-    void applyRow(int i, const dao::Recordset &row);
+    void applyRow(int i, const dao::Recordset &row, const Columns &columns);
+    void applyState(int i, bool occupato, const QString &descrizione);
     /** Rereads the table of button i; false when its row is gone. */
     bool refreshButton(int i, const QString &routine);
     void placeLabel(int i);
+    /**
+     * A button or label wholly outside the floor cannot be seen: its updates are held off until it
+     * comes into sight, so that changing it queues no repaint (every queued repaint is checked
+     * against all the floor's other buttons and labels, which made a large room slow).
+     */
+    void holdOffIfUnseen(QWidget *w) const;
     static void discard(QWidget *w, bool inUse);
 
     QVector<QPushButton *> m_buttons;
     QVector<QLabel *> m_labels;
     QVector<QPoint> m_pos; ///< x = Left, y = Top, twips
     QVector<QString> m_tags;
+    QVector<bool> m_announced; ///< buttonPlaced has been emitted for the button of this index
     QHash<qint32, int> m_index;
     int m_side;
     QPixmap m_picture;

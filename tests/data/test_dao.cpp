@@ -4,11 +4,14 @@
 #include "data/dao/JetSql.h"
 #include "data/dao/Recordset.h"
 #include "data/dao/Workspace.h"
+#include "support/PgWireProxy.h"
 #include "support/TestDatabases.h"
 
+#include <QRegularExpression>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <algorithm>
 
 using namespace qrv::dao;
 using qrvtest::demoDatabase;
@@ -193,6 +196,23 @@ private slots:
             if (q.first.isValid())
                 QVERIFY2(rs->Field(QLatin1String(q.field)) == q.first, qPrintable(sql));
         }
+
+        // The lines of a receipt with their article's description beside them: the lines' columns as
+        // ever, and each row still written back by its key.
+        auto lines = m_db->OpenRecordset(QStringLiteral(
+            "Select *, (Select Descrizione from Articoli Where Articoli.Codice = "
+            "DettaglioTavoli.Codice Limit 1) As DescrizioneArticolo from DettaglioTavoli Where Tavolo = 1 "
+            "order by ID;"));
+        QCOMPARE(lines->RecordCount(), 4);
+        lines->MoveNext();
+        QCOMPARE(lines->Field(QStringLiteral("Descrizione")).toString(),
+                 QStringLiteral("+ mozzarella di bufala"));
+        QCOMPARE(lines->Field(QStringLiteral("DescrizioneArticolo")).toString(),
+                 QStringLiteral("Pizza Margherita"));
+        lines->Edit();
+        lines->setField(QStringLiteral("Quantita"), 3);
+        lines->Update();
+        QCOMPARE(raw(m_db, QStringLiteral("Select Quantita from DettaglioTavoli Where ID = 2")).toInt(), 3);
 
         struct Statement {
             const char *sql;
@@ -651,6 +671,72 @@ private slots:
             QVERIFY_DAO_ERROR(Database::fromConnection(host), DaoErrorCode::OpenFailed);
         }
         QSqlDatabase::removeDatabase(name);
+    }
+
+    // What the layer learns about a connection (its tables, their keys) is learnt once, shared by
+    // every wrapper of the same QSqlDatabase, and learnt again once the connection is reopened after
+    // a loss. Reading needs no key: no catalogue query (counted on the wire on PostgreSQL).
+    void connectionKnowledge() {
+        QFETCH_GLOBAL(QString, engine);
+        std::unique_ptr<qrvtest::PgWireProxy> proxy;
+        std::shared_ptr<Database> db = secondConnection(m_db);
+        if (engine == QLatin1String("postgresql")) {
+            const QString url = qrvtest::urlOf(m_db);
+            proxy = std::make_unique<qrvtest::PgWireProxy>(qrvtest::PgWireProxy::targetOf(url), 0);
+            QVERIFY2(proxy->start(), qPrintable(proxy->errorString()));
+            proxy->setCapture(true);
+            db = Database::open(proxy->urlFor(qrvtest::PgWireProxy::databaseOf(url)));
+        }
+        // Catalogue queries since the last look, -1 where there is no wire to count them on.
+        const auto catalogue = [&proxy] {
+            if (!proxy)
+                return qint64(-1);
+            static const QRegularExpression query(QStringLiteral(R"(\bpg_(attribute|class|index)\b)"));
+            const auto sent = proxy->statements();
+            proxy->reset();
+            return qint64(
+                std::count_if(sent.cbegin(), sent.cend(), [](const qrvtest::PgWireProxy::Statement &s) {
+                    return query.match(s.sql).hasMatch();
+                }));
+        };
+        const qint64 none = proxy ? 0 : -1, one = proxy ? 1 : -1;
+        catalogue();
+
+        auto tables = db->OpenRecordset(QStringLiteral("Select * from Tavoli Where Codice = 5;"));
+        QCOMPARE(catalogue(), none);
+        tables->Edit();
+        tables->setField(QStringLiteral("Descrizione"), QStringLiteral("Finestra"));
+        tables->Update();
+        QCOMPARE(catalogue(), one); // the keys of every table at once
+
+        // The host hands the same connection over again: a new wrapper, nothing learnt again.
+        const auto host = Database::fromConnection(db->connection());
+        auto lines = host->OpenRecordset(QStringLiteral("Select * from DettaglioTavoli Where Tavolo = 12;"));
+        lines->Delete();
+        QVERIFY(!host->hasTable(QStringLiteral("Extra")));
+        m_db->ExecuteNative(
+            QStringLiteral("CREATE TABLE extra (codice integer PRIMARY KEY, nome varchar(10))"));
+        QVERIFY(!db->hasTable(QStringLiteral("Extra"))); // as learnt on this connection
+        QCOMPARE(catalogue(), one);                      // the tables, once
+
+        // The connection is lost and reopened: the tables and keys are learnt again, by every wrapper.
+        {
+            QSqlDatabase connection = db->connection();
+            connection.close();
+        }
+        auto extra = db->OpenRecordset(QStringLiteral("Select * from Extra"));
+        QVERIFY(host->hasTable(QStringLiteral("extra")));
+        extra->AddNew();
+        extra->setField(QStringLiteral("codice"), 7);
+        extra->Update();
+        extra->Edit();
+        extra->setField(QStringLiteral("nome"), QStringLiteral("sette"));
+        extra->Update();
+        QCOMPARE(raw(m_db, QStringLiteral("Select nome from extra Where codice = 7")).toString(),
+                 QStringLiteral("sette"));
+        QCOMPARE(raw(m_db, QStringLiteral("Select Descrizione from Tavoli Where Codice = 5")).toString(),
+                 QStringLiteral("Finestra"));
+        QCOMPARE(catalogue(), proxy ? 2 : -1); // the tables, and the keys
     }
 
     void demoVenue() {

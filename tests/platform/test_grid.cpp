@@ -231,8 +231,15 @@ private slots:
         grid.addItem(QStringLiteral("Pizza\r\nfunghi; olive\t8,00"));
         grid.show();
         QVERIFY(QTest::qWaitForWindowExposed(&grid));
-        QVERIFY(grid.rowHeight(1) > grid.rowHeight(0));
-        QVERIFY(grid.rowHeight(0) >= grid.fontMetrics().height() + 8);
+        const int oneLine = grid.rowHeight(0);
+        QVERIFY(grid.rowHeight(1) > oneLine);
+        QVERIFY(oneLine >= grid.fontMetrics().height() + 8);
+
+        // A cell given another text later: its row follows, both ways.
+        grid.setTextMatrix(0, 0, grid.textMatrix(1, 0));
+        QCOMPARE(grid.rowHeight(0), grid.rowHeight(1));
+        grid.setTextMatrix(0, 0, QStringLiteral("Acqua"));
+        QCOMPARE(grid.rowHeight(0), oneLine);
     }
 
     void columnWidthsInTwips() {

@@ -169,24 +169,25 @@ private slots:
         QCOMPARE(colourOf(form.cmdTavolo(form.indiceTavolo(4))), Red);
         QCOMPARE(form.lblTavolo(form.indiceTavolo(5))->text(), QString()); // null description
 
-        // A click that rebuilds the floor (as completing a move does) destroys its own button safely.
+        // A click that rebuilds the floor (as completing a move does) finds its button still there,
+        // and one that loads a smaller room destroys it safely, once the click is over.
         QPointer<QPushButton> clicked = form.cmdTavolo(21);
-        const auto rebuild =
+        QPointer<QPushButton> permanent = form.cmdTavolo(10);
+        auto rebuild =
             connect(form.fraTavoli(), &TableFloor::tableClicked, &form, [&form] { form.CaricaTavoli(); });
         clicked->click();
+        disconnect(rebuild);
+        flushDeletes();
+        QCOMPARE(form.cmdTavoloCount(), 25);
+        QCOMPARE(form.cmdTavolo(21)->text(), QStringLiteral("22"));
+        rebuild =
+            connect(form.fraTavoli(), &TableFloor::tableClicked, &form, [&form] { form.cmdSala_Click(1); });
+        form.cmdTavolo(21)->click();
         disconnect(rebuild);
         QVERIFY(!clicked.isNull()); // kept until its click is over
         flushDeletes();
         QVERIFY(clicked.isNull());
-        QCOMPARE(form.cmdTavoloCount(), 25);
-        QCOMPARE(form.cmdTavolo(21)->text(), QStringLiteral("22"));
-
-        QPointer<QPushButton> created = form.cmdTavolo(20);
-        QPointer<QPushButton> permanent = form.cmdTavolo(10);
-        form.cmdSala(1)->click();
-        flushDeletes();
         QCOMPARE(form.cmdTavoloCount(), 18);
-        QVERIFY(created.isNull());
         QCOMPARE(permanent.data(), form.cmdTavolo(10));
         for (int i = 0; i < 18; ++i) {
             QCOMPARE(form.cmdTavolo(i)->isHidden(), i >= 3);
@@ -225,7 +226,16 @@ private slots:
         venue.room(2, "Immagine mancante", "manca.png", 255);
         venue.room(3, "Nulla");
         venue.room(4, "Fuori cartella", "../fuori.png");
+        venue.table(1, 1, 1, true, nullptr, 2000, 30000); // far beyond the floor's right edge
         frmTavoli &form = venue.load();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+
+        // Out of sight, then brought into sight (as dragging does): the screen shows it there.
+        QPushButton *table = form.cmdTavolo(0);
+        QVERIFY(!form.fraTavoli()->rect().intersects(table->geometry()));
+        form.moveTavolo(0, 2000, 1000);
+        const QPoint inside = table->mapTo(&form, QPoint(4, 4));
+        QTRY_COMPARE(form.screen()->grabWindow(form.winId()).toImage().pixelColor(inside), Red);
 
         // A missing picture leaves the colour; a name reaching out of SfondiSale is not loaded.
         const QColor grey(0x80, 0x80, 0x80);
@@ -252,6 +262,9 @@ private slots:
         venue.line(103, 10, 2, 0, 9.0); // quantity 0: listed, not shown
         venue.line(104, 10, 2, 1, 1.0);
         venue.line(105, 11, 2, 1, 1.0); // another table
+        venue.article(3, nullptr);
+        venue.line(106, 10, 3, 1, 2.0);  // an article without a description
+        venue.line(107, 10, 99, 1, 3.0); // an article missing from Articoli
         venue.table(20, 20, 1, true, nullptr, 2000);
         for (int id = 201; id <= 260; ++id)
             venue.line(id, 20, 2, 1, 1.2);
@@ -261,12 +274,14 @@ private slots:
         form.cmdTavolo(0)->click();
         QCOMPARE(form.lblTavoloAnteprima()->text(), QStringLiteral("Tavolo 10"));
         Grid *grid = form.gridScontrino();
-        QCOMPARE(grid->rows(), 3);
+        QCOMPARE(grid->rows(), 5);
         QCOMPARE(gridRow(grid, 0), S("2|Spaghetti alla c|20,00|101"));
         QCOMPARE(gridRow(grid, 1), S("|con pancetta\r\n\t9,99\t104||0"));
         QCOMPARE(gridRow(grid, 2), S("1|Acqua           |1,00|104"));
-        QCOMPARE(form.lblTotale()->text(), QStringLiteral("22,50"));
-        QCOMPARE(SharedState::current().IdDettSelezionati, QStringLiteral("101;102;103;104;"));
+        QCOMPARE(gridRow(grid, 3), S("1|                |2,00|106"));
+        QCOMPARE(gridRow(grid, 4), S("1|                |3,00|107"));
+        QCOMPARE(form.lblTotale()->text(), QStringLiteral("27,50"));
+        QCOMPARE(SharedState::current().IdDettSelezionati, QStringLiteral("101;102;103;104;106;107;"));
         QCOMPARE(visibleCommands(form), S("cmdAggiungiOrdine|cmdContoSubito|cmdContiSeparati|cmdPreconto|"
                                           "cmdPortaAlBanco|cmdSposta|cmdAzzeraTavolo|cmdAggiungiArticolo"));
 

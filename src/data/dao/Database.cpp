@@ -5,6 +5,9 @@
 #include "data/dao/Recordset.h"
 
 #include <QAtomicInt>
+#include <QHash>
+#include <QSet>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlIndex>
 #include <QSqlQuery>
@@ -12,6 +15,27 @@
 #include <QUrlQuery>
 
 namespace qrv::dao {
+
+/**
+ * What has been learnt about one connection: its tables and their keys. A child of the
+ * connection's driver, so that every copy of the QSqlDatabase (and every Database wrapping one)
+ * finds the same facts, and they go when the host removes the connection.
+ */
+class ConnectionFacts : public QObject {
+public:
+    using QObject::QObject;
+    void forget() {
+        keys.clear();
+        keysKnown = false;
+        tables.clear();
+        tablesKnown = false;
+    }
+
+    QHash<QString, QString> keys; // lowercase table name -> key column, "" when it has none
+    bool keysKnown = false;       // keys holds what the one catalogue query of PostgreSQL answered
+    QSet<QString> tables;         // lowercase names of the tables
+    bool tablesKnown = false;
+};
 
 namespace {
 
@@ -47,6 +71,14 @@ QString withConnectTimeout(const QString &options, int seconds) {
     kept.append(QStringLiteral("connect_timeout=%1").arg(seconds));
     return kept.join(QLatin1Char(';'));
 }
+
+const QString FactsName = QStringLiteral("qrv-connection-facts");
+
+// Every column of every visible primary key, as QPSQL's primaryIndex reads the key of one table.
+const QString PrimaryKeysQuery = QStringLiteral(
+    "SELECT t.relname, a.attname FROM pg_index i JOIN pg_class x ON x.oid = i.indexrelid "
+    "JOIN pg_class t ON t.oid = i.indrelid JOIN pg_attribute a ON a.attrelid = x.oid "
+    "WHERE i.indisprimary AND NOT a.attisdropped AND pg_table_is_visible(x.oid) ORDER BY a.attnum");
 
 QString textOf(const QSqlError &error) {
     const QString text = error.text().trimmed();
@@ -175,6 +207,8 @@ std::shared_ptr<Database> Database::fromConnection(const QSqlDatabase &connectio
     return db;
 }
 
+Database::Database() = default;
+
 Database::~Database() {
     if (m_transactionDepth > 0) {
         // Never leave a half-done transaction on a connection that outlives us.
@@ -294,10 +328,9 @@ void Database::ensureConnected() {
 }
 
 void Database::reopen() {
-    // What was learnt on the old connection (table keys) is learnt again on the new one.
-    m_primaryKeys.clear();
-    m_tables.clear();
-    m_tablesKnown = false;
+    // What was learnt on the old connection (tables, keys) is learnt again on the new one, by
+    // every wrapper of it.
+    facts().forget();
     m_lost = true;
     QString failure;
     {
@@ -499,34 +532,90 @@ void Database::setBusyTimeout(int milliseconds) {
         runStatement(QStringLiteral("SET lock_timeout = %1").arg(m_busyTimeout));
 }
 
+ConnectionFacts &Database::facts() {
+    QSqlDatabase c = connection();
+    QSqlDriver *driver = c.isValid() ? c.driver() : nullptr;
+    if (!driver) {
+        if (!m_ownFacts)
+            m_ownFacts = std::make_unique<ConnectionFacts>();
+        return *m_ownFacts;
+    }
+    if (auto *known = dynamic_cast<ConnectionFacts *>(
+            driver->findChild<QObject *>(FactsName, Qt::FindDirectChildrenOnly)))
+        return *known;
+    auto *known = new ConnectionFacts(driver);
+    known->setObjectName(FactsName);
+    return *known;
+}
+
 bool Database::hasTable(const QString &table) {
-    if (!m_tablesKnown) {
+    if (!facts().tablesKnown) {
         ensureConnected();
         QStringList names;
         {
             QSqlDatabase c = connection();
             names = c.tables(QSql::Tables);
         }
-        m_tables.clear();
+        ConnectionFacts &known = facts();
+        known.tables.clear();
         for (const QString &name : std::as_const(names))
-            m_tables.insert(name.toLower());
+            known.tables.insert(name.toLower());
         // A venue always has tables: an empty answer is a failed read, asked again next time.
-        m_tablesKnown = !names.isEmpty();
+        known.tablesKnown = !names.isEmpty();
     }
-    return m_tables.contains(table.toLower());
+    return facts().tables.contains(table.toLower());
+}
+
+bool Database::learnKeys(ConnectionFacts &known) {
+    QHash<QString, QStringList> columns;
+    try {
+        onConnection(DaoErrorCode::StatementFailed, [&](QSqlDatabase &c, QSqlError &error) {
+            columns.clear();
+            QSqlQuery query(c);
+            query.setForwardOnly(true);
+            if (!query.exec(PrimaryKeysQuery)) {
+                error = query.lastError();
+                return false;
+            }
+            while (query.next())
+                columns[query.value(0).toString()].append(query.value(1).toString());
+            query.finish();
+            return true;
+        });
+    } catch (const DaoError &e) {
+        // A catalogue that cannot be read leaves each table to be asked on its own, as before.
+        if (e.number() == DaoErrorCode::ConnectionLost)
+            throw;
+        return false;
+    }
+    // Only names the server folded to lower case are found, as primaryIndex finds them.
+    for (auto it = columns.cbegin(); it != columns.cend(); ++it)
+        known.keys.insert(it.key(), it.value().size() == 1 ? it.value().constFirst() : QString());
+    known.keysKnown = true;
+    return true;
 }
 
 QString Database::primaryKey(const QString &table) {
     const QString lower = table.toLower();
-    const auto known = m_primaryKeys.constFind(lower);
-    if (known != m_primaryKeys.constEnd())
-        return known.value();
-    // PostgreSQL folds unquoted names to lower case and finds only the folded name.
+    {
+        ConnectionFacts &known = facts();
+        const auto key = known.keys.constFind(lower);
+        if (key != known.keys.constEnd())
+            return key.value();
+        if (m_engine == Engine::PostgreSQL && !known.keysKnown && learnKeys(facts())) {
+            const auto learnt = facts().keys.constFind(lower);
+            if (learnt != facts().keys.constEnd())
+                return learnt.value();
+        }
+    }
+    // A table the catalogue answer had no key for (added since, or keyless), and every table of
+    // SQLite, whose catalogue is a local pragma. PostgreSQL folds unquoted names to lower case
+    // and finds only the folded name.
     const QSqlIndex index = connection().primaryIndex(m_engine == Engine::PostgreSQL ? lower : table);
     QString key = index.count() == 1 ? index.fieldName(0) : QString();
     if (key.isEmpty() && index.count() == 0)
         key = knownKey(table);
-    m_primaryKeys.insert(lower, key);
+    facts().keys.insert(lower, key);
     return key;
 }
 

@@ -2,8 +2,6 @@
 
 #include "data/dao/DaoError.h"
 
-#include <QHash>
-#include <QSet>
 #include <QSqlDatabase>
 #include <QString>
 #include <functional>
@@ -13,6 +11,7 @@ class QSqlError;
 
 namespace qrv::dao {
 
+class ConnectionFacts;
 class Recordset;
 
 /**
@@ -101,7 +100,11 @@ public:
     void setBusyTimeout(int milliseconds);
     int busyTimeout() const { return m_busyTimeout; }
 
-    /** The primary key column of a table as the engine names it; empty when it has none. */
+    /**
+     * The primary key column of a table as the engine names it; empty when it has none. Learnt once
+     * per connection (on PostgreSQL the keys of every table in one catalogue query) and shared by
+     * every Database wrapping the same QSqlDatabase; learnt again after the connection is reopened.
+     */
     QString primaryKey(const QString &table);
 
     /**
@@ -112,7 +115,7 @@ public:
     bool hasTable(const QString &table);
 
 private:
-    Database() = default;
+    Database();
     friend class Recordset;
     friend class Workspace;
 
@@ -147,6 +150,14 @@ private:
     void runSessionStatement(const QString &sql);
     /** Throws NulInText when text holds a NUL character, which no engine stores alike. */
     static void refuseNul(const QString &text);
+    /**
+     * What is known about the connection (its tables and their keys), kept with the connection
+     * itself so that every wrapper of one QSqlDatabase shares it; reopen() is the one place that
+     * forgets it.
+     */
+    ConnectionFacts &facts();
+    /** PostgreSQL: the keys of every table in one catalogue query; false when it could not be read. */
+    bool learnKeys(ConnectionFacts &known);
 
     QString m_connectionName;
     QString m_url;
@@ -157,10 +168,8 @@ private:
     int m_busyTimeout = 5000;
     bool m_busyTimeoutSet = false; // the busy timeout was applied to the session by us
     bool m_lost = false;           // the connection was found lost and is not reopened yet
-    // What is known about the connection; reopen() is the one place that forgets it.
-    QHash<QString, QString> m_primaryKeys; // lowercase table name -> key column
-    QSet<QString> m_tables;                // lowercase names of the tables, once known
-    bool m_tablesKnown = false;
+    // Stands in for the connection's facts while there is no valid connection to keep them.
+    std::unique_ptr<ConnectionFacts> m_ownFacts;
 };
 
 } // namespace qrv::dao

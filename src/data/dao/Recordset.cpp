@@ -33,17 +33,68 @@ QString quoted(const QString &name, Database::Engine engine) {
     return quoteIdentifier(name, engine);
 }
 
+/**
+ * sql with every parenthesised subquery "(select ...)" replaced by a blank word, so that a scalar
+ * subquery in the column list (an article's description beside each line) does not hide which
+ * one table the rows come from. Quoted texts and names are left alone; an unclosed group stays.
+ */
+QString withoutSubqueries(const QString &sql) {
+    static const QRegularExpression subqueryStart(QStringLiteral(R"(\(\s*select\b)"),
+                                                  QRegularExpression::CaseInsensitiveOption);
+    QString out;
+    out.reserve(sql.size());
+    int i = 0;
+    while (i < sql.size()) {
+        const QChar c = sql.at(i);
+        if (c == QLatin1Char('\'') || c == QLatin1Char('"')) {
+            int end = i + 1;
+            while (end < sql.size() && sql.at(end) != c)
+                ++end;
+            out += sql.mid(i, end + 1 - i);
+            i = end + 1;
+            continue;
+        }
+        if (c == QLatin1Char('(') &&
+            subqueryStart
+                .match(sql, i, QRegularExpression::NormalMatch, QRegularExpression::AnchorAtOffsetMatchOption)
+                .hasMatch()) {
+            int depth = 0;
+            int end = i;
+            for (; end < sql.size(); ++end) {
+                const QChar d = sql.at(end);
+                if (d == QLatin1Char('\'') || d == QLatin1Char('"')) {
+                    const int close = sql.indexOf(d, end + 1);
+                    end = close < 0 ? sql.size() - 1 : close;
+                } else if (d == QLatin1Char('(')) {
+                    ++depth;
+                } else if (d == QLatin1Char(')') && --depth == 0) {
+                    break;
+                }
+            }
+            if (end < sql.size()) {
+                out += QLatin1String("subquery");
+                i = end + 1;
+                continue;
+            }
+        }
+        out += c;
+        ++i;
+    }
+    return out;
+}
+
 } // namespace
 
 struct Recordset::Impl {
     enum class Mode { None, Adding, Editing };
 
     std::shared_ptr<Database> db;
-    QString source;    // what the caller passed
-    QString nativeSql; // the query as the engine runs it
-    QString table;     // the table rows are written back to; empty when the rows are read-only
-    QString keyColumn; // that table's key as the engine names it
-    int keyIndex = -1; // the key's position among the columns, -1 when not selected
+    QString source;        // what the caller passed
+    QString nativeSql;     // the query as the engine runs it
+    QString table;         // the table rows are written back to; empty when the rows are read-only
+    QString keyColumn;     // that table's key as the engine names it
+    int keyIndex = -1;     // the key's position among the columns, -1 when not selected
+    bool keyKnown = false; // keyColumn and keyIndex have been asked for since the rows were read
     QVector<Column> columns;
     QVector<QVector<QVariant>> rows;
     int pos = 0;
@@ -128,6 +179,17 @@ struct Recordset::Impl {
     }
 
     void load();
+    /**
+     * Learns the key of the table before a row is written: reading needs none, and asking for it
+     * costs a catalogue query on PostgreSQL (once per connection).
+     */
+    void learnKey() {
+        if (keyKnown || table.isEmpty())
+            return;
+        keyColumn = db->primaryKey(table);
+        keyIndex = keyColumn.isEmpty() ? -1 : columnIndex(keyColumn);
+        keyKnown = true;
+    }
     void cancelEdit();
     /**
      * Prepares and runs sql with values bound. The caller owns the query so that, when it fails
@@ -157,7 +219,7 @@ void Recordset::Impl::load() {
         nativeSql = translateJet(text, engine());
         if (!queryStart.match(nativeSql).hasMatch())
             throw DaoError(InvalidOperation, QStringLiteral("Not a query or a table name: %1").arg(source));
-        const QRegularExpressionMatch single = singleTable.match(nativeSql);
+        const QRegularExpressionMatch single = singleTable.match(withoutSubqueries(nativeSql));
         if (single.hasMatch() && !single.captured(1).contains(QLatin1Char('(')) &&
             !single.captured(1).trimmed().startsWith(QLatin1String("distinct"), Qt::CaseInsensitive))
             table = single.captured(3);
@@ -199,8 +261,9 @@ void Recordset::Impl::load() {
     });
     columns = newColumns;
     rows = newRows;
-    keyColumn = table.isEmpty() ? QString() : db->primaryKey(table);
-    keyIndex = keyColumn.isEmpty() ? -1 : columnIndex(keyColumn);
+    keyColumn.clear();
+    keyIndex = -1;
+    keyKnown = false;
     pos = 0;
     currentDeleted = false;
     mode = Mode::None;
@@ -226,8 +289,10 @@ void Recordset::Impl::cancelEdit() {
 void Recordset::Impl::execPrepared(QSqlQuery &query, const QString &sql,
                                    const QVector<QVariant> &values) const {
     db->onConnection(StatementFailed, [&](QSqlDatabase &c, QSqlError &error) {
-        // A fresh query on every attempt: a reopened connection knows no earlier statement.
+        // A fresh query on every attempt: a reopened connection knows no earlier statement. Read
+        // forward only, so that the driver does not ask the catalogue for the table of each column.
         query = QSqlQuery(c);
+        query.setForwardOnly(true);
         if (query.prepare(sql)) {
             for (const QVariant &v : values)
                 query.addBindValue(bindable(v));
@@ -353,6 +418,21 @@ QVariant Recordset::Field(const QString &name) const {
     return d->rows.at(d->pos).at(i);
 }
 
+QVariant Recordset::Field(int index) const {
+    requireOpen();
+    if (index < 0 || index >= d->columns.size())
+        throw DaoError(FieldNotFound, QStringLiteral("Item not found in this collection: %1").arg(index));
+    if (d->mode != Impl::Mode::None)
+        return d->buffer.at(index);
+    requireCurrent();
+    return d->rows.at(d->pos).at(index);
+}
+
+int Recordset::fieldIndex(const QString &name) const {
+    requireOpen();
+    return d->columnIndex(name);
+}
+
 void Recordset::setField(const QString &name, const QVariant &value) {
     requireOpen();
     const int i = d->requireColumn(name);
@@ -394,6 +474,7 @@ void Recordset::AddNew() {
 void Recordset::Edit() {
     requireCurrent();
     d->cancelEdit();
+    d->learnKey(); // before the lock's transaction, which a failed catalogue read would spoil
     if (d->table.isEmpty() || d->keyIndex < 0 || d->rows.at(d->pos).at(d->keyIndex).isNull())
         throw DaoError(ReadOnly, QStringLiteral("Cannot update: the rows of this query are read-only"));
     if (m_lockEdits) {
@@ -514,6 +595,7 @@ void Recordset::CancelUpdate() {
 void Recordset::Delete() {
     requireCurrent();
     d->cancelEdit();
+    d->learnKey();
     if (d->table.isEmpty() || d->keyIndex < 0 || d->rows.at(d->pos).at(d->keyIndex).isNull())
         throw DaoError(ReadOnly, QStringLiteral("Cannot delete: the rows of this query are read-only"));
     const Database::Engine engine = d->engine();

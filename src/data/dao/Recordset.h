@@ -44,6 +44,15 @@ public:
      * added or edited, the values set so far.
      */
     QVariant Field(const QString &name) const;
+    /** Field of the current row by position (0 for the first column), as Field(name). */
+    QVariant Field(int index) const;
+    /** Field(index), or Field(name) when index is -1: a missing field is reported by its name. */
+    QVariant Field(int index, const QString &name) const { return index >= 0 ? Field(index) : Field(name); }
+    /**
+     * Position of the named field (matched case-insensitively) for Field(int), so that a caller
+     * reading many rows finds its columns once; -1 when there is none.
+     */
+    int fieldIndex(const QString &name) const;
     /** Sets a field of the row being added or edited. */
     void setField(const QString &name, const QVariant &value);
     int FieldCount() const;
