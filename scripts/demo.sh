@@ -4,5 +4,5 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
 cmake --preset release >/dev/null
-cmake --build --preset release -j "$(nproc)" --target qrvtavoli-demo qrvtavoli-notify
+cmake --build --preset release -j "$(nproc)" --target qrvtavoli-demo qrvtavoli-notify qrvtavoli-journal
 exec build/release/qrvtavoli-demo "$@"

@@ -2,6 +2,7 @@
 
 #include "component/SharedState.h"
 #include "component/clsTavoli.h"
+#include "component/mdlFunzioniIni.h"
 #include "data/Lookups.h"
 #include "data/SqlText.h"
 #include "data/dao/DaoError.h"
@@ -9,9 +10,10 @@
 #include "data/dao/Recordset.h"
 #include "data/dao/VenueSetup.h"
 #include "data/dao/Workspace.h"
+#include "operations/ChangeNotifier.h"
+#include "operations/logic/OrderJournal.h"
 #include "tablemap/frmTavoli.h"
 #include "tablemap/logic/MapClock.h"
-#include "tablemap/logic/MapSettings.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -24,7 +26,6 @@
 #include <QSqlDatabase>
 #include <QStandardPaths>
 #include <QTextStream>
-#include <QUdpSocket>
 #include <cstdio>
 
 using namespace qrv;
@@ -65,8 +66,6 @@ DemoTill::DemoTill(DemoOptions options) : m_options(std::move(options)) {
         m_options.appDir = QDir(m_options.dataDir).filePath(QStringLiteral("app"));
     if (m_options.archiveDir.isEmpty())
         m_options.archiveDir = QDir(m_options.dataDir).filePath(QStringLiteral("archivi"));
-    if (m_options.notifyPort == 0)
-        m_options.notifyPort = MapSettings::notifyPort();
 }
 
 DemoTill::~DemoTill() = default;
@@ -96,10 +95,10 @@ bool DemoTill::prepare(QString *error) {
     }
     prepareAppFolder();
 
-    const QString url =
-        m_options.dbUrl.isEmpty()
-            ? QStringLiteral("sqlite:") + QDir(m_options.dataDir).filePath(QStringLiteral("venue.sqlite"))
-            : m_options.dbUrl;
+    const bool ownVenue = m_options.dbUrl.isEmpty();
+    const QString url = ownVenue ? QStringLiteral("sqlite:") +
+                                       QDir(m_options.dataDir).filePath(QStringLiteral("venue.sqlite"))
+                                 : m_options.dbUrl;
     try {
         m_db = dao::Database::open(url);
         bool hasVenue = false;
@@ -113,7 +112,10 @@ bool DemoTill::prepare(QString *error) {
             }
             dao::createSchema(*m_db, schema);
             dao::loadDemoVenue(*m_db, schema);
+            createJournal();
             std::fprintf(stderr, "Created the demo venue in %s\n", qPrintable(url));
+        } else if (ownVenue) {
+            createJournal(); // a demo folder made before the venue kept a journal
         }
         m_workspace = std::make_shared<dao::Workspace>(m_db);
     } catch (const dao::DaoError &e) {
@@ -123,14 +125,52 @@ bool DemoTill::prepare(QString *error) {
     return true;
 }
 
+void DemoTill::createJournal() const {
+    if (m_db->hasTable(OrderJournal::tableName()))
+        return;
+    const QString schema = schemaDir();
+    const bool pg = m_db->engine() == dao::Database::Engine::PostgreSQL;
+    QFile file(QDir(schema).filePath(pg ? QStringLiteral("registro-postgresql.sql")
+                                        : QStringLiteral("registro-sqlite.sql")));
+    if (schema.isEmpty() || !file.open(QIODevice::ReadOnly))
+        return; // the demo runs without a journal
+    m_db->beginTransaction();
+    try {
+        for (const QString &statement : dao::splitSqlScript(QString::fromUtf8(file.readAll())))
+            m_db->ExecuteNative(statement);
+        m_db->commitTransaction();
+    } catch (const dao::DaoError &) {
+        if (m_db->inTransaction())
+            m_db->rollbackTransaction();
+        throw;
+    }
+    // The map learns the venue's tables once per connection: it must find the new one.
+    m_db->connection().close();
+    m_db->reconnect();
+}
+
+QString DemoTill::settingsFile() const {
+    return QDir(m_options.appDir).filePath(QStringLiteral("impostazioni.ini"));
+}
+
 void DemoTill::prepareAppFolder() const {
     const QDir app(m_options.appDir);
-    const QString ini = app.filePath(QStringLiteral("impostazioni.ini"));
+    const QString ini = settingsFile();
     if (!QFileInfo::exists(ini)) {
+        // The ports 8989 and 8990 of this machine: a second demo till started with --port 8990 and
+        // this one see each other's changes at once.
         QFile file(ini);
         if (file.open(QIODevice::WriteOnly | QIODevice::Text))
-            file.write("[Impostazioni]\nCodiceCassa=1\n\n[Tavoli]\nBottoniGrandi=0\nArticoloAggiunta=7\n");
+            file.write("[Impostazioni]\nCodiceCassa=1\n\n[Tavoli]\nBottoniGrandi=0\nArticoloAggiunta=7\n"
+                       "PortaNotifiche=8989\nNotificheA=127.0.0.1:8989;127.0.0.1:8990\n");
     }
+    if (m_options.port != 0)
+        ScriviIni(ini, QStringLiteral("Tavoli"), QStringLiteral("PortaNotifiche"),
+                  QString::number(m_options.port));
+    if (!m_options.peers.isNull())
+        ScriviIni(ini, QStringLiteral("Tavoli"), QStringLiteral("NotificheA"), m_options.peers);
+    if (!m_options.cassa.isEmpty())
+        ScriviIni(ini, QStringLiteral("Impostazioni"), QStringLiteral("CodiceCassa"), m_options.cassa);
     app.mkpath(QStringLiteral("SfondiSale"));
     const QString parquet = app.filePath(QStringLiteral("SfondiSale/parquet.png"));
     if (!QFileInfo::exists(parquet)) {
@@ -268,10 +308,10 @@ QString DemoTill::numeroOf(qint32 codice) const {
 }
 
 void DemoTill::notify(const QString &numero) const {
-    if (numero.isEmpty())
-        return;
-    QUdpSocket socket;
-    socket.writeDatagram(numero.toUtf8(), QHostAddress(m_options.notifyHost), m_options.notifyPort);
+    // Where the map announces its own changes, read afresh: the same destinations for both.
+    ChangeNotifier notifier;
+    notifier.configure(LeggiIni(settingsFile(), QStringLiteral("Tavoli"), QStringLiteral("NotificheA")));
+    notifier.announce({numero}, m_db.get());
 }
 
 void DemoTill::print(const QJsonObject &line) const {

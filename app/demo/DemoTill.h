@@ -23,14 +23,18 @@ struct DemoOptions {
     QString tavolo;     ///< table Codice to preselect on the first show, "" for none
     bool once = false;
     QString screenshot; ///< render the map to this PNG and exit
-    QString notifyHost = QStringLiteral("127.0.0.1");
-    quint16 notifyPort = 0;
+    quint16 port = 0;   ///< PortaNotifiche to write into the settings, 0 to keep what they say
+    QString peers;      ///< NotificheA to write into the settings; a null text keeps what they say
+    QString cassa;      ///< CodiceCassa to write into the settings, "" to keep what they say
 };
 
 /**
  * A small host till: opens (or creates and fills) a venue, shows the table map in a loop,
  * prints each outcome as one JSON line, opens and bills tables itself so the map changes, and
- * tells the other tills which table changed.
+ * tells the other tills which table changed, at the destinations of NotificheA as the map does.
+ * The demo venue keeps a journal of the map's changes (RegistroTavoli), and a new app folder gets
+ * settings that turn the notifications on (PortaNotifiche 8989, NotificheA to the ports 8989 and
+ * 8990 of this machine).
  */
 class DemoTill {
 public:
@@ -64,6 +68,9 @@ private:
     void notify(const QString &numero) const;
     void print(const QJsonObject &line) const;
     void prepareAppFolder() const;
+    QString settingsFile() const;
+    /** Creates RegistroTavoli from the schema folder when the venue has none. */
+    void createJournal() const;
 
     DemoOptions m_options;
     std::shared_ptr<qrv::dao::Database> m_db;

@@ -63,7 +63,8 @@ int main(int argc, char *argv[]) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "A demo till around the table map: shows the map in a loop, prints each outcome as one JSON line, "
-        "opens and bills tables itself, and notifies the other tills."));
+        "opens and bills tables itself, and notifies the other tills. A second till on this machine: "
+        "--data DIR2 --port 8990 --db sqlite:DIR1/venue.sqlite --archive DIR1/archivi."));
     parser.addHelpOption();
     const QCommandLineOption dbOption(
         QStringLiteral("db"),
@@ -92,14 +93,24 @@ int main(int argc, char *argv[]) {
     const QCommandLineOption screenshotOption(QStringLiteral("screenshot"),
                                               QStringLiteral("Render the map to a PNG file and exit."),
                                               QStringLiteral("file"));
-    const QCommandLineOption notifyHostOption(
-        QStringLiteral("notify-host"), QStringLiteral("Where change notifications go (default 127.0.0.1)."),
-        QStringLiteral("host"), QStringLiteral("127.0.0.1"));
-    const QCommandLineOption notifyPortOption(QStringLiteral("notify-port"),
-                                              QStringLiteral("UDP port of the notifications (default 8989)."),
-                                              QStringLiteral("port"));
+    const QCommandLineOption portOption(
+        QStringLiteral("port"),
+        QStringLiteral(
+            "UDP port this till's map receives notifications on; written as PortaNotifiche into its "
+            "impostazioni.ini (a new one says 8989)."),
+        QStringLiteral("port"));
+    const QCommandLineOption peersOption(
+        QStringLiteral("peers"),
+        QStringLiteral("Where this till announces its changes, host[:port] separated by \";\"; written as "
+                       "NotificheA (a new impostazioni.ini says 127.0.0.1:8989;127.0.0.1:8990; \"\" turns "
+                       "them off)."),
+        QStringLiteral("list"));
+    const QCommandLineOption cassaOption(
+        QStringLiteral("cassa"),
+        QStringLiteral("Till code (CodiceCassa) shown on the map and in the journal."),
+        QStringLiteral("code"));
     parser.addOptions({dbOption, dataOption, appOption, archiveOption, contextOption, salaOption, tableOption,
-                       onceOption, screenshotOption, notifyHostOption, notifyPortOption});
+                       onceOption, screenshotOption, portOption, peersOption, cassaOption});
     parser.process(app);
 
     DemoOptions options;
@@ -112,8 +123,18 @@ int main(int argc, char *argv[]) {
     options.tavolo = parser.value(tableOption);
     options.once = parser.isSet(onceOption);
     options.screenshot = parser.value(screenshotOption);
-    options.notifyHost = parser.value(notifyHostOption);
-    options.notifyPort = static_cast<quint16>(parser.value(notifyPortOption).toUInt());
+    if (parser.isSet(portOption)) {
+        bool ok = false;
+        const uint port = parser.value(portOption).toUInt(&ok);
+        if (!ok || port == 0 || port > 65535) {
+            std::fprintf(stderr, "--port must be a UDP port from 1 to 65535\n");
+            return 2;
+        }
+        options.port = static_cast<quint16>(port);
+    }
+    if (parser.isSet(peersOption))
+        options.peers = parser.value(peersOption).isNull() ? QStringLiteral("") : parser.value(peersOption);
+    options.cassa = parser.value(cassaOption).trimmed();
     if (options.context < 1 || options.context > 3) {
         std::fprintf(stderr, "--context must be 1, 2 or 3\n");
         return 2;

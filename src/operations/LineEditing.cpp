@@ -3,6 +3,7 @@
 #include "component/SharedState.h"
 #include "data/Lookups.h"
 #include "data/MessageBox.h"
+#include "operations/ChangeNotifier.h"
 #include "operations/logic/LineRemoval.h"
 #include "operations/logic/OrderLines.h"
 #include "platform/Grid.h"
@@ -20,6 +21,21 @@ LineEditing::LineEditing(frmTavoli *form) : QObject(form), m_form(form) {
             &LineEditing::cmdAggiungiArticolo_Click);
     connect(form->cmdCancSelezionato(), &QPushButton::clicked, this, &LineEditing::cmdCancSelezionato_Click);
     connect(form->cmdAzzeraTavolo(), &QPushButton::clicked, this, &LineEditing::cmdAzzeraTavolo_Click);
+}
+
+OrderLines LineEditing::orderLines() const {
+    OrderLines lines(SharedState::current().DataBase);
+    lines.setJournal(m_form->codiceCassa());
+    return lines;
+}
+
+QString LineEditing::selectedNumero() const {
+    const QPushButton *button = m_form->cmdTavolo(m_form->state().IndiceTavoloSelezionato);
+    return button ? button->text() : QString();
+}
+
+void LineEditing::announce() const {
+    m_form->changeNotifier()->announce({selectedNumero()}, SharedState::current().DataBase.get());
 }
 
 bool LineEditing::selectedTable(qint64 &tavolo, QString &codice) const {
@@ -47,8 +63,9 @@ void LineEditing::cmdAggiungiArticolo_Click() {
         m_form->tableButtonClicked(m_form->state().IndiceTavoloSelezionato);
         return;
     }
-    OrderLines(SharedState::current().DataBase)
-        .addArticle(tavolo, articolo, m_form->cmdAggiungiArticolo()->text(), PrezzoArticolo(articolo));
+    if (orderLines().addArticle(tavolo, articolo, m_form->cmdAggiungiArticolo()->text(),
+                                PrezzoArticolo(articolo), selectedNumero()) == OrderLines::Result::Done)
+        announce();
     m_form->MostraScontrino(codice);
 }
 
@@ -69,21 +86,24 @@ void LineEditing::cmdCancSelezionato_Click() {
         m_form->cmdCancSelezionato()->hide();
     };
 
-    OrderLines lines(SharedState::current().DataBase);
+    OrderLines lines = orderLines();
     if (plan.kind == UnitRemoval::Kind::BadAmount) {
         Avviso(QStringLiteral("Importo della riga non valido: riga non modificata"), 2, 0, 1, true);
         done();
         return;
     }
     if (plan.kind == UnitRemoval::Kind::RemoveLine) {
-        if (lines.removeLine(tavolo, plan.id) == OrderLines::Result::Failed)
+        const OrderLines::Result result = lines.removeLine(tavolo, plan.id, selectedNumero());
+        if (result == OrderLines::Result::Failed)
             return;
+        if (result == OrderLines::Result::Done)
+            announce();
         // The variant rows that followed the article move up into its place: they go with it.
         grid->removeItem(row);
         while (grid->row() >= 0 && grid->textMatrix(grid->row(), 3) == QLatin1String("0"))
             grid->removeItem(grid->row());
     } else {
-        const OrderLines::Result result = lines.removeOneUnit(plan);
+        const OrderLines::Result result = lines.removeOneUnit(plan, {tavolo, selectedNumero()});
         if (result == OrderLines::Result::Failed)
             return;
         if (result == OrderLines::Result::NotFound) {
@@ -93,6 +113,7 @@ void LineEditing::cmdCancSelezionato_Click() {
             done();
             return;
         }
+        announce();
         grid->setTextMatrix(row, 0, QString::number(plan.newQuantity));
         grid->setTextMatrix(row, 2, formatAmount(plan.newAmount));
     }
@@ -130,10 +151,13 @@ void LineEditing::AzzeraTavolo() {
     QString codice;
     if (!selectedTable(tavolo, codice))
         return;
-    if (OrderLines(SharedState::current().DataBase).emptyTable(tavolo) == OrderLines::Result::Failed) {
+    const OrderLines::Result result = orderLines().emptyTable(tavolo, selectedNumero());
+    if (result == OrderLines::Result::Failed) {
         m_form->MostraScontrino(codice);
         return;
     }
+    if (result == OrderLines::Result::Done)
+        announce();
     const QString caption = m_form->lblTavoloAnteprima()->text();
     m_form->RefreshTavoloCodice(codice);
     // Redrawn as a touch on the table draws it: a free table gets the free table's commands.

@@ -5,11 +5,13 @@
 namespace qrv {
 
 class frmTavoli;
+class OrderLines;
 
 /**
  * Quick-add of the preset article, removing a unit or a line, emptying a table. Each writes to
- * the database at once and then redraws the receipt panel. Connects itself to cmdAggiungiArticolo,
- * cmdCancSelezionato and cmdAzzeraTavolo.
+ * the database at once (with its journal row when the database keeps a journal), tells the other
+ * tills' maps once committed, and then redraws the receipt panel. Connects itself to
+ * cmdAggiungiArticolo, cmdCancSelezionato and cmdAzzeraTavolo.
  */
 class LineEditing : public QObject {
     Q_OBJECT
@@ -35,6 +37,12 @@ public:
 private:
     /** The selected table's Codice as a number; false when its tag is not one. */
     bool selectedTable(qint64 &tavolo, QString &codice) const;
+    /** The selected table's number as its button shows it. */
+    QString selectedNumero() const;
+    /** The edits on the shared database, journaled under this till's code. */
+    OrderLines orderLines() const;
+    /** Tells the other tills' maps that the selected table changed (after a commit only). */
+    void announce() const;
 
     frmTavoli *m_form;
 };

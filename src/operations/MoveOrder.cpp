@@ -3,6 +3,7 @@
 #include "component/SharedState.h"
 #include "data/Lookups.h"
 #include "data/MessageBox.h"
+#include "operations/ChangeNotifier.h"
 #include "operations/logic/OrderMove.h"
 #include "tablemap/frmTavoli.h"
 
@@ -59,6 +60,8 @@ void MoveOrder::cmdSposta_Click() {
     m_form->cmdSposta()->setText(kAnnulla);
     const int index = m_form->state().IndiceTavoloSelezionato;
     m_source = m_form->tagTavolo(index).trimmed().toLongLong();
+    const QPushButton *button = m_form->cmdTavolo(index);
+    m_sourceNumero = button ? button->text() : QString();
     const QLabel *label = m_form->lblTavolo(index);
     m_description = label ? label->text() : QString();
 }
@@ -67,6 +70,8 @@ void MoveOrder::TimerSPOSTA_Timer() {
     m_source = 0;
     m_destination = 0;
     m_description.clear();
+    m_sourceNumero.clear();
+    m_destinationNumero.clear();
     m_timer->stop();
     m_form->cmdSposta()->setText(QStringLiteral("SPOSTA"));
     m_waiting = false;
@@ -86,6 +91,8 @@ void MoveOrder::destinationClicked(int index) {
     // the move waits for the lock.
     m_timer->stop();
     m_destination = m_form->tagTavolo(index).trimmed().toLongLong();
+    const QPushButton *button = m_form->cmdTavolo(index);
+    m_destinationNumero = button ? button->text() : QString();
     if (m_destination != m_source)
         SpostaTavolo();
     m_waiting = false;
@@ -116,12 +123,17 @@ void MoveOrder::SpostaTavolo() {
     OrderMove move(s.DataBase, s.WorkSpace, s.ilPathArchivi);
     m_nextLockQuestion = lockQuestionAfterMs();
     move.setWaitFunction([this](qint64 elapsed) { return waitForLock(elapsed); });
+    move.setJournal(m_form->codiceCassa());
     m_moving = true;
-    const OrderMove::Result result = move.run(m_source, m_destination, m_description, QTime::currentTime());
+    const OrderMove::Result result =
+        move.run({m_source, m_sourceNumero}, {m_destination, m_destinationNumero}, m_description,
+                 QTime::currentTime());
     m_moving = false;
     switch (result.outcome) {
     case OrderMove::Outcome::Moved:
-        // Told only once the commit is durable and the lock released.
+        // The other maps first, at once; the operator is told once the commit is durable and the
+        // lock released.
+        m_form->changeNotifier()->announce({m_sourceNumero, m_destinationNumero}, s.DataBase.get());
         Avviso(QStringLiteral("Spostamento terminato"), 2, 0, 3, true);
         break;
     case OrderMove::Outcome::Failed:

@@ -33,7 +33,11 @@ public:
     void cmdSposta_Click();
     /** End of the waiting window, cancel and reset: clears the move state, caption "SPOSTA". */
     void TimerSPOSTA_Timer();
-    /** Moves CodiceTavoloDaSpostare to CodiceTavoloDestinazione, then rebuilds the floor. */
+    /**
+     * Moves CodiceTavoloDaSpostare to CodiceTavoloDestinazione (journaled with it when the database
+     * keeps a journal); once committed, tells the other tills' maps "source;destination", then
+     * rebuilds the floor.
+     */
     void SpostaTavolo();
 
     QTimer *TimerSPOSTA() const { return m_timer; }
@@ -61,6 +65,8 @@ private:
     bool m_moving = false;
     qint64 m_source = 0;
     qint64 m_destination = 0;
+    QString m_sourceNumero; // the captions of the two buttons, for the notification and the journal
+    QString m_destinationNumero;
     QString m_description;
     qint64 m_nextLockQuestion = 0;
 };

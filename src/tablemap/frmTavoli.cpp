@@ -5,6 +5,7 @@
 #include "component/mdlFunzioniIni.h"
 #include "data/Lookups.h"
 #include "layout/EditMode.h"
+#include "operations/ChangeNotifier.h"
 #include "operations/LineEditing.h"
 #include "operations/MoveOrder.h"
 #include "operations/OperationCommands.h"
@@ -85,6 +86,7 @@ frmTavoli::frmTavoli(QWidget *parent) : QDialog(parent) {
     m_timerOrologio->setObjectName(QStringLiteral("timerOrologio"));
     m_notify =
         new NotificationReceiver([this](const QByteArray &payload) { notificationReceived(payload); }, this);
+    m_changes = new ChangeNotifier(this);
 
     connectControls();
 
@@ -211,8 +213,8 @@ void frmTavoli::Form_Load() {
     m_lblCassa->raise();
 
     // 11-12
-    m_lblCassa->setText(QStringLiteral("Cassa ") + LeggiIni(ini, QStringLiteral("Impostazioni"),
-                                                            QStringLiteral("CodiceCassa"), QString()));
+    m_codiceCassa = LeggiIni(ini, QStringLiteral("Impostazioni"), QStringLiteral("CodiceCassa"), QString());
+    m_lblCassa->setText(QStringLiteral("Cassa ") + m_codiceCassa);
     timerOrologio_Timer();
 
     // 13 is in the room bar's design reset (narrow buttons in layout-editing mode).
@@ -230,7 +232,11 @@ void frmTavoli::Form_Load() {
     FermaLampeggio();
     m_timerOrologio->start(MapSettings::interval(MapSettings::ClockInterval));
     m_timerLampeggio->setInterval(MapSettings::interval(MapSettings::BlinkInterval));
-    m_notify->start(MapSettings::notifyPort());
+    // Several tills on one machine each listen on a port of their own; where this till's own
+    // changes are announced is a setting too, off when missing.
+    m_notify->start(
+        MapSettings::notifyPort(LeggiIni(ini, QStringLiteral("Tavoli"), QStringLiteral("PortaNotifiche"))));
+    m_changes->configure(LeggiIni(ini, QStringLiteral("Tavoli"), QStringLiteral("NotificheA")));
     CaricaTavoli();
 
     // 20: an article code is 32 bits wide like every other code.

@@ -19,6 +19,7 @@ class QWidget;
 
 namespace qrv {
 
+class ChangeNotifier;
 class Grid;
 class OperationCommands;
 class LineEditing;
@@ -163,6 +164,10 @@ public:
     QTimer *timerOrologio() const { return m_timerOrologio; }
     /** The notification socket; not bound when the port could not be taken. */
     QUdpSocket *WinsockNotify() const { return m_notify->socket(); }
+    /** Tells the other tills' maps about this map's committed changes (NotificheA); off when not set. */
+    ChangeNotifier *changeNotifier() const { return m_changes; }
+    /** The till's code as the settings give it at load (CodiceCassa), trimmed. */
+    QString codiceCassa() const { return m_codiceCassa; }
 
     // Handlers of the operations and layout folders.
     OperationCommands *operationCommands() const { return m_operationCommands; }
@@ -237,11 +242,13 @@ private:
     TavoliFormState m_state;
     bool m_loaded = false;
     bool m_endedByCommand = false;
+    QString m_codiceCassa;
 
     RoomBar *m_roomBar = nullptr;
     TableFloor *m_floor = nullptr;
     ReceiptPanel *m_receipt = nullptr;
     NotificationReceiver *m_notify = nullptr;
+    ChangeNotifier *m_changes = nullptr;
 
     QWidget *m_picTitolo = nullptr;
     QLabel *m_lblTitolo = nullptr;

@@ -5,10 +5,13 @@
 #include "data/LockFile.h"
 #include "data/dao/Database.h"
 #include "data/dao/Recordset.h"
+#include "data/dao/VenueSetup.h"
+#include "operations/logic/JournalReport.h"
 #include "operations/logic/OrderMove.h"
 #include "support/TestDatabases.h"
 #include "support/VenueRows.h"
 
+#include <QFile>
 #include <QMap>
 #include <QString>
 #include <QTest>
@@ -110,6 +113,45 @@ inline QMap<qint64, Table> tables(const DbPtr &db) {
     }
     rs->Close();
     return result;
+}
+
+/**
+ * Creates RegistroTavoli with the schema's script, as a host that keeps a journal does, and opens
+ * the connection again so that what it knew of the venue's tables is learnt afresh.
+ */
+inline void addJournal(const DbPtr &db) {
+    const bool pg = db->engine() == qrv::dao::Database::Engine::PostgreSQL;
+    QFile script(QStringLiteral(QRV_SOURCE_DIR "/schema/") +
+                 (pg ? QStringLiteral("registro-postgresql.sql") : QStringLiteral("registro-sqlite.sql")));
+    QVERIFY(script.open(QIODevice::ReadOnly));
+    for (const QString &statement : qrv::dao::splitSqlScript(QString::fromUtf8(script.readAll())))
+        db->ExecuteNative(statement);
+    db->connection().close();
+    db->reconnect();
+}
+
+/**
+ * The journal, one text per row: operation, table (number, or [Codice] when none was given),
+ * ">" and the destination for a move, the line list, the total, the description and "@" the till.
+ */
+inline QStringList journal(const DbPtr &db) {
+    const auto table = [](const QString &numero, qint64 codice) {
+        return numero.isEmpty() ? QStringLiteral("[%1]").arg(codice) : numero;
+    };
+    QStringList rows;
+    for (const qrv::JournalRow &r : qrv::JournalReport::read(*db)) {
+        QString text = r.operazione + QLatin1Char(' ') + table(r.numeroDa, r.codiceDa);
+        if (r.codiceA > 0)
+            text += QLatin1Char('>') + table(r.numeroA, r.codiceA);
+        text += QLatin1Char(' ') + qrv::OrderJournal::lineList(r.righe) + QLatin1Char(' ') +
+                QString::number(r.totale, 'f', 2);
+        if (!r.descrizione.isEmpty())
+            text += QLatin1Char(' ') + r.descrizione;
+        if (!r.cassa.isEmpty())
+            text += QStringLiteral(" @") + r.cassa;
+        rows.append(text);
+    }
+    return rows;
 }
 
 /** The engine of the running test row (global data column "engine", see qrvtest::addEngineRows). */

@@ -1,5 +1,7 @@
 // The operations on the real map (offscreen, SQLite and PostgreSQL): the ending commands, the
-// separate-bill round trip, the line edits, the table reset and the move.
+// separate-bill round trip, the line edits, the table reset and the move, each with its journal row
+// and its notification to the other tills once committed; and two tills in two processes that see
+// each other's changes at once.
 #include "OperationsFixture.h"
 
 #include "component/SharedState.h"
@@ -13,6 +15,7 @@
 #include "platform/logic/NumberFormat.h"
 #include "support/ScriptedMessages.h"
 #include "tablemap/frmTavoli.h"
+#include "tablemap/logic/MapSettings.h"
 
 #include <QApplication>
 #include <QFile>
@@ -21,6 +24,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QUdpSocket>
 #include <QtTest>
 
 using namespace qrv;
@@ -45,12 +49,19 @@ struct Removal {
     const char *amountCell;
     bool otherTillAdds;
     const char *expected, *total, *notice;
+    const char *journal; ///< the journal rows, "|" between them (p, f, b, o, n stand for the lines' IDs)
+};
+
+struct OtherTill {
+    const char *name, *action, *peers; ///< peers: NotificheA of the other till, %1 for this map's port
+    qint64 blinks, green, red;
 };
 
 } // namespace
 
 Q_DECLARE_METATYPE(Ending)
 Q_DECLARE_METATYPE(Removal)
+Q_DECLARE_METATYPE(OtherTill)
 
 namespace {
 
@@ -134,6 +145,46 @@ int removerChild(const QStringList &args) {
     }
 }
 
+/**
+ * The other till, in its own process (arguments: database URL, application folder, action): loads
+ * its map and does what action says with the map's own buttons: "move S D", "add T" (quick add) or
+ * "empty T" (Svuota, answered Yes). Returns the exit code.
+ */
+int tillChild(const QStringList &args) {
+    try {
+        SharedState &s = SharedState::current();
+        s.DataBase = dao::Database::open(args.value(0));
+        s.WorkSpace = std::make_shared<dao::Workspace>(s.DataBase);
+        s.App_Path = args.value(1);
+        s.ilPathArchivi = args.value(1);
+        s.Operazione = qrvScegliUnTavolo;
+        s.Sala = 1;
+        qrvtest::ScriptedMessageBox box;
+        qrvtest::ScriptedMessageWindow window;
+        window.defaultAnswer = MessageBox::vbYes;
+        map()->Form_Load();
+        map()->show();
+        const QStringList action = args.value(2).split(QLatin1Char(' '));
+        const auto touch = [](const QString &codice) {
+            map()->cmdTavolo(map()->indiceTavolo(codice.toInt()))->click();
+        };
+        touch(action.value(1));
+        if (action.value(0) == QLatin1String("move")) {
+            map()->cmdSposta()->click();
+            touch(action.value(2));
+        } else if (action.value(0) == QLatin1String("add")) {
+            map()->cmdAggiungiArticolo()->click();
+        } else {
+            map()->cmdAzzeraTavolo()->click();
+        }
+        map()->done(0);
+        return box.shown.isEmpty() ? 0 : 2;
+    } catch (const std::exception &e) {
+        qCritical("%s", e.what());
+        return 4;
+    }
+}
+
 void touchRow(int row) {
     map()->gridScontrino()->setRow(row);
     map()->gridScontrino_RowTouched();
@@ -146,14 +197,28 @@ class TestOperationsForm : public QObject {
 
     QTemporaryDir m_folder;
     DbPtr m_db;
-    qint64 m_pizza = 0, m_birra = 0, m_ortolana = 0;
+    qint64 m_pizza = 0, m_funghi = 0, m_birra = 0, m_ortolana = 0;
+    QUdpSocket m_otherTills; // where this till's map announces its changes (NotificheA)
+
+    /** The notifications that reached the other tills since the last call. */
+    QStringList announced() {
+        QStringList payloads;
+        while (m_otherTills.hasPendingDatagrams()) {
+            QByteArray datagram(int(m_otherTills.pendingDatagramSize()), '\0');
+            m_otherTills.readDatagram(datagram.data(), datagram.size());
+            payloads.append(QString::fromUtf8(datagram));
+        }
+        return payloads;
+    }
 
     /**
      * Room 1 with tables 1 to 6. 1 "Rossi": Pizza x3 10,00 with the variant "+ funghi", Birra x1
      * 5,00. 2 "Dell'Orto": Pizza all'ortolana x1 8,00. 3 to 6 free. Quick-add article 2 (Birra).
+     * The venue keeps a journal; the till is "2".
      */
     void venue(qint32 operazione = qrvScegliUnTavolo) {
         m_db = qrvtest::freshDatabase(engine());
+        addJournal(m_db);
         m_db->Execute(QStringLiteral("Insert into Sale (Codice, Descrizione) values (1, 'Sala')"));
         addArticle(m_db, 1, QStringLiteral("Pizza Margherita"), 7.0);
         addArticle(m_db, 2, QStringLiteral("Birra media"), 5.0);
@@ -164,7 +229,7 @@ class TestOperationsForm : public QObject {
         for (qint64 c = 3; c <= 6; ++c)
             addTable(m_db, c, QString(), false);
         m_pizza = addLine(m_db, 1, 1, 3, QStringLiteral("Pizza Margherita"), 0, 10.0);
-        addLine(m_db, 1, 0, 1, QStringLiteral("+ funghi"), 1, 0.0);
+        m_funghi = addLine(m_db, 1, 0, 1, QStringLiteral("+ funghi"), 1, 0.0);
         m_birra = addLine(m_db, 1, 2, 1, QStringLiteral("Birra media"), 0, 5.0);
         m_ortolana = addLine(m_db, 2, 15, 1, QStringLiteral("Pizza all'ortolana"), 0, 8.0);
 
@@ -201,13 +266,20 @@ private slots:
     void initTestCase() {
         QVERIFY(m_folder.isValid());
         QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy));
+        QVERIFY(m_otherTills.bind(QHostAddress::LocalHost, 0));
         QFile ini(m_folder.filePath(QStringLiteral("impostazioni.ini")));
         QVERIFY(ini.open(QIODevice::WriteOnly));
-        ini.write("[Tavoli]\r\nArticoloAggiunta=2\r\n");
+        ini.write(
+            "[Impostazioni]\r\nCodiceCassa=2\r\n[Tavoli]\r\nArticoloAggiunta=2\r\nNotificheA=127.0.0.1:" +
+            QByteArray::number(m_otherTills.localPort()) + "\r\n");
     }
-    void init() { MoveOrder::setTimeScale(0.01); }
+    void init() {
+        MoveOrder::setTimeScale(0.01);
+        announced();
+    }
     void cleanup() {
         MoveOrder::setTimeScale(1.0);
+        MapSettings::setIntervalScale(0);
         SharedState::current().DataBase.reset();
         SharedState::current().WorkSpace.reset();
         m_db.reset();
@@ -262,6 +334,7 @@ private slots:
                  (QVector<qint32>{refused ? qint32(qrvNessunaOperazioneScelta) : row.operazioneScelta,
                                   row.contoSubito, false, row.ordineDaWeb, 1}));
         QCOMPARE(lines(m_db).size(), 4); // nothing of it touched the order lines
+        QVERIFY(journal(m_db).isEmpty() && announced().isEmpty());
     }
 
     // Cancelling the separate-bill screen keeps the map open with the receipt redrawn; confirming
@@ -300,16 +373,21 @@ private slots:
     // One unit less; a line with its variant row; rows that are not removed (a variant row, an
     // amount that is no number); the last line, which empties and frees the table unless another
     // till has added a line since the receipt was drawn. After a removal the grid is what a redraw
-    // from the database shows; "" expects the grid and the database unchanged.
+    // from the database shows; "" expects the grid and the database unchanged. Each change is
+    // journaled and announced to the other tills; what changes nothing is neither.
     void removeFromTheGrid_data() {
         rowTable<Removal>({
-            {"one unit less", 1, 3, 0, "", false, "2|6,67|P ||0 1|5,00|B", "11,67", ""},
-            {"line with its variant", 1, 1, 0, "", false, "1|5,00|B", "5,00", ""},
-            {"variant row", 1, 3, 1, "", false, "", "15,00", ""},
+            {"one unit less", 1, 3, 0, "", false, "2|6,67|P ||0 1|5,00|B", "11,67", "",
+             "TOGLI_UNITA 1 p; 3.33 @2"},
+            {"line with its variant", 1, 1, 0, "", false, "1|5,00|B", "5,00", "",
+             "TOGLI_RIGA 1 p;f; 10.00 @2"},
+            {"variant row", 1, 3, 1, "", false, "", "15,00", "", ""},
             {"amount not a number", 1, 3, 0, "dieci", false, "", "15,00",
-             "Importo della riga non valido: riga non modificata"},
-            {"last line", 2, 3, 0, "", false, "||", "", "Liberato e azzerato tavolo Tavolo 2"},
-            {"last line, another till adds one", 2, 3, 0, "", true, "1|5,00|N", "5,00", ""},
+             "Importo della riga non valido: riga non modificata", ""},
+            {"last line", 2, 3, 0, "", false, "||", "", "Liberato e azzerato tavolo Tavolo 2",
+             "TOGLI_RIGA 2 o; 8.00 @2|AZZERA 2  0.00 @2"},
+            {"last line, another till adds one", 2, 3, 0, "", true, "1|5,00|N", "5,00", "",
+             "TOGLI_RIGA 2 o; 8.00 @2"},
         });
     }
     void removeFromTheGrid() {
@@ -342,15 +420,23 @@ private slots:
             clickTable(row.table);
             redrawn = gridRows();
         });
+        const auto ids = [&](QString text) {
+            return text.replace(QLatin1Char('p'), QString::number(m_pizza))
+                .replace(QLatin1Char('f'), QString::number(m_funghi))
+                .replace(QLatin1Char('b'), QString::number(m_birra))
+                .replace(QLatin1Char('o'), QString::number(m_ortolana))
+                .replace(QLatin1Char('n'), QString::number(added));
+        };
+        const QStringList journaled =
+            ids(QLatin1String(row.journal)).split(QLatin1Char('|'), Qt::SkipEmptyParts);
+        QCOMPARE(journal(m_db), journaled);
+        QCOMPARE(announced(), QStringList(journaled.size(), QString::number(row.table)));
         QString expected = QLatin1String(row.expected);
         if (expected.isEmpty()) {
             QCOMPARE(after, shown);
             QCOMPARE(lines(m_db), beforeLines);
         } else {
-            expected.replace(QLatin1Char('P'), QString::number(m_pizza))
-                .replace(QLatin1Char('B'), QString::number(m_birra))
-                .replace(QLatin1Char('N'), QString::number(added));
-            QCOMPARE(after.join(QLatin1Char(' ')), expected);
+            QCOMPARE(after.join(QLatin1Char(' ')), ids(expected.toLower()));
             QCOMPARE(redrawn, after);
         }
         QCOMPARE(total, QLatin1String(row.total));
@@ -392,6 +478,12 @@ private slots:
                  yes ? QStringList{QStringLiteral("Liberato e azzerato tavolo Tavolo 1")} : QStringList());
         if (yes)
             QCOMPARE(window.values(0), (QVector<qint32>{2, 0, 3, 0}));
+        QCOMPARE(journal(m_db), yes ? QStringList{QStringLiteral("AZZERA 1 %1;%2;%3; 15.00 @2")
+                                                      .arg(m_pizza)
+                                                      .arg(m_funghi)
+                                                      .arg(m_birra)}
+                                    : QStringList());
+        QCOMPARE(announced(), yes ? QStringList{QStringLiteral("1")} : QStringList());
     }
 
     void quickAdd() {
@@ -416,6 +508,9 @@ private slots:
         QCOMPARE(added.codice, qint64(2));
         QCOMPARE(lines(m_db, 2).size(), 1);
         QVERIFY(window.texts().contains(QStringLiteral("Il tavolo non è occupato")));
+        QCOMPARE(journal(m_db),
+                 QStringList{QStringLiteral("AGGIUNGI 1 %1; 5.00 Birra media @2").arg(added.id)});
+        QCOMPARE(announced(), QStringList{QStringLiteral("1")});
     }
 
     // Two tills: this one keeps redrawing the receipt of a table while another removes units of
@@ -570,6 +665,13 @@ private slots:
         }
         QCOMPARE(lockIsFree(m_folder.path()), !is("lock held, give up"));
         QCOMPARE(sourceShownFree, moved || is("source freed meanwhile")); // the map was drawn again
+        // Only a committed move is journaled and announced: "source;destination", the destination blinks.
+        QCOMPARE(journal(m_db), moved ? QStringList{QStringLiteral("SPOSTA 1>5 %1;%2;%3; 15.00 Rossi @2")
+                                                        .arg(m_pizza)
+                                                        .arg(m_funghi)
+                                                        .arg(m_birra)}
+                                      : QStringList());
+        QCOMPARE(announced(), moved ? QStringList{QStringLiteral("1;5")} : QStringList());
         if (!moved) {
             QCOMPARE(tables(m_db), before);
             QCOMPARE(lines(m_db), beforeLines);
@@ -581,12 +683,75 @@ private slots:
         QVERIFY(lines(m_db, 1).isEmpty());
         QVERIFY(tables(m_db).value(5).occupato);
     }
+
+    // Two tills on one machine, each map in a process of its own listening on a port of its own
+    // (PortaNotifiche). What the other till moves, adds to or empties recolours and blinks the right
+    // button here at once: the periodic refresh is held off for the whole test, so only the
+    // notification can have done it. A broadcast destination reaches this map as well.
+    void otherTillSeesTheChange_data() {
+        rowTable<OtherTill>({
+            {"move", "move 1 5", "127.0.0.1:%1", 5, 1, 5},
+            {"move, to a broadcast address", "move 1 5", "255.255.255.255:%1", 5, 1, 5},
+            {"quick add", "add 1", "localhost:%1", 1, 0, 1},
+            {"emptied", "empty 2", " 127.0.0.1 : %1 ; 10.0.0.300", 2, 2, 0},
+        });
+    }
+    void otherTillSeesTheChange() {
+        QFETCH(OtherTill, row);
+        venue();
+        const auto freePort = [] {
+            QUdpSocket probe;
+            probe.bind(QHostAddress::AnyIPv4, 0);
+            return probe.localPort();
+        };
+        const quint16 here = freePort(), there = freePort();
+        QTemporaryDir app, otherApp;
+        const auto writeIni = [](const QTemporaryDir &dir, const QByteArray &text) {
+            QFile ini(dir.filePath(QStringLiteral("impostazioni.ini")));
+            return ini.open(QIODevice::WriteOnly) && ini.write(text) == text.size();
+        };
+        QVERIFY(writeIni(app, "[Tavoli]\nPortaNotifiche=" + QByteArray::number(here) + "\n"));
+        QVERIFY(writeIni(otherApp,
+                         "[Impostazioni]\nCodiceCassa=9\n[Tavoli]\nArticoloAggiunta=2\nPortaNotifiche=" +
+                             QByteArray::number(there) +
+                             "\nNotificheA=" + QString::fromLatin1(row.peers).arg(here).toLatin1() + "\n"));
+        SharedState::current().App_Path = app.path();
+        MapSettings::setIntervalScale(1000);
+        frmTavoli here_;
+        here_.Form_Load();
+        here_.show();
+        QCOMPARE(here_.WinsockNotify()->localPort(), here);
+        const auto button = [&here_](qint64 codice) {
+            return here_.cmdTavolo(here_.indiceTavolo(int(codice)));
+        };
+
+        QProcess otherTill;
+        otherTill.setProcessChannelMode(QProcess::ForwardedChannels);
+        otherTill.start(QCoreApplication::applicationFilePath(),
+                        {QStringLiteral("--child-till"), qrvtest::urlOf(m_db), otherApp.path(),
+                         QLatin1String(row.action)});
+        QVERIFY(otherTill.waitForFinished(60000));
+        QCOMPARE(otherTill.exitCode(), 0);
+        QTRY_VERIFY_WITH_TIMEOUT(here_.state().TavoloLampeggiante == here_.indiceTavolo(int(row.blinks)) &&
+                                     here_.TimerLampeggio()->isActive(),
+                                 5000);
+        if (row.green)
+            QCOMPARE(button(row.green)->palette().color(QPalette::Button), QColor(0x6C, 0xE8, 0x6C));
+        if (row.red)
+            QCOMPARE(button(row.red)->palette().color(QPalette::Button), QColor(0xFF, 0x3E, 0x3E));
+        QVERIFY(journal(m_db).value(0).endsWith(QLatin1String(" @9")));
+        here_.done(0);
+    }
 };
 
 int main(int argc, char **argv) {
     if (argc > 1 && qstrcmp(argv[1], "--child-remover") == 0) {
         QCoreApplication app(argc, argv);
         return removerChild(app.arguments().mid(2));
+    }
+    if (argc > 1 && qstrcmp(argv[1], "--child-till") == 0) {
+        QApplication app(argc, argv);
+        return tillChild(app.arguments().mid(2));
     }
     QApplication app(argc, argv);
     TestOperationsForm test;

@@ -1,10 +1,12 @@
 // The direct edits of a table's order lines on real databases: one unit less, a line removed with
-// its variant lines (all or nothing), a table emptied, the quick-add line.
+// its variant lines (all or nothing), a table emptied (with its journal row, or not at all), the
+// quick-add line.
 #include "OperationsFixture.h"
 
 #include "component/SharedState.h"
 #include "data/Lookups.h"
 #include "operations/logic/LineRemoval.h"
+#include "operations/logic/OrderJournal.h"
 #include "operations/logic/OrderLines.h"
 #include "support/ScriptedMessages.h"
 
@@ -27,8 +29,10 @@ QVector<qint64> ids(const QVector<Line> &lines) {
 class TestOrderLines : public QObject {
     Q_OBJECT
 
-    DbPtr venue() {
+    DbPtr venue(bool journal = false) {
         DbPtr db = qrvtest::freshDatabase(engine());
+        if (journal)
+            addJournal(db);
         SharedState::current().DataBase = db;
         addArticle(db, 1, QStringLiteral("Pizza Margherita"), 7.0);
         addArticle(db, 2, QStringLiteral("Birra media"), 5.0);
@@ -72,8 +76,9 @@ private slots:
 
     // A statement the engine refuses is shown with the routine, the statement and the error; Retry
     // runs it again, Cancel gives up with nothing changed: no orphan variant, no freed table whose
-    // lines stay, no lines gone from a table still occupied. Once the engine accepts, emptying frees
-    // the table and keeps its times.
+    // lines stay, no lines gone from a table still occupied, and no journal row for a change that
+    // was not made; a journal row refused undoes the emptying it belongs to. Once the engine
+    // accepts, emptying frees the table and keeps its times, and is journaled once.
     void refusedStatement_data() {
         QTest::addColumn<bool>("emptying");
         QTest::addColumn<QString>("event");
@@ -87,20 +92,26 @@ private slots:
         QTest::newRow("emptying, the table is not freed")
             << true << QStringLiteral("UPDATE OF Occupato") << QStringLiteral("Tavoli")
             << QStringLiteral("Update Tavoli Set Occupato = False, Descrizione = '' Where Codice = 1");
+        QTest::newRow("emptying, the journal row refused")
+            << true << QStringLiteral("INSERT") << OrderJournal::tableName()
+            << OrderJournal::insertStatement();
     }
     void refusedStatement() {
         QFETCH(bool, emptying);
         QFETCH(QString, event);
         QFETCH(QString, table);
         QFETCH(QString, failing);
-        const DbPtr db = venue();
+        const bool journaled = table == OrderJournal::tableName();
+        const DbPtr db = venue(journaled);
         const qint64 article = addLine(db, 1, 1, 1, QStringLiteral("Pizza Margherita"), 0, 7.0);
         const qint64 variant = addLine(db, 1, 0, 1, QStringLiteral("+ funghi"), 1, 1.0);
         addLine(db, 2, 2, 1, QStringLiteral("Birra"), 0, 5.0);
         failWhen(db, QStringLiteral("guasto"), event, table,
-                 table == QLatin1String("Tavoli") ? QStringLiteral("OLD.codice = 1")
-                                                  : QStringLiteral("OLD.id = %1").arg(variant));
+                 journaled                          ? QStringLiteral("1 = 1")
+                 : table == QLatin1String("Tavoli") ? QStringLiteral("OLD.codice = 1")
+                                                    : QStringLiteral("OLD.id = %1").arg(variant));
         OrderLines edits(db);
+        edits.setJournal(QStringLiteral("2"));
         const auto run = [&] { return emptying ? edits.emptyTable(1) : edits.removeLine(1, article); };
         {
             qrvtest::ScriptedMessageBox box;
@@ -117,6 +128,8 @@ private slots:
         QCOMPARE(lines(db, 1).size(), 2);
         QVERIFY(tables(db).value(1).occupato);
         QVERIFY(!db->inTransaction());
+        if (journaled)
+            QVERIFY(journal(db).isEmpty());
 
         dropFailure(db, QStringLiteral("guasto"), table);
         QCOMPARE(run(), OrderLines::Result::Done);
@@ -125,6 +138,9 @@ private slots:
         QCOMPARE(tables(db).value(1).occupato, !emptying);
         QCOMPARE(tables(db).value(1).oraOccupato, QStringLiteral("12:30"));
         QCOMPARE(edits.emptyTable(77), OrderLines::Result::NotFound); // a table another till deleted
+        if (journaled)
+            QCOMPARE(journal(db),
+                     QStringList{QStringLiteral("AZZERA [1] %1;%2; 8.00 @2").arg(article).arg(variant)});
     }
 
     // The lines left on a table, or nothing at all when they cannot be read: a failed read is

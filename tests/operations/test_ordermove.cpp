@@ -1,6 +1,7 @@
 // Moving an order on real databases with the real sales lock file: the statements' effect, the
-// same table as destination, failures rolled back, the lock wait, several tills moving orders at
-// once in separate processes, and a till killed while it holds the lock.
+// same table as destination, failures rolled back (with their journal row), the lock wait, several
+// tills moving orders at once in separate processes with one journal row per committed move, and a
+// till killed while it holds the lock.
 #include "OperationsFixture.h"
 
 #include "data/LockFile.h"
@@ -11,6 +12,9 @@
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
@@ -31,7 +35,8 @@ const QStringList kDescriptions =
  * a view of the map it rereads only every few moves, as a till's map may be seconds old. Inside
  * the lock it holds a marker file created exclusively, so two holders at once would show as a
  * failed create; and it checks, through a second connection, that a move it carries out starts
- * from a table that was occupied. Prints how many moves found their source already free.
+ * from a table that was occupied. Journals its moves as till "T" + seed. Prints how many moves
+ * found their source already free and how many were made.
  */
 int moverChild(const QStringList &args) {
     const auto db = dao::Database::open(args.value(0));
@@ -44,6 +49,7 @@ int moverChild(const QStringList &args) {
     qint64 source = 0;
 
     OrderMove move(db, std::make_shared<dao::Workspace>(db), archive);
+    move.setJournal(QStringLiteral("T") + args.value(3));
     move.setStageHook([&](OrderMove::Stage stage, int index) {
         QFile inside(marker);
         if (stage == OrderMove::Stage::LockTaken)
@@ -55,7 +61,7 @@ int moverChild(const QStringList &args) {
     });
     QDeadlineTimer deadline(120000);
     QMap<qint64, Table> view;
-    int sourceFree = 0;
+    int sourceFree = 0, moved = 0;
     for (int i = 0; i < moves && !deadline.hasExpired(); ++i) {
         if (i % 4 == 0)
             view = tables(db);
@@ -73,7 +79,9 @@ int moverChild(const QStringList &args) {
         while (destination == source)
             destination = all.at(random.bounded(int(all.size())));
         const QString description = kDescriptions.at(random.bounded(int(kDescriptions.size())));
-        const OrderMove::Result r = move.run(source, destination, description, QTime::currentTime());
+        const OrderMove::Result r =
+            move.run({source, QString::number(source)}, {destination, QString::number(destination)},
+                     description, QTime::currentTime());
         if (overlap) {
             qCritical("two tills held the sales lock at once");
             return 3;
@@ -84,12 +92,14 @@ int moverChild(const QStringList &args) {
         }
         if (r.outcome == OrderMove::Outcome::SourceFree) {
             ++sourceFree;
-        } else if (r.outcome != OrderMove::Outcome::Moved) {
+        } else if (r.outcome == OrderMove::Outcome::Moved) {
+            ++moved;
+        } else {
             qCritical("move failed: %s", qPrintable(r.message()));
             return 2;
         }
     }
-    printf("%d\n", sourceFree);
+    printf("%d %d\n", sourceFree, moved);
     return deadline.hasExpired() ? 6 : 0;
 }
 
@@ -116,7 +126,7 @@ int pausedChild(const QStringList &args) {
 struct Failure {
     const char *name, *event, *table, *condition;
     qint64 destination;
-    const char *failing, *error;
+    const char *failing, *error; ///< failing nullptr: the journal's insert
 };
 
 } // namespace
@@ -128,9 +138,14 @@ class TestOrderMove : public QObject {
 
     QTemporaryDir m_archive;
 
-    /** Tables 1..8: 1 and 2 occupied with lines (2 with a variant), 3 occupied without lines. */
-    DbPtr venue() {
+    /**
+     * Tables 1..8: 1 and 2 occupied with lines (2 with a variant), 3 occupied without lines; with
+     * RegistroTavoli when journal.
+     */
+    DbPtr venue(bool journal = false) {
         DbPtr db = qrvtest::freshDatabase(engine());
+        if (journal)
+            addJournal(db);
         addTable(db, 1, QStringLiteral("Rossi"), true, QStringLiteral("12:30"), QStringLiteral("12:45"));
         addTable(db, 2, QStringLiteral("Bianchi"), true, QStringLiteral("13:00"), QStringLiteral("13:10"));
         addTable(db, 3, QStringLiteral("Verdi"), true, QStringLiteral("13:20"), QString());
@@ -205,10 +220,12 @@ private slots:
         QVERIFY(lockIsFree(archive.path()) && !db->inTransaction());
     }
 
-    // A statement refused inside the transaction, or a destination another till deleted after
-    // this one drew the map: everything rolled back, the lock released, the database usable.
+    // A statement refused inside the transaction, the journal's row refused, or a destination
+    // another till deleted after this one drew the map: everything rolled back, the journal row
+    // included, the lock released, the database usable.
     void failureRollsBack_data() {
         rowTable<Failure>({
+            {"journal", "INSERT", "RegistroTavoli", "1 = 1", 2, nullptr, "guasto simulato"},
             {"lines", "UPDATE OF Tavolo", "DettaglioTavoli", "NEW.tavolo = 2", 2,
              "Update DettaglioTavoli set Tavolo = 2 Where Tavolo = 1", "guasto simulato"},
             {"destination", "UPDATE OF Descrizione", "Tavoli", "NEW.codice = 2", 2,
@@ -228,8 +245,8 @@ private slots:
     void failureRollsBack() {
         QFETCH(Failure, row);
         const QString event = QLatin1String(row.event), table = QLatin1String(row.table);
-        const QString failing = QLatin1String(row.failing);
-        const DbPtr db = venue();
+        const QString failing = row.failing ? QLatin1String(row.failing) : OrderJournal::insertStatement();
+        const DbPtr db = venue(true);
         if (event.isEmpty())
             dao::Database::open(qrvtest::urlOf(db))
                 ->Execute(QStringLiteral("Delete * from Tavoli Where Codice = 6"));
@@ -239,6 +256,7 @@ private slots:
         const auto beforeLines = lines(db);
 
         OrderMove move(db, std::make_shared<dao::Workspace>(db), m_archive.path());
+        move.setJournal(QStringLiteral("2"));
         const OrderMove::Result r = move.run(1, row.destination, QStringLiteral("Dell'Orto"), QTime(9, 5));
         QCOMPARE(r.outcome, OrderMove::Outcome::Failed);
         QCOMPARE(r.statement, failing);
@@ -249,12 +267,14 @@ private slots:
         QVERIFY(lockIsFree(m_archive.path()));
         QCOMPARE(tables(db), before);
         QCOMPARE(lines(db), beforeLines);
+        QVERIFY(journal(db).isEmpty());
 
-        // The same database works on: the next move goes through.
+        // The same database works on: the next move goes through, journaled with the lines it moved.
         if (!event.isEmpty())
             dropFailure(db, QStringLiteral("guasto"), table);
         QCOMPARE(move.run(1, 2, QStringLiteral("Dell'Orto"), QTime(9, 5)).outcome, OrderMove::Outcome::Moved);
         QCOMPARE(lines(db, 2).size(), 4);
+        QCOMPARE(journal(db), QStringList{QStringLiteral("SPOSTA [1]>[2] 1;2; 19.00 Dell'Orto @2")});
     }
 
     // A workspace of another connection cannot hold the statements: the move still runs as one
@@ -291,9 +311,11 @@ private slots:
         QCOMPARE(tables(db), before);
     }
 
-    // Four tills move orders between random tables at once, each in its own process.
+    // Five tills move orders between random tables at once, each in its own process. The journal
+    // holds one row per committed move: replayed from the lines as they were, each row finds
+    // exactly its lines (and their total) on its source, and the replay ends where the tills did.
     void concurrentTills() {
-        const DbPtr db = venue();
+        const DbPtr db = venue(true);
         for (qint64 c = 9; c <= 12; ++c) {
             addTable(db, c, QStringLiteral("T%1").arg(c), true);
             addLine(db, c, 1, c, QStringLiteral("Pizza %1").arg(c), 0, 7.0 * c);
@@ -311,18 +333,63 @@ private slots:
                       QString::number(moves), QString::number(1000 + i)});
             children.append(p);
         }
-        int sourceFree = 0;
+        int sourceFree = 0, moved = 0;
         for (QProcess *p : children) {
             const std::unique_ptr<QProcess> child(p);
             QVERIFY(p->waitForFinished(180000));
             QCOMPARE(p->exitStatus(), QProcess::NormalExit);
             QCOMPARE(p->exitCode(), 0);
-            sourceFree += p->readAllStandardOutput().trimmed().toInt();
+            const QList<QByteArray> counts = p->readAllStandardOutput().trimmed().split(' ');
+            sourceFree += counts.value(0).toInt();
+            moved += counts.value(1).toInt();
         }
         QVERIFY(sourceFree > 0);        // stale views did pick tables freed meanwhile
         QVERIFY(lines(db) != expected); // orders did move
         checkInvariants(db, expected);
         QVERIFY(!QFile::exists(archive.path() + QStringLiteral("/inside.marker")));
+
+        const QVector<JournalRow> rows = JournalReport::read(*db);
+        QCOMPARE(int(rows.size()), moved);
+        QMap<qint64, qint64> where; // line ID -> table, replayed
+        QMap<qint64, double> amount;
+        for (const Line &l : expected) {
+            where.insert(l.id, l.tavolo);
+            amount.insert(l.id, l.importo);
+        }
+        for (const JournalRow &r : rows) {
+            QVector<qint64> onSource;
+            double total = 0;
+            for (auto it = where.cbegin(); it != where.cend(); ++it)
+                if (it.value() == r.codiceDa) {
+                    onSource.append(it.key());
+                    total += amount.value(it.key());
+                }
+            QCOMPARE(r.operazione, QStringLiteral("SPOSTA"));
+            QCOMPARE(r.righe, onSource);
+            QCOMPARE(r.totale, total);
+            QCOMPARE(r.numeroA, QString::number(r.codiceA));
+            for (qint64 id : r.righe)
+                where[id] = r.codiceA;
+        }
+        for (const Line &l : lines(db))
+            QCOMPARE(where.value(l.id), l.tavolo);
+
+        // What the journal tool shows: one table's moves, the moves from a time on, JSON lines.
+        const QVector<JournalRow> ofTable1 = JournalReport::read(*db, {QStringLiteral("1"), std::nullopt});
+        QCOMPARE(int(ofTable1.size()), int(std::count_if(rows.begin(), rows.end(), [](const JournalRow &r) {
+                     return r.codiceDa == 1 || r.codiceA == 1;
+                 })));
+        const JournalRow &middle = rows.at(rows.size() / 2);
+        const QVector<JournalRow> since =
+            JournalReport::read(*db, {QString(), JournalReport::parseSince(middle.momento)});
+        QCOMPARE(int(since.size()), int(std::count_if(rows.begin(), rows.end(), [&](const JournalRow &r) {
+                     return r.momento >= middle.momento;
+                 })));
+        const QList<QByteArray> json = JournalReport::jsonLines(rows).trimmed().split('\n');
+        QCOMPARE(int(json.size()), int(rows.size()));
+        const QJsonObject first = QJsonDocument::fromJson(json.first()).object();
+        QCOMPARE(first.value(QStringLiteral("Righe")).toArray().size(), rows.first().righe.size());
+        QCOMPARE(first.value(QStringLiteral("Momento")).toString(), rows.first().momento);
     }
 
     // A till killed while it holds the lock: the move is all there or not at all, and the next

@@ -1,6 +1,6 @@
 // The demo till as a host: its loop around the modal map, the simple operations it carries out
-// itself, and the notification it sends after each change. The operator is played by a timer
-// that acts on the map whenever a show is on screen.
+// itself, and the notification it sends after each change to the destinations of NotificheA, as
+// the map does. The operator is played by a timer that acts on the map whenever a show is on screen.
 
 #include "../../app/demo/DemoTill.cpp"
 
@@ -56,12 +56,12 @@ void TestDemoTill::opensAndBillsTables() {
     QTemporaryDir data;
     QUdpSocket listener;
     QVERIFY(listener.bind(QHostAddress::LocalHost, 0));
-    MapSettings::setNotifyPort(maptest::freePort());
 
     DemoOptions options;
     options.dbUrl = qrvtest::urlOf(venue);
     options.dataDir = data.path();
-    options.notifyPort = listener.localPort();
+    options.port = maptest::freePort();
+    options.peers = QStringLiteral("127.0.0.1:%1").arg(listener.localPort());
     DemoTill till(options);
     QString error;
     QVERIFY2(till.prepare(&error), qPrintable(error));
@@ -85,7 +85,10 @@ void TestDemoTill::opensAndBillsTables() {
                      },
                      choose(qrvFaiContoTavolo, true),
                      [&](frmTavoli *form) {
-                         // The frameless map is quit with Ctrl+Q, which ends the till's loop.
+                         // The frameless map is quit with Ctrl+Q, which ends the till's loop. A window
+                         // shortcut needs its window active, which the platform reports a moment later.
+                         form->activateWindow();
+                         QVERIFY(QTest::qWaitForWindowActive(form));
                          QTest::keyClick(form, Qt::Key_Q, Qt::ControlModifier);
                          quitByKey = !form->isVisible();
                      }});
@@ -102,18 +105,29 @@ void TestDemoTill::opensAndBillsTables() {
     while (listener.hasPendingDatagrams())
         received << listener.receiveDatagram().data();
     QCOMPARE(received, QByteArrayList({"2", "2", "2"}));
-    MapSettings::setNotifyPort(0);
 }
 
+// A new demo folder turns on what a venue may: a journal, and notifications between the tills of
+// this machine; the options write the till's own port, peers and code.
 void TestDemoTill::createsVenueAndRendersMap() {
     QTemporaryDir data;
-    MapSettings::setNotifyPort(maptest::freePort());
     DemoOptions options;
     options.dataDir = data.path();
+    options.port = maptest::freePort();
+    options.cassa = QStringLiteral("7");
     DemoTill till(options);
     QString error;
     QVERIFY2(till.prepare(&error), qPrintable(error));
     QVERIFY(QFileInfo::exists(data.filePath(QStringLiteral("app/SfondiSale/parquet.png"))));
+    const QString ini = data.filePath(QStringLiteral("app/impostazioni.ini"));
+    QCOMPARE(LeggiIni(ini, QStringLiteral("Tavoli"), QStringLiteral("PortaNotifiche")),
+             QString::number(options.port));
+    QCOMPARE(LeggiIni(ini, QStringLiteral("Tavoli"), QStringLiteral("NotificheA")),
+             QStringLiteral("127.0.0.1:8989;127.0.0.1:8990"));
+    QCOMPARE(LeggiIni(ini, QStringLiteral("Impostazioni"), QStringLiteral("CodiceCassa")),
+             QStringLiteral("7"));
+    QVERIFY(dao::Database::open(QStringLiteral("sqlite:") + data.filePath(QStringLiteral("venue.sqlite")))
+                ->hasTable(QStringLiteral("RegistroTavoli")));
 
     const QString png = data.filePath(QStringLiteral("map.png"));
     QVERIFY2(till.renderScreenshot(png, &error), qPrintable(error));
@@ -133,7 +147,6 @@ void TestDemoTill::createsVenueAndRendersMap() {
         ->Execute(QStringLiteral("Delete * from Sale"));
     QVERIFY(!again.renderScreenshot(png, &error));
     QVERIFY(error.contains(QLatin1String("no room")));
-    MapSettings::setNotifyPort(0);
 }
 
 QTEST_MAIN(TestDemoTill)

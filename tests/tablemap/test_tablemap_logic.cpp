@@ -1,9 +1,10 @@
-// The table map's window-free rules: notification payloads, receipt rows and totals, the clock
-// text and the timer settings.
+// The table map's window-free rules: notification payloads received and sent, the destinations of
+// the notifications, receipt rows and totals, the clock text, the timer settings and the port.
 
 #include "tablemap/logic/MapFormats.h"
 #include "tablemap/logic/MapSettings.h"
 #include "tablemap/logic/NotificationPayload.h"
+#include "tablemap/logic/NotificationTargets.h"
 #include "tablemap/logic/ReceiptRows.h"
 
 #include <QElapsedTimer>
@@ -115,26 +116,107 @@ private slots:
         QCOMPARE(looked, (QVector<qint32>{1, 10}));
     }
 
+    // Only the API shortens the timers: the environment of a till in service changes nothing.
     void timerSettings() {
-        MapSettings::setIntervalScale(0);
         qputenv("QRV_TIMER_SCALE", "0.5");
-        QCOMPARE(MapSettings::interval(MapSettings::RefreshInterval), 5000);
-        qputenv("QRV_TIMER_SCALE", "nonsense");
         QCOMPARE(MapSettings::interval(MapSettings::RefreshInterval), 10000);
         MapSettings::setIntervalScale(0.001);
         QCOMPARE(MapSettings::interval(MapSettings::BlinkInterval), 1); // never below 1 ms
         MapSettings::setIntervalScale(0);
-        qunsetenv("QRV_TIMER_SCALE");
         QCOMPARE(MapSettings::interval(MapSettings::BlinkInterval), 200);
+        qunsetenv("QRV_TIMER_SCALE");
+    }
 
-        MapSettings::setNotifyPort(0);
-        qputenv("QRV_NOTIFY_PORT", "70000");
-        QCOMPARE(MapSettings::notifyPort(), quint16(8989));
-        qputenv("QRV_NOTIFY_PORT", "9100");
-        QCOMPARE(MapSettings::notifyPort(), quint16(9100));
+    // PortaNotifiche: a port from 1 to 65535, else the port the API set, else 8989; never the environment.
+    void notifyPort_data() {
+        QTest::addColumn<QString>("setting");
+        QTest::addColumn<quint16>("set");
+        QTest::addColumn<quint16>("expected");
+        QTest::newRow("missing") << QString() << quint16(0) << quint16(8989);
+        QTest::newRow("a port, blanks around") << QStringLiteral(" 9100 ") << quint16(0) << quint16(9100);
+        QTest::newRow("the highest port") << QStringLiteral("65535") << quint16(0) << quint16(65535);
+        QTest::newRow("the setting beats the API")
+            << QStringLiteral("9100") << quint16(9200) << quint16(9100);
+        QTest::newRow("missing, the API's port") << QString() << quint16(9200) << quint16(9200);
+        QTest::newRow("zero") << QStringLiteral("0") << quint16(0) << quint16(8989);
+        QTest::newRow("above 65535") << QStringLiteral("65536") << quint16(0) << quint16(8989);
+        QTest::newRow("too many digits") << QStringLiteral("009100") << quint16(0) << quint16(8989);
+        QTest::newRow("a sign") << QStringLiteral("+9100") << quint16(0) << quint16(8989);
+        QTest::newRow("not a number") << QStringLiteral("91a0") << quint16(0) << quint16(8989);
+    }
+    void notifyPort() {
+        QFETCH(QString, setting);
+        QFETCH(quint16, set);
+        QFETCH(quint16, expected);
+        qputenv("QRV_NOTIFY_PORT", "9300");
+        MapSettings::setNotifyPort(set);
+        QCOMPARE(MapSettings::notifyPort(setting), expected);
         MapSettings::setNotifyPort(0);
         qunsetenv("QRV_NOTIFY_PORT");
-        QCOMPARE(MapSettings::notifyPort(), quint16(8989));
+    }
+
+    // NotificheA: the destinations kept ("address:port" each) and the entries left out.
+    void notificationTargets_data() {
+        QTest::addColumn<QString>("setting");
+        QTest::addColumn<QStringList>("targets");
+        QTest::addColumn<QStringList>("rejected");
+        const auto list = [](const char *text) {
+            return QString::fromLatin1(text).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        };
+        QTest::newRow("missing: off") << QString() << QStringList() << QStringList();
+        QTest::newRow("blanks and empty entries: off")
+            << QStringLiteral(" ; ;") << QStringList() << QStringList();
+        QTest::newRow("default port")
+            << QStringLiteral("192.168.1.20") << list("192.168.1.20:8989") << QStringList();
+        QTest::newRow("several, blanks around the parts")
+            << QStringLiteral(" 192.168.1.20 : 9000 ;127.0.0.1:8990; ")
+            << list("192.168.1.20:9000 127.0.0.1:8990") << QStringList();
+        QTest::newRow("broadcast") << QStringLiteral("255.255.255.255;192.168.1.255:8990")
+                                   << list("255.255.255.255:8989 192.168.1.255:8990") << QStringList();
+        QTest::newRow("localhost") << QStringLiteral("LocalHost:9001") << list("127.0.0.1:9001")
+                                   << QStringList();
+        QTest::newRow("twice counts once")
+            << QStringLiteral("10.0.0.1;10.0.0.1:8989") << list("10.0.0.1:8989") << QStringList();
+        QTest::newRow("bad entries left out, the others kept")
+            << QStringLiteral("10.0.0.1:0;10.0.0.2:65536;10.0.0.3:x;10.0.0.4:;10.0.0.5:8990")
+            << list("10.0.0.5:8990") << list("10.0.0.1:0 10.0.0.2:65536 10.0.0.3:x 10.0.0.4:");
+        QTest::newRow("not dotted IPv4")
+            << QStringLiteral("cassa2.local;10.1;10.0.0.256;0x7f.0.0.1;0.0.0.0;1.2.3.4.5") << QStringList()
+            << list("cassa2.local 10.1 10.0.0.256 0x7f.0.0.1 0.0.0.0 1.2.3.4.5");
+        QTest::newRow("IPv6") << QStringLiteral("::1;[::1]:8989;fe80::1") << QStringList()
+                              << list("::1 [::1]:8989 fe80::1");
+    }
+    void notificationTargets() {
+        QFETCH(QString, setting);
+        QFETCH(QStringList, targets);
+        QFETCH(QStringList, rejected);
+        const NotificationTargets parsed = NotificationTargets::parse(setting);
+        QStringList kept;
+        for (const NotificationTarget &t : parsed.targets())
+            kept.append(t.address.toString() + QLatin1Char(':') + QString::number(t.port));
+        QCOMPARE(kept, targets);
+        QCOMPARE(parsed.rejected(), rejected);
+        QCOMPARE(parsed.isEmpty(), targets.isEmpty());
+    }
+
+    // What a till sends is what the receivers split back: the numbers in order, the last one blinking.
+    void notificationSent_data() {
+        QTest::addColumn<QStringList>("numeri");
+        QTest::addColumn<QByteArray>("payload");
+        QTest::newRow("one table") << QStringList{QStringLiteral(" 12 ")} << QByteArray("12");
+        QTest::newRow("a move: source, then destination")
+            << QStringList{QStringLiteral("3"), QStringLiteral("15")} << QByteArray("3;15");
+        QTest::newRow("empty numbers and numbers with a separator left out")
+            << QStringList{QString(), QStringLiteral("1;2"), QStringLiteral("A1")} << QByteArray("A1");
+        QTest::newRow("nothing to name") << QStringList{QStringLiteral(" ")} << QByteArray();
+    }
+    void notificationSent() {
+        QFETCH(QStringList, numeri);
+        QFETCH(QByteArray, payload);
+        QCOMPARE(NotificationTargets::payload(numeri), payload);
+        const Parts parts = qrv::splitNotification(payload);
+        if (!parts.isEmpty())
+            QCOMPARE(parts.constLast(), P(payload.split(';').constLast().constData(), true));
     }
 };
 

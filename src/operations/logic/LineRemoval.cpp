@@ -81,6 +81,7 @@ UnitRemoval planUnitRemoval(const QString &quantityCell, const QString &amountCe
     plan.kind = UnitRemoval::Kind::RemoveOneUnit;
     plan.newQuantity = quantity - 1;
     plan.newAmount = amountAfterOneUnitLess(*amount, quantity);
+    plan.amount = *amount;
     return plan;
 }
 

@@ -40,6 +40,7 @@ struct UnitRemoval {
     qint64 id = 0;          ///< DettaglioTavoli.ID of the line
     qint64 newQuantity = 0; ///< RemoveOneUnit: quantity − 1
     double newAmount = 0;   ///< RemoveOneUnit: amountAfterOneUnitLess
+    double amount = 0;      ///< RemoveOneUnit: the line's amount before, as the row shows it
 };
 
 /**

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "operations/logic/LineRemoval.h"
+#include "operations/logic/OrderJournal.h"
 #include "operations/logic/VariantLines.h"
 
 #include <QString>
@@ -36,6 +37,10 @@ std::optional<QVector<int>> runTransaction(const std::shared_ptr<dao::Database> 
  * The direct edits of a table's order lines: one unit less, a line with its variants removed,
  * the table emptied and freed, one unit of the preset article added. Each writes to the database
  * at once; failures are reported to the operator here, so callers only look at the result.
+ *
+ * With the journal on, each edit that changes something and its journal row are one transaction
+ * (also the edits that are a single statement otherwise), so a row is there exactly when the edit
+ * was committed. The table's number (numero, its button's caption) only goes into the journal.
  */
 class OrderLines {
 public:
@@ -48,31 +53,42 @@ public:
     explicit OrderLines(std::shared_ptr<dao::Database> db);
 
     /**
+     * Journals every committed edit, signed with till (CodiceCassa), whenever the database has
+     * RegistroTavoli; off until called.
+     */
+    void setJournal(const QString &till) { m_journal = OrderJournal(m_db, till); }
+
+    /**
      * The lines of table tavolo in ID order (identifier and variant mark); empty when it has none,
      * nullopt when they could not be read (the failure was shown and the operator cancelled).
      */
     std::optional<QVector<OrderLineRef>> lines(qint64 tavolo) const;
 
-    /** Writes plan's quantity and amount into its line (plan.kind must be RemoveOneUnit). */
-    Result removeOneUnit(const UnitRemoval &plan);
+    /**
+     * Writes plan's quantity and amount into its line (plan.kind must be RemoveOneUnit); table is
+     * the line's table, for the journal.
+     */
+    Result removeOneUnit(const UnitRemoval &plan, const TableRef &table = {});
 
     /**
      * Deletes line id of table tavolo and the variant lines that belong to it, all or none; Failed,
      * with nothing deleted, when the table's lines cannot be read.
      */
-    Result removeLine(qint64 tavolo, qint64 id);
+    Result removeLine(qint64 tavolo, qint64 id, const QString &numero = QString());
 
     /**
      * Deletes every line of the table and marks it free without description, in one transaction;
      * its times stay.
      */
-    Result emptyTable(qint64 tavolo);
+    Result emptyTable(qint64 tavolo, const QString &numero = QString());
 
     /** Adds one unit of article (description and price as given) to table tavolo. */
-    Result addArticle(qint64 tavolo, qint64 article, const QString &description, double price);
+    Result addArticle(qint64 tavolo, qint64 article, const QString &description, double price,
+                      const QString &numero = QString());
 
 private:
     std::shared_ptr<dao::Database> m_db;
+    OrderJournal m_journal;
 };
 
 } // namespace qrv

@@ -62,6 +62,12 @@ void OrderMove::rollBack() {
 
 OrderMove::Result OrderMove::run(qint64 source, qint64 destination, const QString &description,
                                  const QTime &now) {
+    return run(TableRef{source, QString()}, TableRef{destination, QString()}, description, now);
+}
+
+OrderMove::Result OrderMove::run(const TableRef &from, const TableRef &to, const QString &description,
+                                 const QTime &now) {
+    const qint64 source = from.codice, destination = to.codice;
     Result result;
     if (source < 1 || destination < 1 || source == destination)
         return result;
@@ -87,6 +93,8 @@ OrderMove::Result OrderMove::run(qint64 source, qint64 destination, const QStrin
     const QStringList statements = OperationStatements::move(source, destination, description, now);
     QString running = QStringLiteral("BeginTrans");
     try {
+        // Learnt once per connection: no round trip here after the first move.
+        const bool journal = m_journal.isOn();
         if (m_workspace)
             m_workspace->BeginTrans();
         else
@@ -102,13 +110,25 @@ OrderMove::Result OrderMove::run(qint64 source, qint64 destination, const QStrin
         } else {
             for (int i = 0; i < statements.size(); ++i) {
                 running = statements.at(i);
-                const int affected = m_db->Execute(running);
+                // With the journal, the lines that move are the ones the engine reports moving.
+                int affected = 0;
+                if (journal && i == 0) {
+                    result.moved = OrderJournal::runTracked(*m_db, running);
+                    affected = static_cast<int>(result.moved.ids.size());
+                } else {
+                    affected = m_db->Execute(running);
+                }
                 // Another till deleted the destination since the map was drawn: the lines would go
                 // to a table nobody can show, so the whole move is undone.
                 if (i == 1 && affected == 0)
                     throw dao::DaoError(dao::DaoErrorCode::NoCurrentRecord,
                                         QStringLiteral("Il tavolo di destinazione non esiste più"));
                 stage(Stage::StatementRun, i);
+            }
+            if (journal) {
+                running = OrderJournal::insertStatement();
+                m_journal.write({OrderJournal::Operation::Move, from, to, result.moved,
+                                 QString(description).remove(QChar(0))});
             }
             running = QStringLiteral("CommitTrans");
             if (m_workspace)
@@ -120,6 +140,7 @@ OrderMove::Result OrderMove::run(qint64 source, qint64 destination, const QStrin
         }
     } catch (const dao::DaoError &error) {
         rollBack();
+        result.moved = ChangedLines();
         result.outcome = Outcome::Failed;
         result.statement = running;
         result.errorNumber = error.number();

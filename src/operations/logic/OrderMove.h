@@ -1,5 +1,7 @@
 #pragma once
 
+#include "operations/logic/OrderJournal.h"
+
 #include <QString>
 #include <QTime>
 #include <functional>
@@ -15,8 +17,9 @@ class Workspace;
 /**
  * Moves a table's whole order to another table: under the sales lock file LockVenditeMan.txt of
  * the archive folder, in one transaction, the four statements of the move, then a durable commit.
- * A failure rolls everything back and releases the lock; nothing is shown to the operator here
- * except the lock file's open failures (the caller reports the result).
+ * When the journal is on, its row goes into the same transaction, before the commit. A failure
+ * rolls everything back and releases the lock; nothing is shown to the operator here except the
+ * lock file's open failures (the caller reports the result).
  */
 class OrderMove {
 public:
@@ -33,6 +36,7 @@ public:
         QString statement;   ///< Failed: the statement that failed ("CommitTrans" for the commit)
         int errorNumber = 0; ///< Failed: the access layer's error number
         QString errorDescription;
+        ChangedLines moved; ///< Moved with the journal on: the lines that went to the destination
 
         /** The text that tells the operator a failed move left both tables as they were. */
         QString message() const;
@@ -68,6 +72,11 @@ public:
     void setWaitFunction(WaitFunction wait) { m_wait = std::move(wait); }
     void setOpenFailureFunction(OpenFailureFunction onFailure) { m_openFailure = std::move(onFailure); }
     void setStageHook(StageHook hook) { m_hook = std::move(hook); }
+    /**
+     * Journals every committed move, signed with till (CodiceCassa), inside the move's transaction
+     * whenever the database has RegistroTavoli; off until called.
+     */
+    void setJournal(const QString &till) { m_journal = OrderJournal(m_db, till); }
 
     /**
      * Moves every line of source to destination, gives destination the description and the time
@@ -78,6 +87,9 @@ public:
      * lock cannot be taken: the open failure is "path not found" (76), as for the recordset locks.
      */
     Result run(qint64 source, qint64 destination, const QString &description, const QTime &now);
+    /** As run above; the tables' numbers (the buttons' captions) go into the journal. */
+    Result run(const TableRef &source, const TableRef &destination, const QString &description,
+               const QTime &now);
 
 private:
     /** Runs query (the source's Occupato) inside the transaction: true when the source is still occupied. */
@@ -95,6 +107,7 @@ private:
     WaitFunction m_wait;
     OpenFailureFunction m_openFailure;
     StageHook m_hook;
+    OrderJournal m_journal;
 };
 
 } // namespace qrv

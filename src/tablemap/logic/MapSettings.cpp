@@ -1,6 +1,6 @@
 #include "tablemap/logic/MapSettings.h"
 
-#include <QString>
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 
@@ -18,28 +18,34 @@ int MapSettings::interval(int ms) {
 
 double MapSettings::intervalScale() {
     const double set = g_scale.load();
-    if (set > 0)
-        return set;
-    bool ok = false;
-    const double env = qEnvironmentVariable("QRV_TIMER_SCALE").toDouble(&ok);
-    return ok && env > 0 ? env : 1.0;
+    return set > 0 ? set : 1.0;
 }
 
 void MapSettings::setIntervalScale(double scale) {
     g_scale.store(scale > 0 ? scale : 0.0);
 }
 
-quint16 MapSettings::notifyPort() {
+quint16 MapSettings::notifyPort(const QString &setting) {
+    if (const auto port = parsePort(setting))
+        return *port;
     const int set = g_port.load();
-    if (set > 0)
-        return static_cast<quint16>(set);
-    bool ok = false;
-    const int env = qEnvironmentVariableIntValue("QRV_NOTIFY_PORT", &ok);
-    return ok && env > 0 && env < 65536 ? static_cast<quint16>(env) : DefaultNotifyPort;
+    return set > 0 ? static_cast<quint16>(set) : DefaultNotifyPort;
 }
 
 void MapSettings::setNotifyPort(quint16 port) {
     g_port.store(port);
+}
+
+std::optional<quint16> MapSettings::parsePort(const QString &text) {
+    const QString digits = text.trimmed();
+    // Digits only: no sign, no "0x", no exponent; at most five of them.
+    if (digits.isEmpty() || digits.size() > 5 ||
+        !std::all_of(digits.begin(), digits.end(), [](QChar c) { return c.isDigit() && c.unicode() < 128; }))
+        return std::nullopt;
+    const int port = digits.toInt();
+    if (port < 1 || port > 65535)
+        return std::nullopt;
+    return static_cast<quint16>(port);
 }
 
 } // namespace qrv

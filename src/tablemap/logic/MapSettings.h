@@ -1,14 +1,17 @@
 #pragma once
 
+#include <QString>
 #include <QtGlobal>
+#include <optional>
 
 namespace qrv {
 
 /**
- * Timer intervals and the notification port of the table map. The intervals are fixed; one
- * scale factor (environment QRV_TIMER_SCALE, or setIntervalScale) shortens them all at once so
- * that tests run the timers' real code without waiting real seconds. The port can be moved
- * (environment QRV_NOTIFY_PORT, or setNotifyPort) so that parallel tills or tests do not clash.
+ * Timer intervals and the notification port of the table map. The intervals are fixed; one scale
+ * factor (setIntervalScale, an API call only: nothing in the environment changes it) shortens them
+ * all at once so that tests run the timers' real code without waiting real seconds. The receiving
+ * port comes from the setting PortaNotifiche, so that several tills on one machine each receive
+ * their own notifications.
  */
 class MapSettings {
 public:
@@ -20,15 +23,22 @@ public:
 
     /** ms multiplied by the scale factor, rounded, never below 1 ms. */
     static int interval(int ms);
-    /** The factor in use: the one set, else QRV_TIMER_SCALE when it is a positive number, else 1. */
+    /** The factor in use: the one set, else 1. */
     static double intervalScale();
-    /** Sets the factor; 0 or a negative value goes back to the environment or 1. */
+    /** Sets the factor; 0 or a negative value goes back to 1. */
     static void setIntervalScale(double scale);
 
-    /** The port in use: the one set, else QRV_NOTIFY_PORT when valid, else 8989. */
-    static quint16 notifyPort();
-    /** Sets the port; 0 goes back to the environment or 8989. */
+    /**
+     * The receiving port: setting (the value of PortaNotifiche) when it is a port, else the port
+     * set with setNotifyPort, else 8989. A value that is no port (0, above 65535, not a whole
+     * number) counts as missing.
+     */
+    static quint16 notifyPort(const QString &setting = QString());
+    /** Sets the port used when the settings name none; 0 goes back to 8989. */
     static void setNotifyPort(quint16 port);
+
+    /** A UDP port from text: a decimal whole number from 1 to 65535, blanks around it allowed. */
+    static std::optional<quint16> parsePort(const QString &text);
 };
 
 } // namespace qrv
