@@ -16,9 +16,13 @@ namespace {
  * Runs query under routine and returns column of its first row; nothing when there is no row
  * (or the operator cancelled a failure).
  */
-std::optional<QVariant> firstValue(const QString &routine, const QString &query, const QString &column) {
+std::optional<QVariant> firstValue(const QString &routine, const QString &query, const QString &column,
+                                   bool *readFailed = nullptr) {
     clsRecordset rs;
     rs.Apri(routine, true, query, false, true);
+    // A cancelled failure leaves no rows open at all, where an empty answer leaves an empty set.
+    if (readFailed)
+        *readFailed = !rs.ilRecordset();
     std::optional<QVariant> value;
     if (rs.Errore() != clsRecordset::NoRow && rs.ilRecordset()) {
         try {
@@ -63,16 +67,23 @@ bool TavoloPresente(const QString &Numero) {
     return found;
 }
 
-bool TavoloOccupato(const QString &Codice) {
+std::optional<bool> tableOccupancy(const QString &Codice) {
     const auto code = codeText(Codice);
     if (!code)
         return false;
+    bool failed = false;
     // Reported under the name of the lookup it was copied from, as the operators know it.
     const auto value = firstValue(QStringLiteral("TavoloPresente"),
                                   QStringLiteral("Select Occupato from Tavoli Where Codice = ") + *code +
                                       QStringLiteral(";"),
-                                  QStringLiteral("Occupato"));
+                                  QStringLiteral("Occupato"), &failed);
+    if (failed)
+        return std::nullopt;
     return value && value->toBool();
+}
+
+bool TavoloOccupato(const QString &Codice) {
+    return tableOccupancy(Codice).value_or(false);
 }
 
 QString DescrizioneContoCLiente(qint32 idconto) {

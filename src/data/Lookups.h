@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QVariant>
+#include <optional>
 
 namespace qrv {
 
@@ -19,6 +20,12 @@ bool TavoloPresente(const QString &Numero);
 
 /** The Occupato flag of the table whose Codice is given as decimal text; false when missing. */
 bool TavoloOccupato(const QString &Codice);
+
+/**
+ * As TavoloOccupato, but nothing when the table's row could not be read (the operator cancelled
+ * the failure box), so that a caller never takes an unreadable table for a free one.
+ */
+std::optional<bool> tableOccupancy(const QString &Codice);
 
 /** The Descrizione of the client-bill table idconto (numbered "999"); "" for any other table. */
 QString DescrizioneContoCLiente(qint32 idconto);

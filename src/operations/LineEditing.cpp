@@ -58,7 +58,10 @@ void LineEditing::cmdAggiungiArticolo_Click() {
         return;
     // Another till may have billed the table since it was shown: a line on a free table would be
     // an order nobody sees.
-    if (!TavoloOccupato(codice)) {
+    const std::optional<bool> occupato = tableOccupancy(codice);
+    if (!occupato)
+        return; // the operator was told that the table could not be read; nothing is added
+    if (!*occupato) {
         Avviso(QStringLiteral("Il tavolo non è occupato"), 2, 0, 2, true);
         m_form->tableButtonClicked(m_form->state().IndiceTavoloSelezionato);
         return;

@@ -476,7 +476,12 @@ void frmTavoli::tableButtonClicked(int index) {
     if (operazione != qrvScegliUnTavolo && operazione != qrvConsultaTavolo)
         return;
     m_state.IndiceTavoloSelezionato = static_cast<qint16>(index);
-    if (!TavoloOccupato(m_floor->tag(index)))
+    // A table whose state could not be read shows nothing: offering to open it as free could
+    // start a second order on an occupied table.
+    const std::optional<bool> occupato = tableOccupancy(m_floor->tag(index));
+    if (!occupato)
+        return;
+    if (!*occupato)
         m_receipt->showFreeTable(button->text());
     else
         cmdConsulta();

@@ -160,11 +160,16 @@ private slots:
         const int cancelledAt = ticks;
         QTRY_VERIFY(ticks >= cancelledAt + 3);
         QCOMPARE(box.shown.size(), 2);
+        // A touch meanwhile asks once and, cancelled, shows the occupied table neither as free nor
+        // as occupied.
+        form.cmdTavolo(t7)->click();
+        QCOMPARE(box.shown.size(), 3);
+        QVERIFY(form.frxScontrino()->isHidden());
         m_cluster->startServer();
         otherTillSets(venue, false);
         QTRY_VERIFY(mark->isHidden());
         QCOMPARE(colourOf(form.cmdTavolo(t7)), Green);
-        QCOMPARE(box.shown.size(), 2);
+        QCOMPARE(box.shown.size(), 3);
     }
 
     // The server goes between two statements of a move: the server rolled the transaction back,
