@@ -11,6 +11,7 @@
 #include <QSqlError>
 #include <QSqlIndex>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QUrl>
 #include <QUrlQuery>
 
@@ -245,6 +246,46 @@ int Database::ExecuteNative(const QString &sql) {
     if (sql.trimmed().isEmpty())
         throw DaoError(DaoErrorCode::SyntaxError, QStringLiteral("Empty statement"));
     return runStatement(sql);
+}
+
+QVector<QVariantList> Database::query(const QString &nativeSql, const QVariantList &values) {
+    refuseNul(nativeSql);
+    for (const QVariant &value : values)
+        if (value.typeId() == QMetaType::QString)
+            refuseNul(value.toString());
+    QVector<QVariantList> rows;
+    onConnection(DaoErrorCode::StatementFailed, [&](QSqlDatabase &c, QSqlError &error) {
+        rows.clear();
+        QSqlQuery q(c);
+        q.setForwardOnly(true);
+        bool done = false;
+        if (values.isEmpty()) {
+            done = q.exec(nativeSql);
+        } else if (q.prepare(nativeSql)) {
+            for (const QVariant &value : values)
+                q.addBindValue(value.typeId() == QMetaType::Bool && m_engine == Engine::SQLite
+                                   ? QVariant(qint64(value.toBool() ? 1 : 0))
+                                   : value);
+            done = q.exec();
+        }
+        if (done) {
+            const int columns = q.record().count();
+            while (q.next()) {
+                QVariantList row;
+                row.reserve(columns);
+                for (int i = 0; i < columns; ++i)
+                    row.append(q.value(i));
+                rows.append(row);
+            }
+            done = !q.lastError().isValid();
+        }
+        if (!done)
+            error = q.lastError();
+        // SQLite keeps a write's lock until its statement is reset: nothing stays open for a commit.
+        q.finish();
+        return done;
+    });
+    return rows;
 }
 
 int Database::runStatement(const QString &nativeSql) {

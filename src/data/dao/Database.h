@@ -4,6 +4,8 @@
 
 #include <QSqlDatabase>
 #include <QString>
+#include <QVariantList>
+#include <QVector>
 #include <functional>
 #include <memory>
 
@@ -65,6 +67,14 @@ public:
 
     /** As Execute, for a statement already in the engine's own SQL (schema scripts): no translation. */
     int ExecuteNative(const QString &sql);
+
+    /**
+     * Runs nativeSql, in the engine's own SQL, with values bound to its "?" marks in order, and
+     * returns the rows it yields (a SELECT, or a write with RETURNING), each as its column values.
+     * The values never become part of the statement text. Failures, lost connections and NUL texts
+     * as for Execute: inside a transaction a failure marks the transaction failed.
+     */
+    QVector<QVariantList> query(const QString &nativeSql, const QVariantList &values = {});
 
     /**
      * The engine's idle operation with cache refresh: later reads see other tills' commits. A lost

@@ -1,6 +1,6 @@
 #include "operations/logic/JournalReport.h"
 
-#include "data/BoundStatement.h"
+#include "data/dao/Database.h"
 #include "operations/logic/OrderJournal.h"
 
 #include <QJsonArray>
@@ -67,7 +67,7 @@ QVector<JournalRow> read(dao::Database &db, const JournalFilter &filter) {
         values << OrderJournal::timeText(*filter.since);
     }
     QVector<JournalRow> rows;
-    for (const QVariantList &v : runBound(db, sql + QStringLiteral(" ORDER BY ID"), values))
+    for (const QVariantList &v : db.query(sql + QStringLiteral(" ORDER BY ID"), values))
         rows.append({v.value(0).toLongLong(), momentOf(v.value(1)), v.value(2).toString(),
                      v.value(3).toString(), v.value(4).toLongLong(), v.value(5).toString(),
                      v.value(6).toLongLong(), v.value(7).toString(), idsOf(v.value(8).toString()),

@@ -1,6 +1,5 @@
 #include "operations/logic/OrderJournal.h"
 
-#include "data/BoundStatement.h"
 #include "data/dao/Database.h"
 #include "data/dao/JetSql.h"
 #include "tablemap/logic/MapClock.h"
@@ -32,12 +31,12 @@ bool OrderJournal::isOn() const {
 }
 
 void OrderJournal::write(const Entry &entry) const {
-    runBound(*m_db, insertStatement(), values(entry, m_till, MapClock::currentTime()));
+    m_db->query(insertStatement(), values(entry, m_till, MapClock::currentTime()));
 }
 
 ChangedLines OrderJournal::runTracked(dao::Database &db, const QString &jetStatement) {
-    const BoundRows rows =
-        runBound(db, dao::translateJet(jetStatement, db.engine()) + QStringLiteral(" RETURNING ID, Importo"));
+    const QVector<QVariantList> rows =
+        db.query(dao::translateJet(jetStatement, db.engine()) + QStringLiteral(" RETURNING ID, Importo"));
     ChangedLines changed;
     for (const QVariantList &row : rows) {
         changed.ids.append(row.value(0).toLongLong());
