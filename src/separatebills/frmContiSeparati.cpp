@@ -2,6 +2,7 @@
 
 #include "component/FormRegistry.h"
 #include "component/SharedState.h"
+#include "data/LinesWithArticles.h"
 #include "data/Lookups.h"
 #include "data/MessageBox.h"
 #include "data/clsRecordset.h"
@@ -267,42 +268,18 @@ void frmContiSeparati::MostraScontrino(const QString &T) {
     bool isNumber = false;
     const qint64 tavolo = K.trimmed().toLongLong(&isNumber);
 
-    // The lines and their articles' descriptions in one statement: one round trip to the server
-    // however many articles the order names. A missing article or description reads ""; a code a
-    // venue's Articoli repeats gives the first description found, as a lookup of its own did.
     QVector<OrderLine> lines;
     QHash<qint64, QString> descriptions;
     if (isNumber) {
         clsRecordset rs;
-        rs.Apri(Routine, false,
-                QStringLiteral(
-                    "Select *, (Select Descrizione from Articoli Where Articoli.Codice = "
-                    "DettaglioTavoli.Codice Limit 1) As DescrizioneArticolo from DettaglioTavoli Where "
-                    "Tavolo = ") +
-                    QString::number(tavolo) + QStringLiteral(" order by ID;"),
-                false, true);
+        rs.Apri(Routine, false, linesWithArticlesQuery(QString::number(tavolo)), false, true);
         try {
-            // Columns found on the first row; a missing one is reported by name as it is read.
-            int id = -1, code = -1, variant = -1, quantity = -1, amount = -1, text = -1, article = -1;
+            LineWithArticleReader reader;
             while (rs.Errore() == clsRecordset::Ok && rs.ilRecordset()) {
-                const dao::Recordset &row = *rs.ilRecordset();
-                if (article < 0) {
-                    id = row.fieldIndex(QStringLiteral("ID"));
-                    code = row.fieldIndex(QStringLiteral("Codice"));
-                    variant = row.fieldIndex(QStringLiteral("Variante"));
-                    quantity = row.fieldIndex(QStringLiteral("Quantita"));
-                    amount = row.fieldIndex(QStringLiteral("Importo"));
-                    text = row.fieldIndex(QStringLiteral("Descrizione"));
-                    // The description stands after every column of the lines, whatever the venue added.
-                    article = row.FieldCount() - 1;
-                }
-                lines.append(OrderLine::fromValues(row.Field(id, QStringLiteral("ID")),
-                                                   row.Field(code, QStringLiteral("Codice")),
-                                                   row.Field(variant, QStringLiteral("Variante")),
-                                                   row.Field(quantity, QStringLiteral("Quantita")),
-                                                   row.Field(amount, QStringLiteral("Importo")),
-                                                   row.Field(text, QStringLiteral("Descrizione"))));
-                descriptions.insert(lines.constLast().codice, row.Field(article).toString());
+                const LineWithArticle stored = reader.read(*rs.ilRecordset());
+                lines.append(OrderLine::fromValues(stored.id, stored.codice, stored.variante, stored.quantita,
+                                                   stored.importo, stored.descrizione));
+                descriptions.insert(lines.constLast().codice, stored.articolo);
                 rs.LeggiNext(Routine);
             }
         } catch (const dao::DaoError &error) {

@@ -1,6 +1,7 @@
 #include "tablemap/ReceiptPanel.h"
 
 #include "component/SharedState.h"
+#include "data/LinesWithArticles.h"
 #include "data/Lookups.h"
 #include "data/clsRecordset.h"
 #include "data/dao/Recordset.h"
@@ -191,40 +192,21 @@ void ReceiptPanel::MostraScontrino(const QString &codice, bool quickAdd) {
     const QString routine = QStringLiteral("MostraScontrino");
     PulisciScontrino();
 
-    // The lines and their articles' descriptions in one statement: one round trip to the server
-    // however many articles the order names. A missing article or description reads ""; a code a
-    // venue's Articoli repeats gives the first description found, as a lookup of its own did.
     QVector<ReceiptLine> lines;
     QHash<qint32, QString> descriptions;
     clsRecordset rs;
-    rs.Apri(
-        routine, false,
-        QStringLiteral("Select *, (Select Descrizione from Articoli Where Articoli.Codice = "
-                       "DettaglioTavoli.Codice Limit 1) As DescrizioneArticolo from DettaglioTavoli Where "
-                       "Tavolo = %1 order by ID;")
-            .arg(codice),
-        false, true);
-    // Columns found on the first row; a missing one is reported by name as it is read.
-    int id = -1, code = -1, quantity = -1, variant = -1, text = -1, amount = -1, article = -1;
+    rs.Apri(routine, false, linesWithArticlesQuery(codice), false, true);
+    LineWithArticleReader reader;
     readRows(rs, routine, [&](const dao::Recordset &row) {
-        if (article < 0) {
-            id = row.fieldIndex(QStringLiteral("ID"));
-            code = row.fieldIndex(QStringLiteral("Codice"));
-            quantity = row.fieldIndex(QStringLiteral("Quantita"));
-            variant = row.fieldIndex(QStringLiteral("Variante"));
-            text = row.fieldIndex(QStringLiteral("Descrizione"));
-            amount = row.fieldIndex(QStringLiteral("Importo"));
-            // The description stands after every column of the lines, whatever the venue added.
-            article = row.FieldCount() - 1;
-        }
+        const LineWithArticle stored = reader.read(row);
         ReceiptLine line;
-        line.id = row.Field(id, QStringLiteral("ID")).toInt();
-        line.codice = row.Field(code, QStringLiteral("Codice")).toInt();
-        line.quantita = row.Field(quantity, QStringLiteral("Quantita")).toInt();
-        line.variante = row.Field(variant, QStringLiteral("Variante")).toInt();
-        line.descrizione = row.Field(text, QStringLiteral("Descrizione")).toString();
-        line.importo = row.Field(amount, QStringLiteral("Importo")).toDouble();
-        descriptions.insert(line.codice, row.Field(article).toString());
+        line.id = stored.id.toInt();
+        line.codice = stored.codice.toInt();
+        line.quantita = stored.quantita.toInt();
+        line.variante = stored.variante.toInt();
+        line.descrizione = stored.descrizione.toString();
+        line.importo = stored.importo.toDouble();
+        descriptions.insert(line.codice, stored.articolo);
         lines.append(line);
         return true;
     });
