@@ -13,6 +13,7 @@
 // order touches run in the venue of the last. --statements: also list what each touch sends to
 // the server (numbers shown as N, repeats counted).
 
+#include "PaintWait.h"
 #include "component/SharedState.h"
 #include "data/dao/Database.h"
 #include "data/dao/Workspace.h"
@@ -66,26 +67,6 @@ constexpr qint32 SeparateOrder = 8; // 500 units of 100 articles, a variant on e
 constexpr qint32 MoveSource = 10;   // five lines; the move goes back and forth with 11
 constexpr qint32 MoveOther = 11;
 constexpr int Articles = 100;
-
-/** Counts the paint events of a widget, so that "painted" can be waited for. */
-class PaintCounter : public QObject {
-public:
-    int paints = 0;
-    bool eventFilter(QObject *, QEvent *event) override {
-        if (event->type() == QEvent::Paint)
-            ++paints;
-        return false;
-    }
-};
-
-void waitForPaint(QWidget *widget, PaintCounter &counter) {
-    const int before = counter.paints;
-    widget->update();
-    QElapsedTimer guard;
-    guard.start();
-    while (counter.paints == before && guard.elapsed() < 5000)
-        QCoreApplication::processEvents();
-}
 
 /** A venue of two rooms of `tables` tables each, with the orders above, and the till's connection. */
 struct Venue {

@@ -3,6 +3,7 @@
 // tables; a notification datagram to the recoloured button; a table click to the filled receipt
 // for orders of 10 and 200 lines; and the demo till's peak memory with a 500-table room on show.
 
+#include "PaintWait.h"
 #include "component/SharedState.h"
 #include "data/dao/Database.h"
 #include "platform/Grid.h"
@@ -35,26 +36,6 @@ QApplication &app() {
     // Never destroyed: at exit the SQL driver's statics may already be gone.
     static QApplication *application = new QApplication(argc, argv);
     return *application;
-}
-
-/** Counts the paint events of a widget, so that "painted" can be waited for. */
-class PaintCounter : public QObject {
-public:
-    int paints = 0;
-    bool eventFilter(QObject *, QEvent *event) override {
-        if (event->type() == QEvent::Paint)
-            ++paints;
-        return false;
-    }
-};
-
-void waitForPaint(QWidget *widget, PaintCounter &counter) {
-    const int before = counter.paints;
-    widget->update();
-    QElapsedTimer guard;
-    guard.start();
-    while (counter.paints == before && guard.elapsed() < 5000)
-        QCoreApplication::processEvents();
 }
 
 /**
