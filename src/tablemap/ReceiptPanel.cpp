@@ -200,7 +200,7 @@ void ReceiptPanel::MostraScontrino(const QString &codice, bool quickAdd) {
     readRows(rs, routine, [&](const dao::Recordset &row) {
         const LineWithArticle stored = reader.read(row);
         ReceiptLine line;
-        line.id = stored.id.toInt();
+        line.id = stored.id.toLongLong();
         line.codice = stored.codice.toInt();
         line.quantita = stored.quantita.toInt();
         line.variante = stored.variante.toInt();

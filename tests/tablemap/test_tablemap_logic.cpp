@@ -92,7 +92,7 @@ private slots:
         const QVector<ReceiptLine> lines = {
             {10, 1, 2, 0, QStringLiteral("ignored"), 3.0},
             {11, 0, 1, 5, QStringLiteral("senza ghiaccio"), 0.0},
-            {12, 10, 1, 0, QString(), 10.0},
+            {3000000000, 10, 1, 0, QString(), 10.0},
             {13, 0, 0, 0, QStringLiteral("reso"), 4.0},         // quantity 0: listed, not shown
             {14, 0, 1, 7, QStringLiteral("extra bufala"), 1.5}, // variant with an amount
             {15, 3, -1, 0, QString(), 2.5},                     // negative quantity: not shown
@@ -107,12 +107,12 @@ private slots:
         const QVector<ReceiptRow> expected = {
             R("2", "Acqua           ", "3,00", "10"),
             R("", "senza ghiaccio", "", "0"),
-            R("1", "Spaghetti alla c", "10,00", "12"),
+            R("1", "Spaghetti alla c", "10,00", "3000000000"),
             R("", "extra bufala", "", "0"),
         };
         QCOMPARE(receipt.rows, expected);
         QCOMPARE(receipt.totale, 14.5);
-        QCOMPARE(receipt.idDettSelezionati, QStringLiteral("10;11;12;13;14;15;"));
+        QCOMPARE(receipt.idDettSelezionati, QStringLiteral("10;11;3000000000;13;14;15;"));
         QCOMPARE(looked, (QVector<qint32>{1, 10}));
     }
 

@@ -10,7 +10,7 @@ namespace qrv {
 
 /** One row of DettaglioTavoli as the receipt panel reads it. */
 struct ReceiptLine {
-    qint32 id = 0;
+    qint64 id = 0;     ///< DettaglioTavoli.ID, wider than 32 bits on a long-lived venue
     qint32 codice = 0; ///< article code
     qint32 quantita = 0;
     qint32 variante = 0; ///< 0 for an article line
