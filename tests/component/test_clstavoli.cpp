@@ -90,6 +90,16 @@ DatabasePtr sqliteDatabase() {
     return qrvtest::freshDatabase(QStringLiteral("sqlite"));
 }
 
+/** What a host hands over before it shows the map: the venue, a workspace on it, one folder. */
+void hostSetsUp(clsTavoli &tavoli, const DatabasePtr &db, const QString &folder) {
+    tavoli.setDataBase(db);
+    tavoli.setWorkSpace(std::make_shared<qrv::dao::Workspace>(db));
+    tavoli.setApp_Path(folder);
+    tavoli.setilPathArchivi(folder);
+    tavoli.setOperazione(qrv::qrvScegliUnTavolo);
+    tavoli.setSala(0);
+}
+
 } // namespace
 
 class TestClsTavoli : public QObject {
@@ -125,12 +135,7 @@ private slots:
         QTemporaryDir folder;
         DatabasePtr db = qrvtest::demoDatabase(engine);
         clsTavoli tavoli;
-        tavoli.setDataBase(db);
-        tavoli.setWorkSpace(std::make_shared<qrv::dao::Workspace>(db));
-        tavoli.setApp_Path(folder.path());
-        tavoli.setilPathArchivi(folder.path());
-        tavoli.setOperazione(qrv::qrvScegliUnTavolo);
-        tavoli.setSala(0);
+        hostSetsUp(tavoli, db, folder.path());
         SharedState::current().ContoSubito = true;
         SharedState::current().ContoSeparato = true;
 
@@ -170,12 +175,7 @@ private slots:
                             {QStringLiteral("Quantita"), 1},
                             {QStringLiteral("Importo"), 2.0}});
         clsTavoli tavoli;
-        tavoli.setDataBase(db);
-        tavoli.setWorkSpace(std::make_shared<qrv::dao::Workspace>(db));
-        tavoli.setApp_Path(folder.path());
-        tavoli.setilPathArchivi(folder.path());
-        tavoli.setOperazione(qrv::qrvScegliUnTavolo);
-        tavoli.setSala(0);
+        hostSetsUp(tavoli, db, folder.path());
 
         for (bool allWindows : {false, true}) {
             // The host preselects table 5; the operator bills it.
