@@ -3,15 +3,15 @@
 // completes a move on one till's map to the destination's button recoloured on another till's
 // map, in a process of its own on the same machine.
 
-#include "component/SharedState.h"
-#include "data/dao/Database.h"
-#include "data/dao/VenueSetup.h"
-#include "data/dao/Workspace.h"
-#include "operations/MoveOrder.h"
-#include "operations/logic/OrderMove.h"
+#include "core/settings/SharedState.h"
+#include "core/data/dao/Database.h"
+#include "core/data/dao/VenueSetup.h"
+#include "core/data/dao/Workspace.h"
+#include "component/operations/MoveOrder.h"
+#include "core/operations/OrderMove.h"
 #include "support/ScriptedMessages.h"
 #include "support/TestDatabases.h"
-#include "tablemap/frmTavoli.h"
+#include "component/tablemap/frmTavoli.h"
 
 #include <QApplication>
 #include <QFile>

@@ -14,19 +14,19 @@
 // the server (numbers shown as N, repeats counted).
 
 #include "PaintWait.h"
-#include "component/SharedState.h"
-#include "data/dao/Database.h"
-#include "data/dao/Workspace.h"
-#include "operations/LineEditing.h"
-#include "operations/MoveOrder.h"
-#include "platform/Grid.h"
-#include "separatebills/frmContiSeparati.h"
+#include "core/settings/SharedState.h"
+#include "core/data/dao/Database.h"
+#include "core/data/dao/Workspace.h"
+#include "component/operations/LineEditing.h"
+#include "component/operations/MoveOrder.h"
+#include "component/platform/Grid.h"
+#include "component/separatebills/frmContiSeparati.h"
 #include "support/PgWireProxy.h"
 #include "support/ScriptedMessages.h"
 #include "support/TestDatabases.h"
-#include "tablemap/TableFloor.h"
-#include "tablemap/frmTavoli.h"
-#include "tablemap/logic/MapSettings.h"
+#include "component/tablemap/TableFloor.h"
+#include "component/tablemap/frmTavoli.h"
+#include "core/tablemap/MapSettings.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -1,10 +1,10 @@
 // qrvtavoli-journal: prints the journal of the order changes made on the table maps (the table
 // RegistroTavoli of the venue database), as a readable table or as JSON lines.
 
-#include "data/dao/DaoError.h"
-#include "data/dao/Database.h"
-#include "operations/logic/JournalReport.h"
-#include "operations/logic/OrderJournal.h"
+#include "core/data/dao/DaoError.h"
+#include "core/data/dao/Database.h"
+#include "core/operations/JournalReport.h"
+#include "core/operations/OrderJournal.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

@@ -1,7 +1,7 @@
 // qrvtavoli-notify: tells the table maps that some tables have changed, as a till script or an
 // operator would: one UDP datagram of table numbers separated by ";".
 
-#include "tablemap/logic/MapSettings.h"
+#include "core/tablemap/MapSettings.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "component/ComError.h"
-#include "component/SharedState.h"
+#include "core/settings/SharedState.h"
 #include "component/qrvtavoli_export.h"
 
 #include <QObject>

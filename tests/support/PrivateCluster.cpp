@@ -1,7 +1,7 @@
 #include "support/PrivateCluster.h"
 
-#include "data/dao/Database.h"
-#include "data/dao/VenueSetup.h"
+#include "core/data/dao/Database.h"
+#include "core/data/dao/VenueSetup.h"
 
 #include <QCoreApplication>
 #include <QDateTime>

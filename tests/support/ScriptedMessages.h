@@ -1,7 +1,7 @@
 #pragma once
 
-#include "data/FinestraMessaggi.h"
-#include "data/MessageBox.h"
+#include "core/data/FinestraMessaggi.h"
+#include "core/data/MessageBox.h"
 
 #include <QString>
 #include <QVector>

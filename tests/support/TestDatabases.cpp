@@ -1,9 +1,9 @@
 #include "support/TestDatabases.h"
 
-#include "data/dao/Database.h"
-#include "data/dao/JetSql.h"
-#include "data/dao/Recordset.h"
-#include "data/dao/VenueSetup.h"
+#include "core/data/dao/Database.h"
+#include "core/data/dao/JetSql.h"
+#include "core/data/dao/Recordset.h"
+#include "core/data/dao/VenueSetup.h"
 
 #include <QCoreApplication>
 #include <QDateTime>

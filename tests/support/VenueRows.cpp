@@ -1,6 +1,6 @@
 #include "support/VenueRows.h"
 
-#include "data/dao/Database.h"
+#include "core/data/dao/Database.h"
 #include "support/TestDatabases.h"
 
 #include <QStringList>

@@ -1,0 +1,761 @@
+// The operations on the real map (offscreen, SQLite and PostgreSQL): the ending commands, the
+// separate-bill round trip, the line edits, the table reset and the move, each with its journal row
+// and its notification to the other tills once committed; and two tills in two processes that see
+// each other's changes at once.
+#include "support/OperationsFixture.h"
+
+#include "core/settings/SharedState.h"
+#include "core/data/LockFile.h"
+#include "core/data/dao/Workspace.h"
+#include "component/operations/MoveOrder.h"
+#include "core/operations/LineRemoval.h"
+#include "core/operations/OrderLines.h"
+#include "core/operations/OrderMove.h"
+#include "component/platform/Grid.h"
+#include "core/platform/NumberFormat.h"
+#include "support/ScriptedMessages.h"
+#include "component/tablemap/frmTavoli.h"
+#include "core/tablemap/MapSettings.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QLabel>
+#include <QProcess>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QUdpSocket>
+#include <QtTest>
+
+using namespace qrv;
+using namespace opstest;
+
+namespace {
+
+struct Ending {
+    const char *name;
+    qint32 context;
+    qint64 table;
+    bool freedMeanwhile;
+    const char *command, *tavoloScelto;
+    qint32 operazioneScelta;
+    bool contoSubito, ordineDaWeb;
+};
+
+struct Removal {
+    const char *name;
+    qint64 table;
+    int quantity, row;
+    const char *amountCell;
+    bool otherTillAdds;
+    const char *expected, *total, *notice;
+    const char *journal; ///< the journal rows, "|" between them (p, f, b, o, n stand for the lines' IDs)
+};
+
+struct OtherTill {
+    const char *name, *action, *peers; ///< peers: NotificheA of the other till, %1 for this map's port
+    qint64 blinks, green, red;
+};
+
+} // namespace
+
+Q_DECLARE_METATYPE(Ending)
+Q_DECLARE_METATYPE(Removal)
+Q_DECLARE_METATYPE(OtherTill)
+
+namespace {
+
+/** The scripted window, with hooks to look at the world when a notice or question comes. */
+class WatchingWindow : public qrvtest::ScriptedMessageWindow {
+public:
+    std::function<void(const QString &)> onNotice;
+    std::function<void()> onQuestion;
+
+    void notice(const QString &testo, qint32 a, qint32 b, qint32 c, bool d) override {
+        ScriptedMessageWindow::notice(testo, a, b, c, d);
+        if (onNotice)
+            onNotice(testo);
+    }
+    int question(const QString &testo, const QString &titolo, qint32 pulsanti) override {
+        if (onQuestion)
+            onQuestion();
+        return ScriptedMessageWindow::question(testo, titolo, pulsanti);
+    }
+
+    QVector<qint32> values(int i) const {
+        const Notice &n = notices.at(i);
+        return {n.a, n.b, n.c, n.d};
+    }
+    QStringList texts() const {
+        QStringList t;
+        for (const Notice &n : notices)
+            t.append(n.testo);
+        return t;
+    }
+};
+
+frmTavoli *map() {
+    return frmTavoli::current();
+}
+
+QPushButton *button(const char *name) {
+    return map()->findChild<QPushButton *>(QLatin1String(name));
+}
+
+void clickTable(qint64 codice) {
+    const int i = map()->indiceTavolo(static_cast<qint32>(codice));
+    QVERIFY2(i >= 0, qPrintable(QStringLiteral("no button for table %1").arg(codice)));
+    map()->cmdTavolo(i)->click();
+}
+
+/** The grid of the receipt panel, one "q|description|amount|id" text per row. */
+QStringList gridRows() {
+    QStringList rows;
+    Grid *g = map()->gridScontrino();
+    for (int r = 0; r < g->rows(); ++r)
+        rows.append(g->textMatrix(r, 0) + QLatin1Char('|') + g->textMatrix(r, 2) + QLatin1Char('|') +
+                    g->textMatrix(r, 3));
+    return rows;
+}
+
+/**
+ * A second till in its own process (arguments: database URL, line ID, count): removes one unit of
+ * the line count times, each time from the line as it reads it. Returns the exit code.
+ */
+int removerChild(const QStringList &args) {
+    try {
+        const auto db = dao::Database::open(args.value(0));
+        const qint64 id = args.value(1).toLongLong();
+        OrderLines edits(db);
+        for (int i = 0; i < args.value(2).toInt(); ++i) {
+            const QVector<Line> all = lines(db);
+            const auto line =
+                std::find_if(all.begin(), all.end(), [id](const Line &l) { return l.id == id; });
+            if (line == all.end())
+                return 2;
+            UnitRemoval plan{UnitRemoval::Kind::RemoveOneUnit, id, line->quantita - 1,
+                             amountAfterOneUnitLess(line->importo, line->quantita)};
+            if (edits.removeOneUnit(plan) != OrderLines::Result::Done)
+                return 3;
+        }
+        return 0;
+    } catch (const std::exception &e) {
+        qCritical("%s", e.what());
+        return 4;
+    }
+}
+
+/**
+ * The other till, in its own process (arguments: database URL, application folder, action): loads
+ * its map and does what action says with the map's own buttons: "move S D", "add T" (quick add) or
+ * "empty T" (Svuota, answered Yes). Returns the exit code.
+ */
+int tillChild(const QStringList &args) {
+    try {
+        SharedState &s = SharedState::current();
+        s.DataBase = dao::Database::open(args.value(0));
+        s.WorkSpace = std::make_shared<dao::Workspace>(s.DataBase);
+        s.App_Path = args.value(1);
+        s.ilPathArchivi = args.value(1);
+        s.Operazione = qrvScegliUnTavolo;
+        s.Sala = 1;
+        qrvtest::ScriptedMessageBox box;
+        qrvtest::ScriptedMessageWindow window;
+        window.defaultAnswer = MessageBox::vbYes;
+        map()->Form_Load();
+        map()->show();
+        const QStringList action = args.value(2).split(QLatin1Char(' '));
+        const auto touch = [](const QString &codice) {
+            map()->cmdTavolo(map()->indiceTavolo(codice.toInt()))->click();
+        };
+        touch(action.value(1));
+        if (action.value(0) == QLatin1String("move")) {
+            map()->cmdSposta()->click();
+            touch(action.value(2));
+        } else if (action.value(0) == QLatin1String("add")) {
+            map()->cmdAggiungiArticolo()->click();
+        } else {
+            map()->cmdAzzeraTavolo()->click();
+        }
+        map()->done(0);
+        return box.shown.isEmpty() ? 0 : 2;
+    } catch (const std::exception &e) {
+        qCritical("%s", e.what());
+        return 4;
+    }
+}
+
+void touchRow(int row) {
+    map()->gridScontrino()->setRow(row);
+    map()->gridScontrino_RowTouched();
+}
+
+} // namespace
+
+class TestOperationsForm : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_folder;
+    DbPtr m_db;
+    qint64 m_pizza = 0, m_funghi = 0, m_birra = 0, m_ortolana = 0;
+    QUdpSocket m_otherTills; // where this till's map announces its changes (NotificheA)
+
+    /** The notifications that reached the other tills since the last call. */
+    QStringList announced() {
+        QStringList payloads;
+        while (m_otherTills.hasPendingDatagrams()) {
+            QByteArray datagram(int(m_otherTills.pendingDatagramSize()), '\0');
+            m_otherTills.readDatagram(datagram.data(), datagram.size());
+            payloads.append(QString::fromUtf8(datagram));
+        }
+        return payloads;
+    }
+
+    /**
+     * Room 1 with tables 1 to 6. 1 "Rossi": Pizza x3 10,00 with the variant "+ funghi", Birra x1
+     * 5,00. 2 "Dell'Orto": Pizza all'ortolana x1 8,00. 3 to 6 free. Quick-add article 2 (Birra).
+     * The venue keeps a journal; the till is "2".
+     */
+    void venue(qint32 operazione = qrvScegliUnTavolo) {
+        m_db = qrvtest::freshDatabase(engine());
+        addJournal(m_db);
+        m_db->Execute(QStringLiteral("Insert into Sale (Codice, Descrizione) values (1, 'Sala')"));
+        addArticle(m_db, 1, QStringLiteral("Pizza Margherita"), 7.0);
+        addArticle(m_db, 2, QStringLiteral("Birra media"), 5.0);
+        addArticle(m_db, 15, QStringLiteral("Pizza all'ortolana"), 8.0);
+        addTable(m_db, 1, QStringLiteral("Rossi"), true, QStringLiteral("12:30"), QStringLiteral("12:45"));
+        addTable(m_db, 2, QStringLiteral("Dell'Orto"), true, QStringLiteral("13:00"),
+                 QStringLiteral("13:05"));
+        for (qint64 c = 3; c <= 6; ++c)
+            addTable(m_db, c, QString(), false);
+        m_pizza = addLine(m_db, 1, 1, 3, QStringLiteral("Pizza Margherita"), 0, 10.0);
+        m_funghi = addLine(m_db, 1, 0, 1, QStringLiteral("+ funghi"), 1, 0.0);
+        m_birra = addLine(m_db, 1, 2, 1, QStringLiteral("Birra media"), 0, 5.0);
+        m_ortolana = addLine(m_db, 2, 15, 1, QStringLiteral("Pizza all'ortolana"), 0, 8.0);
+
+        SharedState &s = SharedState::current();
+        s.DataBase = m_db;
+        s.WorkSpace = std::make_shared<dao::Workspace>(m_db);
+        s.ilPathArchivi = m_folder.path();
+        s.App_Path = m_folder.path();
+        s.Operazione = operazione;
+        s.Sala = 1;
+        s.TavoloScelto.clear();
+    }
+
+    /** Shows the map modally and runs script once it is up; a map the script left open is closed. */
+    void runMap(const std::function<void()> &script) {
+        // The load may let events run before the window is up: start only once it shows.
+        auto *starter = new QTimer(map());
+        starter->setInterval(0);
+        QObject::connect(starter, &QTimer::timeout, map(), [starter, script] {
+            if (!map()->isVisible())
+                return;
+            starter->stop();
+            starter->deleteLater();
+            script();
+            if (map()->isVisible())
+                map()->reject();
+        });
+        starter->start();
+        map()->exec();
+    }
+
+private slots:
+    void initTestCase_data() { qrvtest::addEngineRows(); }
+    void initTestCase() {
+        QVERIFY(m_folder.isValid());
+        QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy));
+        QVERIFY(m_otherTills.bind(QHostAddress::LocalHost, 0));
+        QFile ini(m_folder.filePath(QStringLiteral("impostazioni.ini")));
+        QVERIFY(ini.open(QIODevice::WriteOnly));
+        ini.write(
+            "[Impostazioni]\r\nCodiceCassa=2\r\n[Tavoli]\r\nArticoloAggiunta=2\r\nNotificheA=127.0.0.1:" +
+            QByteArray::number(m_otherTills.localPort()) + "\r\n");
+    }
+    void init() {
+        MoveOrder::setTimeScale(0.01);
+        announced();
+    }
+    void cleanup() {
+        MoveOrder::setTimeScale(1.0);
+        MapSettings::setIntervalScale(0);
+        SharedState::current().DataBase.reset();
+        SharedState::current().WorkSpace.reset();
+        m_db.reset();
+    }
+
+    // What the host reads after each command. A table another till freed after it was shown is
+    // refused by the pre-bill and to-the-counter commands in the consult context only (-1 below);
+    // the map then ends with no command, which hands the host no operation (OperazioneScelta 3).
+    void endingCommands_data() {
+        // OrdineDaWeb is true before every show: only the two opening commands write it.
+        rowTable<Ending>({
+            {"open", 1, 3, false, "cmdNuovoConto", "3", 2, false, false},
+            {"web open", 1, 3, false, "cmdNuovoContoWeb", "3", 2, false, true},
+            {"add order", 1, 1, false, "cmdAggiungiOrdine", "1", 2, false, true},
+            {"bill", 1, 1, false, "cmdContoSubito", "1", 1, true, true},
+            {"to the counter", 1, 1, false, "cmdPortaAlBanco", "1", 1, false, true},
+            {"pre-bill", 1, 1, false, "cmdPreconto", "1", 4, false, true},
+            {"counter sale", 1, 1, false, "cmdBancoTavoli", "", 3, false, true},
+            {"consult pre-bill", 3, 2, false, "cmdPreconto", "2", 4, false, true},
+            {"consult to the counter", 3, 2, false, "cmdPortaAlBanco", "2", 1, false, true},
+            {"pre-bill of a freed table", 1, 1, true, "cmdPreconto", "1", 4, false, true},
+            {"consult pre-bill of a freed table", 3, 1, true, "cmdPreconto", "", -1, false, true},
+            {"consult to the counter of a freed table", 3, 1, true, "cmdPortaAlBanco", "", -1, false, true},
+        });
+    }
+    void endingCommands() {
+        QFETCH(Ending, row);
+        venue(row.context);
+        WatchingWindow window;
+        SharedState &s = SharedState::current();
+        // Left over from an earlier show: the load clears the bill flags, OrdineDaWeb survives.
+        s.ContoSubito = true;
+        s.ContoSeparato = true;
+        s.OrdineDaWeb = true;
+        s.OperazioneScelta = -1;
+        runMap([&] {
+            clickTable(row.table);
+            QVERIFY(map()->isVisible());
+            if (row.freedMeanwhile)
+                m_db->Execute(
+                    QStringLiteral("Update Tavoli Set Occupato = False Where Codice = %1").arg(row.table));
+            map()->findChild<QPushButton *>(QLatin1String(row.command))->click();
+        });
+        const bool refused = row.operazioneScelta < 0;
+        QCOMPARE(map()->endedByCommand(), !refused);
+        QCOMPARE(window.texts(),
+                 refused ? QStringList{QStringLiteral("Il tavolo non ha conti in sospeso")} : QStringList());
+        if (refused)
+            QCOMPARE(window.values(0), (QVector<qint32>{2, 0, 1, 1}));
+        QCOMPARE(s.TavoloScelto, QLatin1String(row.tavoloScelto));
+        QCOMPARE((QVector<qint32>{s.OperazioneScelta, s.ContoSubito, s.ContoSeparato, s.OrdineDaWeb, s.Sala}),
+                 (QVector<qint32>{refused ? qint32(qrvNessunaOperazioneScelta) : row.operazioneScelta,
+                                  row.contoSubito, false, row.ordineDaWeb, 1}));
+        QCOMPARE(lines(m_db).size(), 4); // nothing of it touched the order lines
+        QVERIFY(journal(m_db).isEmpty() && announced().isEmpty());
+    }
+
+    // Cancelling the separate-bill screen keeps the map open with the receipt redrawn; confirming
+    // "PORTA  AL  BANCO" there closes the map with a separate bill sent to the counter.
+    void separateBillRoundTrip() {
+        venue();
+        SharedState &s = SharedState::current();
+        QStringList presses{QStringLiteral("cmdSpegni"), QStringLiteral("cmdSelTutto"),
+                            QStringLiteral("cmdPortaAlBanco")};
+        QTimer driver; // one press on the screen per tick while it is up
+        QObject::connect(&driver, &QTimer::timeout, [&] {
+            QWidget *modal = QApplication::activeModalWidget();
+            if (modal && modal->objectName() == QLatin1String("frmContiSeparati") && !presses.isEmpty())
+                modal->findChild<QPushButton *>(presses.takeFirst())->click();
+        });
+        driver.start(5);
+        bool openAfterCancel = false, gridRedrawn = false;
+        QVector<qint32> afterCancel;
+        runMap([&] {
+            clickTable(1);
+            button("cmdContiSeparati")->click();
+            openAfterCancel = map()->isVisible();
+            afterCancel = {s.OperazioneScelta, s.ContoSubito, s.ContoSeparato};
+            gridRedrawn = !map()->frxScontrino()->isHidden() && map()->gridScontrino()->rows() == 3;
+            button("cmdContiSeparati")->click();
+        });
+        QVERIFY(presses.isEmpty() && openAfterCancel && gridRedrawn);
+        QCOMPARE(afterCancel, (QVector<qint32>{qrvFaiContoTavolo, true, false}));
+        QVERIFY(map()->endedByCommand());
+        QCOMPARE(s.TavoloScelto, QStringLiteral("1"));
+        QCOMPARE((QVector<qint32>{s.OperazioneScelta, s.ContoSubito, s.ContoSeparato}),
+                 (QVector<qint32>{qrvFaiContoTavolo, false, true}));
+        QVERIFY(s.IdDettSelezionati.endsWith(QString::number(m_birra) + QStringLiteral(";;")));
+    }
+
+    // One unit less; a line with its variant row; rows that are not removed (a variant row, an
+    // amount that is no number); the last line, which empties and frees the table unless another
+    // till has added a line since the receipt was drawn. After a removal the grid is what a redraw
+    // from the database shows; "" expects the grid and the database unchanged. Each change is
+    // journaled and announced to the other tills; what changes nothing is neither.
+    void removeFromTheGrid_data() {
+        rowTable<Removal>({
+            {"one unit less", 1, 3, 0, "", false, "2|6,67|P ||0 1|5,00|B", "11,67", "",
+             "TOGLI_UNITA 1 p; 3.33 @2"},
+            {"line with its variant", 1, 1, 0, "", false, "1|5,00|B", "5,00", "",
+             "TOGLI_RIGA 1 p;f; 10.00 @2"},
+            {"variant row", 1, 3, 1, "", false, "", "15,00", "", ""},
+            {"amount not a number", 1, 3, 0, "dieci", false, "", "15,00",
+             "Importo della riga non valido: riga non modificata", ""},
+            {"last line", 2, 3, 0, "", false, "||", "", "Liberato e azzerato tavolo Tavolo 2",
+             "TOGLI_RIGA 2 o; 8.00 @2|AZZERA 2  0.00 @2"},
+            {"last line, another till adds one", 2, 3, 0, "", true, "1|5,00|N", "5,00", "",
+             "TOGLI_RIGA 2 o; 8.00 @2"},
+        });
+    }
+    void removeFromTheGrid() {
+        QFETCH(Removal, row);
+        venue();
+        m_db->Execute(QStringLiteral("Update DettaglioTavoli Set Quantita = %1 Where ID = %2")
+                          .arg(row.quantity)
+                          .arg(m_pizza));
+        WatchingWindow window;
+        const auto before = tables(m_db).value(row.table);
+        QVector<Line> beforeLines;
+        QStringList shown, after, redrawn;
+        QString total;
+        bool deleteHidden = false, freeCommands = false;
+        qint64 added = 0;
+        runMap([&] {
+            clickTable(row.table);
+            if (*row.amountCell)
+                map()->gridScontrino()->setTextMatrix(row.row, 2, QLatin1String(row.amountCell));
+            if (row.otherTillAdds)
+                added = addLine(m_db, row.table, 2, 1, QStringLiteral("Birra media"), 0, 5.0);
+            beforeLines = lines(m_db);
+            shown = gridRows();
+            touchRow(row.row);
+            map()->cmdCancSelezionato()->click();
+            after = gridRows();
+            total = map()->lblTotale()->text();
+            deleteHidden = map()->cmdCancSelezionato()->isHidden();
+            freeCommands = !map()->cmdNuovoConto()->isHidden() && map()->cmdSposta()->isHidden();
+            clickTable(row.table);
+            redrawn = gridRows();
+        });
+        const auto ids = [&](QString text) {
+            return text.replace(QLatin1Char('p'), QString::number(m_pizza))
+                .replace(QLatin1Char('f'), QString::number(m_funghi))
+                .replace(QLatin1Char('b'), QString::number(m_birra))
+                .replace(QLatin1Char('o'), QString::number(m_ortolana))
+                .replace(QLatin1Char('n'), QString::number(added));
+        };
+        const QStringList journaled =
+            ids(QLatin1String(row.journal)).split(QLatin1Char('|'), Qt::SkipEmptyParts);
+        QCOMPARE(journal(m_db), journaled);
+        QCOMPARE(announced(), QStringList(journaled.size(), QString::number(row.table)));
+        QString expected = QLatin1String(row.expected);
+        if (expected.isEmpty()) {
+            QCOMPARE(after, shown);
+            QCOMPARE(lines(m_db), beforeLines);
+        } else {
+            QCOMPARE(after.join(QLatin1Char(' ')), ids(expected.toLower()));
+            QCOMPARE(redrawn, after);
+        }
+        QCOMPARE(total, QLatin1String(row.total));
+        QVERIFY(deleteHidden);
+        QCOMPARE(window.texts(), *row.notice ? QStringList{QString::fromUtf8(row.notice)} : QStringList());
+        // Freed ("Nessun ordine" shows as "||") with the free table's commands; the times stay.
+        const bool freed = expected == QLatin1String("||");
+        QCOMPARE(freeCommands, freed);
+        const Table t = tables(m_db).value(row.table);
+        QCOMPARE(t.occupato, !freed);
+        QCOMPARE(t.oraOccupato, before.oraOccupato);
+    }
+
+    void emptyTableAsksFirst_data() {
+        QTest::addColumn<int>("answer");
+        QTest::newRow("no") << int(MessageBox::vbNo);
+        QTest::newRow("yes") << int(MessageBox::vbYes);
+    }
+    void emptyTableAsksFirst() {
+        QFETCH(int, answer);
+        venue();
+        WatchingWindow window;
+        window.answers = {answer};
+        bool freeCommands = false;
+        runMap([&] {
+            clickTable(1);
+            button("cmdAzzeraTavolo")->click();
+            freeCommands = !map()->cmdNuovoConto()->isHidden() && map()->cmdSposta()->isHidden();
+        });
+        QCOMPARE(window.questions.size(), 1);
+        const auto &q = window.questions.at(0);
+        QCOMPARE(q.testo + QLatin1Char('|') + q.titolo + QLatin1Char('|') + QString::number(q.pulsanti),
+                 QStringLiteral("Vuoi azzerare il tavolo Tavolo 1 ?|AZZERRAMENTO TAVOLO|4"));
+        const bool yes = answer == MessageBox::vbYes;
+        QCOMPARE(freeCommands, yes); // an emptied table shows the commands of a free one
+        QCOMPARE(lines(m_db, 1).size(), yes ? 0 : 3);
+        QCOMPARE(tables(m_db).value(1).occupato, !yes);
+        QCOMPARE(window.texts(),
+                 yes ? QStringList{QStringLiteral("Liberato e azzerato tavolo Tavolo 1")} : QStringList());
+        if (yes)
+            QCOMPARE(window.values(0), (QVector<qint32>{2, 0, 3, 0}));
+        QCOMPARE(journal(m_db), yes ? QStringList{QStringLiteral("AZZERA 1 %1;%2;%3; 15.00 @2")
+                                                      .arg(m_pizza)
+                                                      .arg(m_funghi)
+                                                      .arg(m_birra)}
+                                    : QStringList());
+        QCOMPARE(announced(), yes ? QStringList{QStringLiteral("1")} : QStringList());
+    }
+
+    void quickAdd() {
+        venue();
+        WatchingWindow window;
+        QString caption;
+        QStringList after;
+        runMap([&] {
+            caption = map()->cmdAggiungiArticolo()->text();
+            clickTable(1);
+            map()->cmdAggiungiArticolo()->click();
+            after = gridRows();
+            // Another till bills table 2 after it was shown here: nothing is added to a free table.
+            clickTable(2);
+            m_db->Execute(QStringLiteral("Update Tavoli Set Occupato = False Where Codice = 2"));
+            map()->cmdAggiungiArticolo()->click();
+        });
+        QCOMPARE(caption, QStringLiteral("Birra media"));
+        QCOMPARE(after.size(), 4);
+        const Line added = lines(m_db, 1).last();
+        QCOMPARE(after.last(), QStringLiteral("1|5,00|") + QString::number(added.id));
+        QCOMPARE(added.codice, qint64(2));
+        QCOMPARE(lines(m_db, 2).size(), 1);
+        QVERIFY(window.texts().contains(QStringLiteral("Il tavolo non è occupato")));
+        QCOMPARE(journal(m_db),
+                 QStringList{QStringLiteral("AGGIUNGI 1 %1; 5.00 Birra media @2").arg(added.id)});
+        QCOMPARE(announced(), QStringList{QStringLiteral("1")});
+    }
+
+    // Two tills: this one keeps redrawing the receipt of a table while another removes units of
+    // its line (2,50 each). Every redraw shows quantity and amount of one and the same write, and
+    // the redraw after the last removal matches the database.
+    void receiptWhileAnotherTillRemoves() {
+        venue();
+        const int times = 30;
+        m_db->Execute(QStringLiteral("Update DettaglioTavoli Set Quantita = 40, Importo = 100 Where ID = %1")
+                          .arg(m_ortolana));
+        QProcess otherTill;
+        otherTill.setProcessChannelMode(QProcess::ForwardedChannels);
+        QStringList torn;
+        QString lastShown, lastTotal;
+        runMap([&] {
+            clickTable(2);
+            otherTill.start(QCoreApplication::applicationFilePath(),
+                            {QStringLiteral("--child-remover"), qrvtest::urlOf(m_db),
+                             QString::number(m_ortolana), QString::number(times)});
+            otherTill.waitForStarted();
+            do {
+                map()->MostraScontrino(QStringLiteral("2"));
+                const QString q = map()->gridScontrino()->textMatrix(0, 0);
+                if (map()->gridScontrino()->textMatrix(0, 2) != formatAmount(2.5 * q.toInt()))
+                    torn.append(gridRows().value(0));
+            } while (!otherTill.waitForFinished(2));
+            map()->MostraScontrino(QStringLiteral("2"));
+            lastShown = gridRows().value(0);
+            lastTotal = map()->lblTotale()->text();
+        });
+        QVERIFY(otherTill.exitStatus() == QProcess::NormalExit && otherTill.exitCode() == 0);
+        QVERIFY2(torn.isEmpty(), qPrintable(torn.join(QLatin1Char(' '))));
+        const Line l = lines(m_db, 2).at(0);
+        QCOMPARE(l.quantita, qint64(40 - times));
+        QCOMPARE(lastShown,
+                 QStringLiteral("%1|%2|%3").arg(l.quantita).arg(formatAmount(l.importo)).arg(l.id));
+        QCOMPARE(lastTotal, formatAmount(l.importo));
+    }
+
+    // A move runs from SPOSTA to the destination touch, and the operator is told once it is
+    // committed and the lock released. Another till holding the sales lock leaves the map running
+    // and the operator is asked whether to keep waiting; a statement that fails is reported, and so
+    // is a source another till freed after the map was drawn. A second press, the end of the
+    // window, a touch on the source itself and closing the map move nothing. Afterwards a touch is an
+    // ordinary click, also at the next show of a closed map.
+    void move_data() {
+        QTest::addColumn<QString>("how");
+        for (const char *how :
+             {"lock free", "lock held, give up", "lock held, wait", "statement fails",
+              "source freed meanwhile", "second press", "window over", "source touched", "map closed"})
+            QTest::newRow(how) << QString::fromLatin1(how);
+    }
+    void move() {
+        QFETCH(QString, how);
+        const auto is = [&how](const char *text) { return how == QLatin1String(text); };
+        const bool lockHeld = how.startsWith(QLatin1String("lock held"));
+        const bool toDestination =
+            lockHeld || is("lock free") || is("statement fails") || is("source freed meanwhile");
+        const bool moved = is("lock free") || is("lock held, wait");
+        venue();
+        if (is("statement fails"))
+            failWhen(m_db, QStringLiteral("guasto"), QStringLiteral("UPDATE OF OraUltimoOrdine"),
+                     QStringLiteral("Tavoli"), QStringLiteral("NEW.codice = 1"));
+        auto before = tables(m_db);
+        auto beforeLines = lines(m_db);
+        LockFile otherTill(OrderMove::lockPath(m_folder.path()));
+        if (lockHeld)
+            QCOMPARE(otherTill.tryLock(), LockFile::Result::Locked);
+        qrvtest::ScriptedMessageBox box;
+        WatchingWindow window;
+        window.answers = {is("lock held, wait") ? int(MessageBox::vbYes) : int(MessageBox::vbNo)};
+        bool ticked = false, tickedBeforeQuestion = false;
+        window.onQuestion = [&] {
+            tickedBeforeQuestion = ticked;
+            if (is("lock held, wait"))
+                otherTill.unlock(false); // the other till finishes while the operator answers
+        };
+        bool committedWhenTold = false, lockFreeWhenTold = false;
+        const DbPtr otherConnection = dao::Database::open(qrvtest::urlOf(m_db));
+        window.onNotice = [&](const QString &text) {
+            if (text != QLatin1String("Spostamento terminato"))
+                return;
+            committedWhenTold = lines(otherConnection, 5).size() == 3;
+            lockFreeWhenTold = lockIsFree(m_folder.path());
+        };
+        QStringList captions, shown;
+        bool timerOn = false, waitingAfter = true;
+        QString label5;
+        bool sourceShownFree = false;
+        const auto touchTable2 = [&] {
+            captions << map()->cmdSposta()->text();
+            waitingAfter = map()->moveOrder()->waiting();
+            label5 = map()->lblTavolo(map()->indiceTavolo(5))->text();
+            sourceShownFree = map()->cmdTavolo(map()->indiceTavolo(1))->palette().color(QPalette::Button) ==
+                              QColor(0x6C, 0xE8, 0x6C);
+            clickTable(2);
+            shown = gridRows();
+        };
+        runMap([&] {
+            captions << map()->cmdSposta()->text();
+            clickTable(1);
+            map()->cmdSposta()->click();
+            captions << map()->cmdSposta()->text();
+            timerOn = map()->moveOrder()->TimerSPOSTA()->isActive() &&
+                      map()->moveOrder()->TimerSPOSTA()->interval() == MoveOrder::destinationWindowMs();
+            QTimer::singleShot(1, [&] { ticked = true; });
+            if (is("second press"))
+                map()->cmdSposta()->click();
+            else if (is("window over"))
+                QTRY_VERIFY_WITH_TIMEOUT(!map()->moveOrder()->waiting(), 5000);
+            else if (is("map closed"))
+                return button("cmdBancoTavoli")->click();
+            if (is("source freed meanwhile")) {
+                // Another till bills table 1 while this map still shows it occupied.
+                otherConnection->Execute(QStringLiteral("Delete * from DettaglioTavoli Where Tavolo = 1"));
+                otherConnection->Execute(
+                    QStringLiteral("Update Tavoli Set Occupato = False Where Codice = 1"));
+                before = tables(otherConnection);
+                beforeLines = lines(otherConnection);
+            }
+            if (!is("second press") && !is("window over"))
+                clickTable(toDestination ? 5 : 1);
+            touchTable2();
+        });
+        if (is("map closed"))
+            runMap(touchTable2);
+        QCOMPARE(captions, (QStringList{QStringLiteral("SPOSTA PERSONE"), QStringLiteral("ANNULLA SPOSTA"),
+                                        is("map closed") ? QStringLiteral("SPOSTA PERSONE")
+                                                         : QStringLiteral("SPOSTA")}));
+        QVERIFY(timerOn);
+        QVERIFY(!waitingAfter);
+        QCOMPARE(shown, QStringList{QStringLiteral("1|8,00|") + QString::number(m_ortolana)});
+        QStringList told{QStringLiteral("Selezionare il tavolo di destinazione entro 7 secondi")};
+        if (moved)
+            told << QStringLiteral("Spostamento terminato");
+        else if (lockHeld)
+            told << QStringLiteral("Spostamento annullato: nessun tavolo è stato modificato");
+        else if (is("source freed meanwhile"))
+            told << QStringLiteral("Spostamento non eseguito: il tavolo di partenza non è più occupato");
+        QCOMPARE(window.texts(), told);
+        QCOMPARE(window.values(0), (QVector<qint32>{1, 0, 2, 1}));
+        QCOMPARE(window.questions.size(), lockHeld ? 1 : 0);
+        if (lockHeld) {
+            QVERIFY(window.questions.at(0).testo.contains(QLatin1String("LockVenditeMan.txt")));
+            QVERIFY2(tickedBeforeQuestion, "the till froze while waiting for the lock");
+        }
+        QCOMPARE(box.shown.size(), is("statement fails") ? 1 : 0);
+        if (is("statement fails")) {
+            QVERIFY(box.shown.at(0).text.startsWith(
+                QLatin1String("Spostamento non eseguito: i tavoli sono rimasti come prima.")));
+            QCOMPARE(box.shown.at(0).flags, int(MessageBox::vbCritical));
+        }
+        QCOMPARE(lockIsFree(m_folder.path()), !is("lock held, give up"));
+        QCOMPARE(sourceShownFree, moved || is("source freed meanwhile")); // the map was drawn again
+        // Only a committed move is journaled and announced: "source;destination", the destination blinks.
+        QCOMPARE(journal(m_db), moved ? QStringList{QStringLiteral("SPOSTA 1>5 %1;%2;%3; 15.00 Rossi @2")
+                                                        .arg(m_pizza)
+                                                        .arg(m_funghi)
+                                                        .arg(m_birra)}
+                                      : QStringList());
+        QCOMPARE(announced(), moved ? QStringList{QStringLiteral("1;5")} : QStringList());
+        if (!moved) {
+            QCOMPARE(tables(m_db), before);
+            QCOMPARE(lines(m_db), beforeLines);
+            return;
+        }
+        QCOMPARE(window.values(1), (QVector<qint32>{2, 0, 3, 1}));
+        QVERIFY(committedWhenTold && lockFreeWhenTold);
+        QCOMPARE(label5, QStringLiteral("Rossi"));
+        QVERIFY(lines(m_db, 1).isEmpty());
+        QVERIFY(tables(m_db).value(5).occupato);
+    }
+
+    // Two tills on one machine, each map in a process of its own listening on a port of its own
+    // (PortaNotifiche). What the other till moves, adds to or empties recolours and blinks the right
+    // button here at once: the periodic refresh is held off for the whole test, so only the
+    // notification can have done it. A broadcast destination reaches this map as well.
+    void otherTillSeesTheChange_data() {
+        rowTable<OtherTill>({
+            {"move", "move 1 5", "127.0.0.1:%1", 5, 1, 5},
+            {"move, to a broadcast address", "move 1 5", "255.255.255.255:%1", 5, 1, 5},
+            {"quick add", "add 1", "localhost:%1", 1, 0, 1},
+            {"emptied", "empty 2", " 127.0.0.1 : %1 ; 10.0.0.300", 2, 2, 0},
+        });
+    }
+    void otherTillSeesTheChange() {
+        QFETCH(OtherTill, row);
+        venue();
+        const auto freePort = [] {
+            QUdpSocket probe;
+            probe.bind(QHostAddress::AnyIPv4, 0);
+            return probe.localPort();
+        };
+        const quint16 here = freePort(), there = freePort();
+        QTemporaryDir app, otherApp;
+        const auto writeIni = [](const QTemporaryDir &dir, const QByteArray &text) {
+            QFile ini(dir.filePath(QStringLiteral("impostazioni.ini")));
+            return ini.open(QIODevice::WriteOnly) && ini.write(text) == text.size();
+        };
+        QVERIFY(writeIni(app, "[Tavoli]\nPortaNotifiche=" + QByteArray::number(here) + "\n"));
+        QVERIFY(writeIni(otherApp,
+                         "[Impostazioni]\nCodiceCassa=9\n[Tavoli]\nArticoloAggiunta=2\nPortaNotifiche=" +
+                             QByteArray::number(there) +
+                             "\nNotificheA=" + QString::fromLatin1(row.peers).arg(here).toLatin1() + "\n"));
+        SharedState::current().App_Path = app.path();
+        MapSettings::setIntervalScale(1000);
+        frmTavoli here_;
+        here_.Form_Load();
+        here_.show();
+        QCOMPARE(here_.WinsockNotify()->localPort(), here);
+        const auto button = [&here_](qint64 codice) {
+            return here_.cmdTavolo(here_.indiceTavolo(int(codice)));
+        };
+
+        QProcess otherTill;
+        otherTill.setProcessChannelMode(QProcess::ForwardedChannels);
+        otherTill.start(QCoreApplication::applicationFilePath(),
+                        {QStringLiteral("--child-till"), qrvtest::urlOf(m_db), otherApp.path(),
+                         QLatin1String(row.action)});
+        QVERIFY(otherTill.waitForFinished(60000));
+        QCOMPARE(otherTill.exitCode(), 0);
+        QTRY_VERIFY_WITH_TIMEOUT(here_.state().TavoloLampeggiante == here_.indiceTavolo(int(row.blinks)) &&
+                                     here_.TimerLampeggio()->isActive(),
+                                 5000);
+        if (row.green)
+            QCOMPARE(button(row.green)->palette().color(QPalette::Button), QColor(0x6C, 0xE8, 0x6C));
+        if (row.red)
+            QCOMPARE(button(row.red)->palette().color(QPalette::Button), QColor(0xFF, 0x3E, 0x3E));
+        QVERIFY(journal(m_db).value(0).endsWith(QLatin1String(" @9")));
+        here_.done(0);
+    }
+};
+
+int main(int argc, char **argv) {
+    if (argc > 1 && qstrcmp(argv[1], "--child-remover") == 0) {
+        QCoreApplication app(argc, argv);
+        return removerChild(app.arguments().mid(2));
+    }
+    if (argc > 1 && qstrcmp(argv[1], "--child-till") == 0) {
+        QApplication app(argc, argv);
+        return tillChild(app.arguments().mid(2));
+    }
+    QApplication app(argc, argv);
+    TestOperationsForm test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
+#include "test_operationsform.moc"
