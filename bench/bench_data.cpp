@@ -3,12 +3,12 @@
 // the time from a restarted PostgreSQL server accepting connections to the room read again on the
 // till's old connection (reopened on the way), on a cluster of the benchmark's own.
 
-#include "core/settings/SharedState.h"
 #include "core/data/Lookups.h"
 #include "core/data/clsRecordset.h"
 #include "core/data/dao/DaoError.h"
 #include "core/data/dao/Database.h"
 #include "core/data/dao/Recordset.h"
+#include "core/settings/SharedState.h"
 #include "support/PrivateCluster.h"
 #include "support/TestDatabases.h"
 

@@ -4,15 +4,15 @@
 // insert of a new table, and the creation of a table followed by the rebuild, on SQLite and
 // PostgreSQL.
 
-#include "core/settings/SharedState.h"
-#include "core/data/dao/DaoError.h"
-#include "core/data/dao/Database.h"
 #include "component/layout/EditMode.h"
-#include "core/layout/TableStore.h"
 #include "component/platform/Twips.h"
-#include "support/TestDatabases.h"
 #include "component/tablemap/TableFloor.h"
 #include "component/tablemap/frmTavoli.h"
+#include "core/data/dao/DaoError.h"
+#include "core/data/dao/Database.h"
+#include "core/layout/TableStore.h"
+#include "core/settings/SharedState.h"
+#include "support/TestDatabases.h"
 
 #include <QApplication>
 #include <QMap>

@@ -3,15 +3,15 @@
 // completes a move on one till's map to the destination's button recoloured on another till's
 // map, in a process of its own on the same machine.
 
-#include "core/settings/SharedState.h"
+#include "component/operations/MoveOrder.h"
+#include "component/tablemap/frmTavoli.h"
 #include "core/data/dao/Database.h"
 #include "core/data/dao/VenueSetup.h"
 #include "core/data/dao/Workspace.h"
-#include "component/operations/MoveOrder.h"
 #include "core/operations/OrderMove.h"
+#include "core/settings/SharedState.h"
 #include "support/ScriptedMessages.h"
 #include "support/TestDatabases.h"
-#include "component/tablemap/frmTavoli.h"
 
 #include <QApplication>
 #include <QFile>

@@ -2,17 +2,17 @@
 // itself (sales lock, transaction, four statements, durable commit) with the commit timed apart,
 // the reload of a 100-table room, and the whole move as the map runs it (lock to reload).
 
-#include "core/settings/SharedState.h"
+#include "component/operations/MoveOrder.h"
+#include "component/tablemap/frmTavoli.h"
 #include "core/data/dao/DaoError.h"
 #include "core/data/dao/Database.h"
 #include "core/data/dao/Workspace.h"
-#include "component/operations/MoveOrder.h"
 #include "core/operations/LineRemoval.h"
 #include "core/operations/OrderLines.h"
 #include "core/operations/OrderMove.h"
 #include "core/platform/NumberFormat.h"
+#include "core/settings/SharedState.h"
 #include "support/TestDatabases.h"
-#include "component/tablemap/frmTavoli.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -14,19 +14,19 @@
 // the server (numbers shown as N, repeats counted).
 
 #include "PaintWait.h"
-#include "core/settings/SharedState.h"
-#include "core/data/dao/Database.h"
-#include "core/data/dao/Workspace.h"
 #include "component/operations/LineEditing.h"
 #include "component/operations/MoveOrder.h"
 #include "component/platform/Grid.h"
 #include "component/separatebills/frmContiSeparati.h"
+#include "component/tablemap/TableFloor.h"
+#include "component/tablemap/frmTavoli.h"
+#include "core/data/dao/Database.h"
+#include "core/data/dao/Workspace.h"
+#include "core/settings/SharedState.h"
+#include "core/tablemap/MapSettings.h"
 #include "support/PgWireProxy.h"
 #include "support/ScriptedMessages.h"
 #include "support/TestDatabases.h"
-#include "component/tablemap/TableFloor.h"
-#include "component/tablemap/frmTavoli.h"
-#include "core/tablemap/MapSettings.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

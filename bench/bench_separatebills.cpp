@@ -1,8 +1,8 @@
 // Load time of the separate-bill screen: reading a table's order lines, looking up the article
 // descriptions and filling one grid row per unit.
-#include "core/settings/SharedState.h"
-#include "core/data/dao/Database.h"
 #include "component/separatebills/frmContiSeparati.h"
+#include "core/data/dao/Database.h"
+#include "core/settings/SharedState.h"
 #include "support/TestDatabases.h"
 
 #include <QApplication>

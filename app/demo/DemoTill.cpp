@@ -1,8 +1,8 @@
 #include "DemoTill.h"
 
-#include "core/settings/SharedState.h"
 #include "component/clsTavoli.h"
-#include "core/settings/mdlFunzioniIni.h"
+#include "component/operations/ChangeNotifier.h"
+#include "component/tablemap/frmTavoli.h"
 #include "core/data/Lookups.h"
 #include "core/data/SqlText.h"
 #include "core/data/dao/DaoError.h"
@@ -10,9 +10,9 @@
 #include "core/data/dao/Recordset.h"
 #include "core/data/dao/VenueSetup.h"
 #include "core/data/dao/Workspace.h"
-#include "component/operations/ChangeNotifier.h"
 #include "core/operations/OrderJournal.h"
-#include "component/tablemap/frmTavoli.h"
+#include "core/settings/SharedState.h"
+#include "core/settings/mdlFunzioniIni.h"
 #include "core/tablemap/MapClock.h"
 
 #include <QCoreApplication>

@@ -1,14 +1,14 @@
 #include "component/clsTavoli.h"
 
 #include "component/FormRegistry.h"
+#include "component/platform/GuiThread.h"
+#include "component/platform/MessageWindow.h"
+#include "component/platform/QtMessageBox.h"
 #include "core/data/FinestraMessaggi.h"
 #include "core/data/MessageBox.h"
 #include "core/data/dao/DaoError.h"
 #include "core/data/dao/Database.h"
 #include "core/data/dao/Workspace.h"
-#include "component/platform/GuiThread.h"
-#include "component/platform/MessageWindow.h"
-#include "component/platform/QtMessageBox.h"
 
 #include <limits>
 #include <mutex>

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "component/ComError.h"
-#include "core/settings/SharedState.h"
 #include "component/qrvtavoli_export.h"
+#include "core/settings/SharedState.h"
 
 #include <QObject>
 #include <QSqlDatabase>

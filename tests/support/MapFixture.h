@@ -5,10 +5,10 @@
 // the notification socket. Test classes give every test both engines with initTestCase_data().
 
 #include "component/platform/Twips.h"
-#include "support/Till.h"
 #include "component/tablemap/TableFloor.h"
 #include "component/tablemap/frmTavoli.h"
 #include "core/tablemap/MapSettings.h"
+#include "support/Till.h"
 
 #include <QCoreApplication>
 #include <QEvent>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/settings/SharedState.h"
 #include "core/data/dao/Database.h"
+#include "core/settings/SharedState.h"
 #include "support/ScriptedMessages.h"
 #include "support/TestDatabases.h"
 

@@ -1,18 +1,18 @@
 #include "component/layout/EditMode.h"
 
-#include "core/settings/SharedState.h"
-#include "core/data/Lookups.h"
-#include "core/data/MessageBox.h"
-#include "core/data/clsRecordset.h"
 #include "component/layout/frmDatiTavolo.h"
 #include "component/layout/frmSala.h"
-#include "core/layout/FloorGeometry.h"
-#include "core/layout/TableNumber.h"
-#include "core/layout/TableStore.h"
 #include "component/platform/Twips.h"
 #include "component/tablemap/MapLook.h"
 #include "component/tablemap/TableFloor.h"
 #include "component/tablemap/frmTavoli.h"
+#include "core/data/Lookups.h"
+#include "core/data/MessageBox.h"
+#include "core/data/clsRecordset.h"
+#include "core/layout/FloorGeometry.h"
+#include "core/layout/TableNumber.h"
+#include "core/layout/TableStore.h"
+#include "core/settings/SharedState.h"
 
 #include <QFont>
 #include <QFrame>

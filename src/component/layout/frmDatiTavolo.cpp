@@ -1,12 +1,12 @@
 #include "component/layout/frmDatiTavolo.h"
 
 #include "component/FormRegistry.h"
-#include "core/settings/SharedState.h"
-#include "core/data/Lookups.h"
 #include "component/layout/FormLook.h"
-#include "core/layout/TableNumber.h"
 #include "component/platform/TouchKeyboard.h"
 #include "component/platform/Twips.h"
+#include "core/data/Lookups.h"
+#include "core/layout/TableNumber.h"
+#include "core/settings/SharedState.h"
 
 #include <QLabel>
 #include <QLineEdit>

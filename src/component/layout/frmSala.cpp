@@ -1,15 +1,15 @@
 #include "component/layout/frmSala.h"
 
 #include "component/FormRegistry.h"
-#include "core/settings/SharedState.h"
-#include "core/data/Lookups.h"
-#include "core/data/MessageBox.h"
 #include "component/layout/FormLook.h"
-#include "core/layout/BackgroundImages.h"
-#include "core/layout/RoomPalette.h"
 #include "component/platform/TouchKeyboard.h"
 #include "component/platform/Twips.h"
 #include "component/tablemap/MapLook.h"
+#include "core/data/Lookups.h"
+#include "core/data/MessageBox.h"
+#include "core/layout/BackgroundImages.h"
+#include "core/layout/RoomPalette.h"
+#include "core/settings/SharedState.h"
 
 #include <QComboBox>
 #include <QGroupBox>

@@ -1,14 +1,14 @@
 #include "component/operations/LineEditing.h"
 
-#include "core/settings/SharedState.h"
+#include "component/operations/ChangeNotifier.h"
+#include "component/platform/Grid.h"
+#include "component/tablemap/frmTavoli.h"
 #include "core/data/Lookups.h"
 #include "core/data/MessageBox.h"
-#include "component/operations/ChangeNotifier.h"
 #include "core/operations/LineRemoval.h"
 #include "core/operations/OrderLines.h"
-#include "component/platform/Grid.h"
 #include "core/platform/NumberFormat.h"
-#include "component/tablemap/frmTavoli.h"
+#include "core/settings/SharedState.h"
 
 #include <QFrame>
 #include <QLabel>

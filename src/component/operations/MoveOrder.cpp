@@ -1,11 +1,11 @@
 #include "component/operations/MoveOrder.h"
 
-#include "core/settings/SharedState.h"
+#include "component/operations/ChangeNotifier.h"
+#include "component/tablemap/frmTavoli.h"
 #include "core/data/Lookups.h"
 #include "core/data/MessageBox.h"
-#include "component/operations/ChangeNotifier.h"
 #include "core/operations/OrderMove.h"
-#include "component/tablemap/frmTavoli.h"
+#include "core/settings/SharedState.h"
 
 #include <QCoreApplication>
 #include <QLabel>

@@ -1,9 +1,9 @@
 #include "component/operations/OperationCommands.h"
 
 #include "component/FormRegistry.h"
-#include "core/settings/SharedState.h"
-#include "core/data/Lookups.h"
 #include "component/tablemap/frmTavoli.h"
+#include "core/data/Lookups.h"
+#include "core/settings/SharedState.h"
 
 #include <QPushButton>
 

@@ -1,7 +1,7 @@
 #include "component/platform/MessageWindow.h"
 
-#include "core/data/MessageBox.h"
 #include "component/platform/GuiThread.h"
+#include "core/data/MessageBox.h"
 #include "core/platform/MessageButtons.h"
 
 #include <QApplication>

@@ -1,18 +1,18 @@
 #include "component/separatebills/frmContiSeparati.h"
 
 #include "component/FormRegistry.h"
-#include "core/settings/SharedState.h"
+#include "component/platform/Grid.h"
+#include "component/platform/Twips.h"
 #include "core/data/LinesWithArticles.h"
 #include "core/data/Lookups.h"
 #include "core/data/MessageBox.h"
 #include "core/data/clsRecordset.h"
 #include "core/data/dao/DaoError.h"
 #include "core/data/dao/Recordset.h"
-#include "component/platform/Grid.h"
-#include "component/platform/Twips.h"
 #include "core/platform/NumberFormat.h"
 #include "core/separatebills/Selection.h"
 #include "core/separatebills/UnitRows.h"
+#include "core/settings/SharedState.h"
 
 #include <QCoreApplication>
 #include <QFrame>

@@ -1,9 +1,9 @@
 #include "component/tablemap/RoomBar.h"
 
-#include "core/data/clsRecordset.h"
-#include "core/data/dao/Recordset.h"
 #include "component/tablemap/MapLook.h"
 #include "component/tablemap/frmTavoli.h"
+#include "core/data/clsRecordset.h"
+#include "core/data/dao/Recordset.h"
 #include "core/tablemap/MapGeometry.h"
 #include "core/tablemap/MapRows.h"
 

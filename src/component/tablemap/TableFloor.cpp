@@ -1,11 +1,11 @@
 #include "component/tablemap/TableFloor.h"
 
-#include "core/data/clsRecordset.h"
-#include "core/data/dao/Recordset.h"
-#include "core/layout/BackgroundImages.h"
 #include "component/platform/Twips.h"
 #include "component/tablemap/MapLook.h"
 #include "component/tablemap/frmTavoli.h"
+#include "core/data/clsRecordset.h"
+#include "core/data/dao/Recordset.h"
+#include "core/layout/BackgroundImages.h"
 #include "core/tablemap/MapGeometry.h"
 #include "core/tablemap/MapRows.h"
 

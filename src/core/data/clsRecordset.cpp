@@ -1,13 +1,13 @@
 #include "core/data/clsRecordset.h"
 
-#include "core/settings/SharedState.h"
-#include "core/settings/IniFile.h"
 #include "core/data/LockFile.h"
 #include "core/data/MessageBox.h"
 #include "core/data/RetryStep.h"
 #include "core/data/dao/DaoError.h"
 #include "core/data/dao/Database.h"
 #include "core/data/dao/Recordset.h"
+#include "core/settings/IniFile.h"
+#include "core/settings/SharedState.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

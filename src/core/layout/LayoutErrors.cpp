@@ -1,10 +1,10 @@
 #include "core/layout/LayoutErrors.h"
 
-#include "core/settings/SharedState.h"
 #include "core/data/MessageBox.h"
 #include "core/data/RetryStep.h"
 #include "core/data/dao/DaoError.h"
 #include "core/data/dao/Recordset.h"
+#include "core/settings/SharedState.h"
 
 #include <QRegularExpression>
 

@@ -1,10 +1,10 @@
 #include "core/layout/RoomStore.h"
 
-#include "core/settings/SharedState.h"
 #include "core/data/clsRecordset.h"
 #include "core/data/dao/Database.h"
 #include "core/data/dao/Recordset.h"
 #include "core/layout/LayoutErrors.h"
+#include "core/settings/SharedState.h"
 
 namespace qrv {
 

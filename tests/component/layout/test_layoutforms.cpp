@@ -1,12 +1,12 @@
 // The table data form and the room form on their own: what they show when they open, how they
 // check their input, and what they write (the room form on SQLite and PostgreSQL).
-#include "core/settings/SharedState.h"
-#include "core/data/dao/Database.h"
 #include "component/layout/frmDatiTavolo.h"
 #include "component/layout/frmSala.h"
-#include "core/layout/RoomPalette.h"
 #include "component/platform/TouchKeyboard.h"
 #include "component/platform/Twips.h"
+#include "core/data/dao/Database.h"
+#include "core/layout/RoomPalette.h"
+#include "core/settings/SharedState.h"
 #include "support/ModalScript.h"
 #include "support/Till.h"
 

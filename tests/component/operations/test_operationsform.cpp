@@ -4,18 +4,18 @@
 // each other's changes at once.
 #include "support/OperationsFixture.h"
 
-#include "core/settings/SharedState.h"
+#include "component/operations/MoveOrder.h"
+#include "component/platform/Grid.h"
+#include "component/tablemap/frmTavoli.h"
 #include "core/data/LockFile.h"
 #include "core/data/dao/Workspace.h"
-#include "component/operations/MoveOrder.h"
 #include "core/operations/LineRemoval.h"
 #include "core/operations/OrderLines.h"
 #include "core/operations/OrderMove.h"
-#include "component/platform/Grid.h"
 #include "core/platform/NumberFormat.h"
-#include "support/ScriptedMessages.h"
-#include "component/tablemap/frmTavoli.h"
+#include "core/settings/SharedState.h"
 #include "core/tablemap/MapSettings.h"
+#include "support/ScriptedMessages.h"
 
 #include <QApplication>
 #include <QFile>

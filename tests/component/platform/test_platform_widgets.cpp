@@ -1,9 +1,9 @@
 #include "component/clsTavoli.h"
-#include "core/data/FinestraMessaggi.h"
-#include "core/data/MessageBox.h"
 #include "component/platform/MessageWindow.h"
 #include "component/platform/QtMessageBox.h"
 #include "component/platform/TouchKeyboard.h"
+#include "core/data/FinestraMessaggi.h"
+#include "core/data/MessageBox.h"
 #include "core/platform/MessageButtons.h"
 #include "support/ModalScript.h"
 

@@ -1,11 +1,11 @@
 // The separate-bill screen on a real database (SQLite and PostgreSQL), shown modally as the
 // CONTI SEPARATI command and VisualizzaContoSeparatoCliente show it, driven by real taps.
 #include "component/FormRegistry.h"
-#include "core/settings/SharedState.h"
-#include "core/data/dao/Database.h"
 #include "component/platform/Grid.h"
 #include "component/separatebills/frmContiSeparati.h"
+#include "core/data/dao/Database.h"
 #include "core/separatebills/PersonSplit.h"
+#include "core/settings/SharedState.h"
 #include "support/ScriptedMessages.h"
 #include "support/TestDatabases.h"
 

@@ -3,15 +3,15 @@
 // order. The relay itself is checked first against what the server answers. SQLite has no wire to
 // count on.
 
-#include "core/settings/SharedState.h"
-#include "core/data/dao/Database.h"
-#include "core/data/dao/Recordset.h"
 #include "component/platform/Grid.h"
 #include "component/separatebills/frmContiSeparati.h"
+#include "component/tablemap/frmTavoli.h"
+#include "core/data/dao/Database.h"
+#include "core/data/dao/Recordset.h"
+#include "core/settings/SharedState.h"
+#include "core/tablemap/MapSettings.h"
 #include "support/PgWireProxy.h"
 #include "support/Till.h"
-#include "component/tablemap/frmTavoli.h"
-#include "core/tablemap/MapSettings.h"
 
 #include <QUdpSocket>
 #include <QtTest>

@@ -1,7 +1,7 @@
-#include "core/settings/SharedState.h"
 #include "core/data/Lookups.h"
 #include "core/data/SqlText.h"
 #include "core/data/dao/Database.h"
+#include "core/settings/SharedState.h"
 #include "support/ScriptedMessages.h"
 #include "support/TestDatabases.h"
 #include "support/VenueRows.h"

@@ -1,10 +1,10 @@
 // The layout editor's writes to Tavoli and Sale where the forms' tests cannot reach: codes that
 // are not numbers, rows deleted at another till, odd stored values, the defaults of a new table and
 // the all-or-nothing deletion of a room with its tables. Every test runs on SQLite and PostgreSQL.
-#include "core/settings/SharedState.h"
 #include "core/data/dao/Database.h"
 #include "core/layout/RoomStore.h"
 #include "core/layout/TableStore.h"
+#include "core/settings/SharedState.h"
 #include "support/TestDatabases.h"
 #include "support/Till.h"
 #include "support/VenueRows.h"

@@ -3,11 +3,11 @@
 // quick-add line.
 #include "support/OperationsFixture.h"
 
-#include "core/settings/SharedState.h"
 #include "core/data/Lookups.h"
 #include "core/operations/LineRemoval.h"
 #include "core/operations/OrderJournal.h"
 #include "core/operations/OrderLines.h"
+#include "core/settings/SharedState.h"
 #include "support/ScriptedMessages.h"
 
 #include <QtTest>
