@@ -4,10 +4,10 @@
 // insert of a new table, and the creation of a table followed by the rebuild, on SQLite and
 // PostgreSQL.
 
+#include "component/frmTavoli.h"
 #include "component/layout/EditMode.h"
 #include "component/platform/Twips.h"
 #include "component/tablemap/TableFloor.h"
-#include "component/tablemap/frmTavoli.h"
 #include "core/data/dao/DaoError.h"
 #include "core/data/dao/Database.h"
 #include "core/layout/TableStore.h"

@@ -3,8 +3,8 @@
 // completes a move on one till's map to the destination's button recoloured on another till's
 // map, in a process of its own on the same machine.
 
+#include "component/frmTavoli.h"
 #include "component/operations/MoveOrder.h"
-#include "component/tablemap/frmTavoli.h"
 #include "core/data/dao/Database.h"
 #include "core/data/dao/VenueSetup.h"
 #include "core/data/dao/Workspace.h"

@@ -2,8 +2,8 @@
 // itself (sales lock, transaction, four statements, durable commit) with the commit timed apart,
 // the reload of a 100-table room, and the whole move as the map runs it (lock to reload).
 
+#include "component/frmTavoli.h"
 #include "component/operations/MoveOrder.h"
-#include "component/tablemap/frmTavoli.h"
 #include "core/data/dao/DaoError.h"
 #include "core/data/dao/Database.h"
 #include "core/data/dao/Workspace.h"

@@ -14,12 +14,12 @@
 // the server (numbers shown as N, repeats counted).
 
 #include "PaintWait.h"
+#include "component/frmTavoli.h"
 #include "component/operations/LineEditing.h"
 #include "component/operations/MoveOrder.h"
 #include "component/platform/Grid.h"
 #include "component/separatebills/frmContiSeparati.h"
 #include "component/tablemap/TableFloor.h"
-#include "component/tablemap/frmTavoli.h"
 #include "core/data/dao/Database.h"
 #include "core/data/dao/Workspace.h"
 #include "core/settings/SharedState.h"

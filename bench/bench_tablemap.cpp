@@ -4,9 +4,9 @@
 // for orders of 10 and 200 lines; and the demo till's peak memory with a 500-table room on show.
 
 #include "PaintWait.h"
+#include "component/frmTavoli.h"
 #include "component/platform/Grid.h"
 #include "component/tablemap/TableFloor.h"
-#include "component/tablemap/frmTavoli.h"
 #include "core/data/dao/Database.h"
 #include "core/settings/SharedState.h"
 #include "core/tablemap/MapSettings.h"

@@ -1,8 +1,8 @@
 #include "DemoTill.h"
 
 #include "component/clsTavoli.h"
+#include "component/frmTavoli.h"
 #include "component/operations/ChangeNotifier.h"
-#include "component/tablemap/frmTavoli.h"
 #include "core/data/Lookups.h"
 #include "core/data/SqlText.h"
 #include "core/data/dao/DaoError.h"

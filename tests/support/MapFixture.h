@@ -4,9 +4,9 @@
 // row, an app folder with its settings file, scripted message windows, and a port of its own for
 // the notification socket. Test classes give every test both engines with initTestCase_data().
 
+#include "component/frmTavoli.h"
 #include "component/platform/Twips.h"
 #include "component/tablemap/TableFloor.h"
-#include "component/tablemap/frmTavoli.h"
 #include "core/tablemap/MapSettings.h"
 #include "support/Till.h"
 

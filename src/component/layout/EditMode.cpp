@@ -1,11 +1,11 @@
 #include "component/layout/EditMode.h"
 
+#include "component/frmTavoli.h"
 #include "component/layout/frmDatiTavolo.h"
 #include "component/layout/frmSala.h"
 #include "component/platform/Twips.h"
 #include "component/tablemap/MapLook.h"
 #include "component/tablemap/TableFloor.h"
-#include "component/tablemap/frmTavoli.h"
 #include "core/data/Lookups.h"
 #include "core/data/MessageBox.h"
 #include "core/data/clsRecordset.h"

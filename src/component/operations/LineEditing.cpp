@@ -1,8 +1,8 @@
 #include "component/operations/LineEditing.h"
 
+#include "component/frmTavoli.h"
 #include "component/operations/ChangeNotifier.h"
 #include "component/platform/Grid.h"
-#include "component/tablemap/frmTavoli.h"
 #include "core/data/Lookups.h"
 #include "core/data/MessageBox.h"
 #include "core/operations/LineRemoval.h"

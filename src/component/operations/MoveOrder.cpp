@@ -1,7 +1,7 @@
 #include "component/operations/MoveOrder.h"
 
+#include "component/frmTavoli.h"
 #include "component/operations/ChangeNotifier.h"
-#include "component/tablemap/frmTavoli.h"
 #include "core/data/Lookups.h"
 #include "core/data/MessageBox.h"
 #include "core/operations/OrderMove.h"

@@ -1,7 +1,7 @@
 #include "component/operations/OperationCommands.h"
 
 #include "component/FormRegistry.h"
-#include "component/tablemap/frmTavoli.h"
+#include "component/frmTavoli.h"
 #include "core/data/Lookups.h"
 #include "core/settings/SharedState.h"
 

@@ -1,7 +1,7 @@
 #include "component/tablemap/RoomBar.h"
 
+#include "component/frmTavoli.h"
 #include "component/tablemap/MapLook.h"
-#include "component/tablemap/frmTavoli.h"
 #include "core/data/clsRecordset.h"
 #include "core/data/dao/Recordset.h"
 #include "core/tablemap/MapGeometry.h"

@@ -4,12 +4,12 @@
 // tables, and the room commands, on SQLite and PostgreSQL.
 #define QTEST_QPA_MOUSE_HANDLING
 
+#include "component/frmTavoli.h"
 #include "component/layout/EditMode.h"
 #include "component/layout/frmDatiTavolo.h"
 #include "component/layout/frmSala.h"
 #include "component/platform/Twips.h"
 #include "component/tablemap/TableFloor.h"
-#include "component/tablemap/frmTavoli.h"
 #include "core/data/dao/Database.h"
 #include "core/settings/SharedState.h"
 #include "support/ModalScript.h"

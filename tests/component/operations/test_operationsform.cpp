@@ -4,9 +4,9 @@
 // each other's changes at once.
 #include "support/OperationsFixture.h"
 
+#include "component/frmTavoli.h"
 #include "component/operations/MoveOrder.h"
 #include "component/platform/Grid.h"
-#include "component/tablemap/frmTavoli.h"
 #include "core/data/LockFile.h"
 #include "core/data/dao/Workspace.h"
 #include "core/operations/LineRemoval.h"

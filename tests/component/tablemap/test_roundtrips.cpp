@@ -3,9 +3,9 @@
 // order. The relay itself is checked first against what the server answers. SQLite has no wire to
 // count on.
 
+#include "component/frmTavoli.h"
 #include "component/platform/Grid.h"
 #include "component/separatebills/frmContiSeparati.h"
-#include "component/tablemap/frmTavoli.h"
 #include "core/data/dao/Database.h"
 #include "core/data/dao/Recordset.h"
 #include "core/settings/SharedState.h"

@@ -1,4 +1,4 @@
-#include "component/tablemap/frmTavoli.h"
+#include "component/frmTavoli.h"
 
 #include "component/FormRegistry.h"
 #include "component/layout/EditMode.h"
