@@ -1,89 +1,19 @@
 #include "core/data/dao/Recordset.h"
 
+#include "core/data/dao/ColumnValues.h"
 #include "core/data/dao/Database.h"
 #include "core/data/dao/FindCondition.h"
-#include "core/data/dao/JetSql.h"
-#include "core/data/dao/ValueKinds.h"
+#include "core/data/dao/QueryClassification.h"
+#include "core/data/dao/RowStatements.h"
 
-#include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlField>
 #include <QSqlQuery>
 #include <QSqlRecord>
-#include <cmath>
 
 namespace qrv::dao {
 
 using namespace DaoErrorCode;
-
-namespace {
-
-struct Column {
-    QString name;
-    int type = QMetaType::UnknownType;
-    bool isBool = false;
-};
-
-// Columns that hold booleans whatever type the database file declares for them.
-bool isKnownBoolean(const QString &name) {
-    return name.compare(QLatin1String("Occupato"), Qt::CaseInsensitive) == 0;
-}
-
-QString quoted(const QString &name, Database::Engine engine) {
-    return quoteIdentifier(name, engine);
-}
-
-/**
- * sql with every parenthesised subquery "(select ...)" replaced by a blank word, so that a scalar
- * subquery in the column list (an article's description beside each line) does not hide which
- * one table the rows come from. Quoted texts and names are left alone; an unclosed group stays.
- */
-QString withoutSubqueries(const QString &sql) {
-    static const QRegularExpression subqueryStart(QStringLiteral(R"(\(\s*select\b)"),
-                                                  QRegularExpression::CaseInsensitiveOption);
-    QString out;
-    out.reserve(sql.size());
-    int i = 0;
-    while (i < sql.size()) {
-        const QChar c = sql.at(i);
-        if (c == QLatin1Char('\'') || c == QLatin1Char('"')) {
-            int end = i + 1;
-            while (end < sql.size() && sql.at(end) != c)
-                ++end;
-            out += sql.mid(i, end + 1 - i);
-            i = end + 1;
-            continue;
-        }
-        if (c == QLatin1Char('(') &&
-            subqueryStart
-                .match(sql, i, QRegularExpression::NormalMatch, QRegularExpression::AnchorAtOffsetMatchOption)
-                .hasMatch()) {
-            int depth = 0;
-            int end = i;
-            for (; end < sql.size(); ++end) {
-                const QChar d = sql.at(end);
-                if (d == QLatin1Char('\'') || d == QLatin1Char('"')) {
-                    const int close = sql.indexOf(d, end + 1);
-                    end = close < 0 ? sql.size() - 1 : close;
-                } else if (d == QLatin1Char('(')) {
-                    ++depth;
-                } else if (d == QLatin1Char(')') && --depth == 0) {
-                    break;
-                }
-            }
-            if (end < sql.size()) {
-                out += QLatin1String("subquery");
-                i = end + 1;
-                continue;
-            }
-        }
-        out += c;
-        ++i;
-    }
-    return out;
-}
-
-} // namespace
 
 struct Recordset::Impl {
     enum class Mode { None, Adding, Editing };
@@ -121,61 +51,14 @@ struct Recordset::Impl {
         return i;
     }
 
-    static QVariant normalise(const QVariant &value, const Column &column) {
-        if (!value.isValid() || value.isNull())
-            return QVariant();
-        if (column.isBool)
-            return QVariant(truthOf(value));
-        // Whole numbers come back as qint64 from both engines alike.
-        if (isIntegerType(value.typeId()))
-            return QVariant(value.toLongLong());
-        return value;
-    }
-
-    // The value a caller assigns, converted to the column's kind as the database would.
-    QVariant coerce(const QVariant &value, const Column &column) const {
-        if (!value.isValid() || value.isNull())
-            return QVariant();
-        // SQLite would store the NUL and PostgreSQL refuse it with a driver error: both refuse it here.
-        if (value.typeId() == QMetaType::QString)
-            Database::refuseNul(value.toString());
-        if (column.isBool)
-            return QVariant(truthOf(value));
-        const auto mismatch = [&] {
-            return DaoError(
-                TypeMismatch,
-                QStringLiteral("Data type conversion error: '%1' for %2").arg(value.toString(), column.name));
-        };
-        if (isIntegerType(column.type)) {
-            if (value.typeId() == QMetaType::Bool)
-                return QVariant(qint64(value.toBool() ? 1 : 0));
-            if (isIntegerType(value.typeId()))
-                return QVariant(value.toLongLong());
-            const std::optional<double> d =
-                isNumber(value) ? std::optional<double>(value.toDouble()) : numberInText(value.toString());
-            if (!d || !std::isfinite(*d) || std::fabs(*d) > 9.2e18)
-                throw mismatch();
-            return QVariant(qint64(std::llround(*d)));
+    /** Reads the row query stands on into row, for the columns it holds. */
+    void readInto(QVector<QVariant> &row, const QSqlQuery &query) const {
+        const QSqlRecord record = query.record();
+        for (int i = 0; i < columns.size(); ++i) {
+            const int at = record.indexOf(columns.at(i).name);
+            if (at >= 0)
+                row[i] = readValue(query.value(at), columns.at(i));
         }
-        if (column.type == QMetaType::Double || column.type == QMetaType::Float) {
-            const std::optional<double> d =
-                isNumber(value) ? std::optional<double>(value.toDouble()) : numberInText(value.toString());
-            if (!d)
-                throw mismatch();
-            return QVariant(*d);
-        }
-        if (column.type == QMetaType::QString && engine() == Database::Engine::PostgreSQL)
-            return QVariant(value.toString());
-        return value; // SQLite applies the column's own affinity
-    }
-
-    // The value as bound into a statement.
-    QVariant bindable(const QVariant &value) const {
-        if (!value.isValid() || value.isNull())
-            return QVariant();
-        if (value.typeId() == QMetaType::Bool && engine() == Database::Engine::SQLite)
-            return QVariant(qint64(value.toBool() ? 1 : 0));
-        return value;
     }
 
     void load();
@@ -200,30 +83,11 @@ struct Recordset::Impl {
 };
 
 void Recordset::Impl::load() {
-    static const QRegularExpression bareName(QStringLiteral(R"(^\[?([A-Za-z_][A-Za-z0-9_]*)\]?\s*;?$)"));
-    // One table, no join, no grouping: the rows can be written back by key.
-    static const QRegularExpression singleTable(
-        QStringLiteral(
-            R"(^\s*select\s+(.+?)\s+from\s+("?)([A-Za-z_][A-Za-z0-9_]*)\2\s*(?:$|\b(?:where|order)\b))"),
-        QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
-    static const QRegularExpression queryStart(QStringLiteral(R"(^\s*\(*\s*(select|with)\b)"),
-                                               QRegularExpression::CaseInsensitiveOption);
-
-    const QString text = source.trimmed();
-    table.clear();
-    const QRegularExpressionMatch bare = bareName.match(text);
-    if (bare.hasMatch() && bare.captured(1).compare(QLatin1String("select"), Qt::CaseInsensitive) != 0) {
-        table = bare.captured(1);
-        nativeSql = QStringLiteral("SELECT * FROM ") + quoted(table, engine());
-    } else {
-        nativeSql = translateJet(text, engine());
-        if (!queryStart.match(nativeSql).hasMatch())
-            throw DaoError(InvalidOperation, QStringLiteral("Not a query or a table name: %1").arg(source));
-        const QRegularExpressionMatch single = singleTable.match(withoutSubqueries(nativeSql));
-        if (single.hasMatch() && !single.captured(1).contains(QLatin1Char('(')) &&
-            !single.captured(1).trimmed().startsWith(QLatin1String("distinct"), Qt::CaseInsensitive))
-            table = single.captured(3);
-    }
+    const std::optional<ClassifiedQuery> classified = classifyQuery(source, engine());
+    if (!classified)
+        throw DaoError(InvalidOperation, QStringLiteral("Not a query or a table name: %1").arg(source));
+    nativeSql = classified->sql;
+    table = classified->table;
 
     Database::refuseNul(nativeSql);
     QVector<Column> newColumns;
@@ -238,17 +102,12 @@ void Recordset::Impl::load() {
             return false;
         }
         const QSqlRecord record = query.record();
-        for (int i = 0; i < record.count(); ++i) {
-            Column column;
-            column.name = record.fieldName(i);
-            column.type = record.field(i).metaType().id();
-            column.isBool = column.type == QMetaType::Bool || isKnownBoolean(column.name);
-            newColumns.append(column);
-        }
+        for (int i = 0; i < record.count(); ++i)
+            newColumns.append(describeColumn(record.fieldName(i), record.field(i).metaType().id()));
         while (query.next()) {
             QVector<QVariant> row(newColumns.size());
             for (int i = 0; i < newColumns.size(); ++i)
-                row[i] = normalise(query.value(i), newColumns.at(i));
+                row[i] = readValue(query.value(i), newColumns.at(i));
             newRows.append(row);
         }
         if (query.lastError().isValid()) {
@@ -295,7 +154,7 @@ void Recordset::Impl::execPrepared(QSqlQuery &query, const QString &sql,
         query.setForwardOnly(true);
         if (query.prepare(sql)) {
             for (const QVariant &v : values)
-                query.addBindValue(bindable(v));
+                query.addBindValue(bindableValue(v, engine()));
             if (query.exec())
                 return true;
         }
@@ -438,7 +297,10 @@ void Recordset::setField(const QString &name, const QVariant &value) {
     const int i = d->requireColumn(name);
     if (d->mode == Impl::Mode::None)
         throw DaoError(UpdateWithoutEdit, QStringLiteral("Update or CancelUpdate without AddNew or Edit"));
-    d->buffer[i] = d->coerce(value, d->columns.at(i));
+    // SQLite would store the NUL and PostgreSQL refuse it with a driver error: both refuse it here.
+    if (value.typeId() == QMetaType::QString)
+        Database::refuseNul(value.toString());
+    d->buffer[i] = assignedValue(value, d->columns.at(i), d->engine());
     d->dirty[i] = true;
 }
 
@@ -488,20 +350,11 @@ void Recordset::Edit() {
             if (engine == Database::Engine::PostgreSQL)
                 d->db->runStatement(QStringLiteral("SET LOCAL lock_timeout = %1").arg(d->db->busyTimeout()));
             // Re-read the row under the lock, so the edit starts from what is stored now.
-            QString sql = QStringLiteral("SELECT * FROM ") + quoted(d->table, engine) +
-                          QStringLiteral(" WHERE ") + quoted(d->keyColumn, engine) + QStringLiteral(" = ?");
-            if (engine == Database::Engine::PostgreSQL)
-                sql += QStringLiteral(" FOR UPDATE");
-            d->execPrepared(query, sql, {d->rows.at(d->pos).at(d->keyIndex)});
+            d->execPrepared(query, selectRowForUpdateSql(d->table, d->keyColumn, engine),
+                            {d->rows.at(d->pos).at(d->keyIndex)});
             if (!query.next())
                 throw DaoError(RecordDeleted, QStringLiteral("Record is deleted"));
-            const QSqlRecord record = query.record();
-            QVector<QVariant> &row = d->rows[d->pos];
-            for (int i = 0; i < d->columns.size(); ++i) {
-                const int at = record.indexOf(d->columns.at(i).name);
-                if (at >= 0)
-                    row[i] = Impl::normalise(query.value(at), d->columns.at(i));
-            }
+            d->readInto(d->rows[d->pos], query);
             query.finish();
         } catch (...) {
             d->cancelEdit();
@@ -522,50 +375,25 @@ void Recordset::Update() {
     QVector<QVariant> values;
     for (int i = 0; i < d->columns.size(); ++i) {
         if (d->dirty.at(i)) {
-            names.append(quoted(d->columns.at(i).name, engine));
+            names.append(d->columns.at(i).name);
             values.append(d->buffer.at(i));
         }
     }
     QSqlQuery query(d->db->connection());
     try {
         if (d->mode == Impl::Mode::Adding) {
-            // The key comes back from the insert itself; lastInsertId() can be stale on PostgreSQL.
-            QString sql = QStringLiteral("INSERT INTO ") + quoted(d->table, engine);
-            if (names.isEmpty()) {
-                sql += QStringLiteral(" DEFAULT VALUES");
-            } else {
-                QStringList marks;
-                for (int i = 0; i < names.size(); ++i)
-                    marks.append(QStringLiteral("?"));
-                sql += QStringLiteral(" (") + names.join(QStringLiteral(", ")) +
-                       QStringLiteral(") VALUES (") + marks.join(QStringLiteral(", ")) + QLatin1Char(')');
-            }
-            sql += QStringLiteral(" RETURNING *");
             QVector<QVariant> row = d->buffer;
-            d->execPrepared(query, sql, values);
-            if (query.next()) {
-                const QSqlRecord record = query.record();
-                for (int i = 0; i < d->columns.size(); ++i) {
-                    const int at = record.indexOf(d->columns.at(i).name);
-                    if (at >= 0)
-                        row[i] = Impl::normalise(query.value(at), d->columns.at(i));
-                }
-            }
+            d->execPrepared(query, insertRowSql(d->table, names, engine), values);
+            if (query.next())
+                d->readInto(row, query);
             query.finish(); // SQLite keeps the insert's write lock until the statement is reset
             d->rows.append(row);
             d->pos = d->rows.size() - 1;
             d->currentDeleted = false;
         } else {
             if (!names.isEmpty()) {
-                QStringList assignments;
-                for (const QString &n : names)
-                    assignments.append(n + QStringLiteral(" = ?"));
-                const QString sql = QStringLiteral("UPDATE ") + quoted(d->table, engine) +
-                                    QStringLiteral(" SET ") + assignments.join(QStringLiteral(", ")) +
-                                    QStringLiteral(" WHERE ") + quoted(d->keyColumn, engine) +
-                                    QStringLiteral(" = ?");
                 values.append(d->rows.at(d->pos).at(d->keyIndex));
-                d->execPrepared(query, sql, values);
+                d->execPrepared(query, updateRowSql(d->table, names, d->keyColumn, engine), values);
                 if (query.numRowsAffected() == 0)
                     throw DaoError(RecordDeleted, QStringLiteral("Record is deleted"));
                 query.finish();
@@ -598,12 +426,10 @@ void Recordset::Delete() {
     d->learnKey();
     if (d->table.isEmpty() || d->keyIndex < 0 || d->rows.at(d->pos).at(d->keyIndex).isNull())
         throw DaoError(ReadOnly, QStringLiteral("Cannot delete: the rows of this query are read-only"));
-    const Database::Engine engine = d->engine();
-    const QString sql = QStringLiteral("DELETE FROM ") + quoted(d->table, engine) +
-                        QStringLiteral(" WHERE ") + quoted(d->keyColumn, engine) + QStringLiteral(" = ?");
     // A row another till deleted already is gone all the same: no error for it.
     QSqlQuery query(d->db->connection());
-    d->execPrepared(query, sql, {d->rows.at(d->pos).at(d->keyIndex)});
+    d->execPrepared(query, deleteRowSql(d->table, d->keyColumn, d->engine()),
+                    {d->rows.at(d->pos).at(d->keyIndex)});
     d->rows.remove(d->pos);
     d->currentDeleted = true;
 }
