@@ -1,7 +1,6 @@
 #include "support/TestDatabases.h"
 
 #include "core/data/dao/Database.h"
-#include "core/data/dao/JetSql.h"
 #include "core/data/dao/Recordset.h"
 #include "core/data/dao/VenueSetup.h"
 
@@ -11,12 +10,7 @@
 #include <QFileInfo>
 #include <QMutex>
 #include <QProcess>
-#include <QSqlDatabase>
-#include <QSqlError>
-#include <QSqlQuery>
 #include <QTemporaryDir>
-#include <QTest>
-#include <QUrl>
 #include <QUrlQuery>
 #include <cstdlib>
 #include <stdexcept>
@@ -27,34 +21,34 @@ using qrv::dao::Database;
 
 namespace {
 
-QString schemaDir() {
-    return QStringLiteral(QRV_SOURCE_DIR "/schema");
-}
-
-QString clusterScript() {
-    return QStringLiteral(QRV_SOURCE_DIR "/tests/support/pg_cluster.sh");
-}
+const QString kSchemaDir = QStringLiteral(QRV_SOURCE_DIR "/schema");
+const QString kClusterScript = QStringLiteral(QRV_SOURCE_DIR "/tests/support/pg_cluster.sh");
 
 [[noreturn]] void fail(const QString &text) {
     qCritical("%s", qPrintable(text));
     throw std::runtime_error(text.toStdString());
 }
 
-bool pgWanted() {
-    return qEnvironmentVariable("QRV_TEST_PG").compare(QLatin1String("off"), Qt::CaseInsensitive) != 0;
+std::shared_ptr<Database> withVenue(std::shared_ptr<Database> db, bool demo) {
+    qrv::dao::createSchema(*db, kSchemaDir);
+    if (demo)
+        qrv::dao::loadDemoVenue(*db, kSchemaDir);
+    return db;
 }
 
-// ---- SQLite: files in one temporary folder, kept until the process ends --------------------
-
-QTemporaryDir &sqliteFolder() {
+// SQLite files live in one temporary folder, kept until the process ends.
+std::shared_ptr<Database> sqliteDatabase(bool demo) {
     static QTemporaryDir folder(QDir::tempPath() + QStringLiteral("/qrvtest-XXXXXX"));
+    static int counter = 0;
     if (!folder.isValid())
         fail(QStringLiteral("Cannot create a temporary folder for the SQLite databases"));
-    return folder;
+    return withVenue(Database::open(QStringLiteral("sqlite:") +
+                                    folder.filePath(QStringLiteral("venue-%1.db").arg(++counter))),
+                     demo);
 }
 
-// ---- PostgreSQL: the ctest fixture's cluster, or one this process starts and stops ----------
-
+// PostgreSQL: the ctest fixture's cluster, or one this process starts and stops. Each database is
+// copied from a template made once, holding the schema (and the demo venue).
 class PgCluster {
 public:
     static PgCluster &instance() {
@@ -62,78 +56,61 @@ public:
         return cluster;
     }
 
-    /** A new database named after this process; from the template when one is given. */
-    QString createDatabase(const QString &templateName = QString()) {
+    std::shared_ptr<Database> newDatabase(bool demo) {
         QMutexLocker lock(&m_mutex);
-        ensureRunning();
-        const QString name =
-            QStringLiteral("qrvtest_%1_%2").arg(QCoreApplication::applicationPid()).arg(++m_counter);
-        QString sql = QStringLiteral("CREATE DATABASE ") + name;
-        if (!templateName.isEmpty())
-            sql += QStringLiteral(" TEMPLATE ") + templateName;
-        maintenance(sql);
-        m_created.append(name);
-        return name;
-    }
-
-    QString urlFor(const QString &database) const {
-        QUrlQuery query;
-        query.addQueryItem(QStringLiteral("host"), m_socketDir);
-        query.addQueryItem(QStringLiteral("user"), QStringLiteral("postgres"));
-        return QStringLiteral("postgresql:///") + database + QLatin1Char('?') +
-               query.toString(QUrl::FullyEncoded);
-    }
-
-    /** A template database holding the schema (and the demo when demo is true), made once. */
-    QString templateDatabase(bool demo) {
-        QString &name = demo ? m_demoTemplate : m_schemaTemplate;
-        if (!name.isEmpty())
-            return name;
-        const QString created = createDatabase();
-        {
-            std::shared_ptr<Database> db = Database::open(urlFor(created));
-            qrv::dao::createSchema(*db, schemaDir());
-            if (demo)
-                qrv::dao::loadDemoVenue(*db, schemaDir());
+        QString &templateName = demo ? m_demoTemplate : m_schemaTemplate;
+        if (templateName.isEmpty()) {
+            const QString made = create(QString());
+            withVenue(Database::open(urlFor(made)), demo);
+            templateName = made;
         }
-        name = created;
-        return name;
+        return Database::open(urlFor(create(templateName)));
     }
 
 private:
     PgCluster() = default;
 
+    QString urlFor(const QString &database) const {
+        QUrlQuery query;
+        query.addQueryItem(QStringLiteral("host"), m_socketDir);
+        query.addQueryItem(QStringLiteral("user"), QStringLiteral("postgres"));
+        return QStringLiteral("postgresql:///%1?%2").arg(database, query.toString(QUrl::FullyEncoded));
+    }
+
+    /** A new database named after this process, from the template when one is given. */
+    QString create(const QString &templateName) {
+        ensureRunning();
+        const QString name =
+            QStringLiteral("qrvtest_%1_%2").arg(QCoreApplication::applicationPid()).arg(++m_counter);
+        maintenance(QStringLiteral("CREATE DATABASE ") + name +
+                    (templateName.isEmpty() ? QString() : QStringLiteral(" TEMPLATE ") + templateName));
+        m_created.append(name);
+        return name;
+    }
+
     void ensureRunning() {
         if (!m_socketDir.isEmpty())
             return;
-        const QString fixture = qEnvironmentVariable("QRV_TEST_PG_DIR");
-        if (!fixture.isEmpty()) {
-            const QString socketDir = QFileInfo(fixture).canonicalFilePath();
-            if (!socketDir.isEmpty() && QFileInfo::exists(socketDir + QStringLiteral("/.s.PGSQL.5432"))) {
-                m_socketDir = socketDir;
-                registerCleanup();
-                return;
-            }
+        const QString fixture = QFileInfo(qEnvironmentVariable("QRV_TEST_PG_DIR")).canonicalFilePath();
+        if (!fixture.isEmpty() && QFileInfo::exists(fixture + QStringLiteral("/.s.PGSQL.5432"))) {
+            m_socketDir = fixture;
+        } else {
+            // No shared cluster: start one for this process. The script's watcher removes it should
+            // this process end without cleaning up.
+            const QString dir = QDir::tempPath() + QStringLiteral("/qrvpg-%1-%2")
+                                                       .arg(QCoreApplication::applicationPid())
+                                                       .arg(QDateTime::currentMSecsSinceEpoch() % 100000);
+            QProcess script;
+            script.setProcessChannelMode(QProcess::MergedChannels);
+            script.start(QStringLiteral("bash"), {kClusterScript, QStringLiteral("start"), dir,
+                                                  QString::number(QCoreApplication::applicationPid())});
+            if (!script.waitForFinished(120000) || script.exitStatus() != QProcess::NormalExit ||
+                script.exitCode() != 0)
+                fail(QStringLiteral("Cannot start a PostgreSQL cluster for the tests (%1):\n%2")
+                         .arg(kClusterScript, QString::fromLocal8Bit(script.readAll())));
+            m_privateDir = dir;
+            m_socketDir = QFileInfo(dir).canonicalFilePath();
         }
-        // No shared cluster: start one for this process and remove it at exit.
-        const QString dir = QDir::tempPath() + QStringLiteral("/qrvpg-%1-%2")
-                                                   .arg(QCoreApplication::applicationPid())
-                                                   .arg(QDateTime::currentMSecsSinceEpoch() % 100000);
-        QProcess script;
-        script.setProcessChannelMode(QProcess::MergedChannels);
-        // The script's watcher removes the cluster should this process end without cleaning up.
-        script.start(QStringLiteral("bash"), {clusterScript(), QStringLiteral("start"), dir,
-                                              QString::number(QCoreApplication::applicationPid())});
-        if (!script.waitForFinished(120000) || script.exitStatus() != QProcess::NormalExit ||
-            script.exitCode() != 0)
-            fail(QStringLiteral("Cannot start a PostgreSQL cluster for the tests (%1):\n%2")
-                     .arg(clusterScript(), QString::fromLocal8Bit(script.readAll())));
-        m_privateDir = dir;
-        m_socketDir = QFileInfo(dir).canonicalFilePath();
-        registerCleanup();
-    }
-
-    void registerCleanup() {
         if (QCoreApplication::instance())
             qAddPostRoutine(&PgCluster::cleanup);
         else
@@ -144,9 +121,8 @@ private:
         PgCluster &c = instance();
         if (!c.m_privateDir.isEmpty()) {
             QProcess::execute(QStringLiteral("bash"),
-                              {clusterScript(), QStringLiteral("stop"), c.m_privateDir});
-            c.m_privateDir.clear();
-        } else if (!c.m_created.isEmpty()) {
+                              {kClusterScript, QStringLiteral("stop"), c.m_privateDir});
+        } else {
             // The shared cluster lives on for the other tests: drop what this process made.
             try {
                 for (const QString &name : std::as_const(c.m_created))
@@ -154,62 +130,35 @@ private:
             } catch (const std::exception &) {
             }
         }
+        c.m_maintenance.reset();
         c.m_created.clear();
+        c.m_privateDir.clear();
         c.m_socketDir.clear();
-        if (QSqlDatabase::contains(QStringLiteral("qrvtest-maintenance"))) {
-            QSqlDatabase::database(QStringLiteral("qrvtest-maintenance"), false).close();
-            QSqlDatabase::removeDatabase(QStringLiteral("qrvtest-maintenance"));
-        }
     }
 
     void maintenance(const QString &sql) {
-        const QString connectionName = QStringLiteral("qrvtest-maintenance");
-        QString error;
-        {
-            QSqlDatabase c = QSqlDatabase::contains(connectionName)
-                                 ? QSqlDatabase::database(connectionName, false)
-                                 : QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), connectionName);
-            if (!c.isOpen()) {
-                c.setHostName(m_socketDir);
-                c.setUserName(QStringLiteral("postgres"));
-                c.setDatabaseName(QStringLiteral("postgres"));
-                if (!c.open())
-                    error = c.lastError().text();
-            }
-            if (error.isEmpty()) {
-                QSqlQuery query(c);
-                if (!query.exec(sql))
-                    error = query.lastError().text();
-            }
+        try {
+            if (!m_maintenance)
+                m_maintenance = Database::open(urlFor(QStringLiteral("postgres")));
+            m_maintenance->ExecuteNative(sql);
+        } catch (const std::exception &e) {
+            fail(QStringLiteral("PostgreSQL test cluster in %1: %2 failed: %3")
+                     .arg(m_socketDir, sql, QString::fromUtf8(e.what())));
         }
-        if (!error.isEmpty())
-            fail(QStringLiteral("PostgreSQL test cluster in %1: %2 failed: %3").arg(m_socketDir, sql, error));
     }
 
     QMutex m_mutex;
-    QString m_socketDir;
-    QString m_privateDir;
-    QString m_schemaTemplate;
-    QString m_demoTemplate;
+    QString m_socketDir, m_privateDir, m_schemaTemplate, m_demoTemplate;
     QStringList m_created;
     int m_counter = 0;
+    std::shared_ptr<Database> m_maintenance;
 };
 
 std::shared_ptr<Database> newDatabase(const QString &engine, bool demo) {
-    if (engine == QLatin1String("sqlite")) {
-        static int counter = 0;
-        const QString path = sqliteFolder().filePath(QStringLiteral("venue-%1.db").arg(++counter));
-        std::shared_ptr<Database> db = Database::open(QStringLiteral("sqlite:") + path);
-        qrv::dao::createSchema(*db, schemaDir());
-        if (demo)
-            qrv::dao::loadDemoVenue(*db, schemaDir());
-        return db;
-    }
-    if (engine == QLatin1String("postgresql")) {
-        PgCluster &cluster = PgCluster::instance();
-        const QString templateName = cluster.templateDatabase(demo);
-        return Database::open(cluster.urlFor(cluster.createDatabase(templateName)));
-    }
+    if (engine == QLatin1String("sqlite"))
+        return sqliteDatabase(demo);
+    if (engine == QLatin1String("postgresql"))
+        return PgCluster::instance().newDatabase(demo);
     fail(QStringLiteral("Unknown test engine \"%1\"").arg(engine));
 }
 
@@ -217,7 +166,7 @@ std::shared_ptr<Database> newDatabase(const QString &engine, bool demo) {
 
 QStringList engines() {
     QStringList list{QStringLiteral("sqlite")};
-    if (pgWanted())
+    if (qEnvironmentVariable("QRV_TEST_PG").compare(QLatin1String("off"), Qt::CaseInsensitive) != 0)
         list.append(QStringLiteral("postgresql"));
     return list;
 }
@@ -242,9 +191,7 @@ QString urlOf(const std::shared_ptr<Database> &db) {
 
 QVariant scalar(const std::shared_ptr<Database> &db, const QString &sql) {
     std::unique_ptr<qrv::dao::Recordset> rs = db->OpenRecordset(sql);
-    if (rs->Eof() || rs->FieldCount() == 0)
-        return QVariant();
-    return rs->Field(rs->FieldNames().constFirst());
+    return rs->Eof() || rs->FieldCount() == 0 ? QVariant() : rs->Field(rs->FieldNames().constFirst());
 }
 
 } // namespace qrvtest

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <QTest>
 #include <memory>
 
 namespace qrv::dao {
@@ -15,6 +16,19 @@ QStringList engines();
 
 /** Adds the column "engine" and one row per engine to the current QtTest _data() table. */
 void addEngineRows();
+
+/** The engine of the running test row (global data column "engine", see addEngineRows). */
+inline QString engine() {
+    QFETCH_GLOBAL(QString, engine);
+    return engine;
+}
+
+/** Fills the current _data() table with the column "row": one row per entry of rows, named after it. */
+template <typename Row> void rowTable(std::initializer_list<Row> rows) {
+    QTest::addColumn<Row>("row");
+    for (const Row &r : rows)
+        QTest::newRow(r.name) << r;
+}
 
 /**
  * A new, empty venue database on engine ("sqlite" or "postgresql"): the four tables exist, no rows.

@@ -6,6 +6,7 @@
 #include "core/layout/RoomPalette.h"
 #include "core/layout/TableDrag.h"
 #include "core/layout/TableNumber.h"
+#include "support/TestDatabases.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,125 +15,117 @@
 #include <QtTest>
 
 using namespace qrv;
+using qrvtest::rowTable;
 
-Q_DECLARE_METATYPE(qrv::DragStep)
+namespace {
+
+struct Rounding {
+    const char *name;
+    double value;
+    bool snap;
+    int expected;
+};
+
+struct Step {
+    const char *name;
+    int buttons, x, y, dLeft, dTop;
+};
+
+struct Toolbox {
+    const char *name;
+    int left, top, offset, x, y;
+};
+
+} // namespace
+
+Q_DECLARE_METATYPE(Rounding)
+Q_DECLARE_METATYPE(Step)
+Q_DECLARE_METATYPE(Toolbox)
 
 class TestLayoutLogic : public QObject {
     Q_OBJECT
 private slots:
-    void roundsHalfToEven_data() {
-        QTest::addColumn<double>("value");
-        QTest::addColumn<int>("expected");
-        QTest::newRow("2.5") << 2.5 << 2;
-        QTest::newRow("3.5") << 3.5 << 4;
-        QTest::newRow("-2.5") << -2.5 << -2;
-        QTest::newRow("2.5001") << 2.5001 << 3;
-        QTest::newRow("huge") << 1e12 << std::numeric_limits<int>::max();
+    // Drag positions round half to even; a dropped table snaps to the nearest 200-twip line.
+    void rounding_data() {
+        rowTable<Rounding>({
+            {"2.5", 2.5, false, 2},
+            {"3.5", 3.5, false, 4},
+            {"-2.5", -2.5, false, -2},
+            {"2.5001", 2.5001, false, 3},
+            {"huge", 1e12, false, std::numeric_limits<int>::max()},
+            {"snap 300 -> 400", 300.0, true, 400},
+            {"snap 500 -> 400", 500.0, true, 400},
+            {"snap 1290 -> 1200", 1290.0, true, 1200},
+            {"snap 101 -> 200", 101.0, true, 200},
+            {"snap -300 -> -400", -300.0, true, -400},
+            {"snap on a wide screen", 40100.0, true, 40000},
+        });
+    }
+    void rounding() {
+        QFETCH(Rounding, row);
+        QCOMPARE(row.snap ? snapToGrid(row.value) : roundHalfEven(row.value), row.expected);
     }
 
-    void roundsHalfToEven() {
-        QFETCH(double, value);
-        QFETCH(int, expected);
-        QCOMPARE(roundHalfEven(value), expected);
-    }
-
+    // One pointer event of a drag pressed at (500, 400) inside the button: at most one step per axis.
     void dragStepFromOneEvent_data() {
-        QTest::addColumn<int>("buttons");
-        QTest::addColumn<double>("x");
-        QTest::addColumn<double>("y");
-        QTest::addColumn<DragStep>("expected");
-        // Pressed at (500, 400) relative to the button.
         const int left = Qt::LeftButton;
-        QTest::newRow("199 right: no step") << left << 699.0 << 400.0 << DragStep{0, 0};
-        QTest::newRow("200 right") << left << 700.0 << 400.0 << DragStep{200, 0};
-        QTest::newRow("-200 left") << left << 300.0 << 400.0 << DragStep{-200, 0};
-        QTest::newRow("450 right: one step only") << left << 950.0 << 400.0 << DragStep{200, 0};
-        QTest::newRow("diagonal") << left << 800.0 << 100.0 << DragStep{200, -200};
-        QTest::newRow("far diagonal, one step per axis") << left << -5000.0 << 9000.0 << DragStep{-200, 200};
-        QTest::newRow("left + right held")
-            << int(Qt::LeftButton | Qt::RightButton) << 950.0 << 400.0 << DragStep{0, 0};
+        rowTable<Step>({
+            {"199 right: no step", left, 699, 400, 0, 0},
+            {"200 right", left, 700, 400, 200, 0},
+            {"-200 left", left, 300, 400, -200, 0},
+            {"450 right: one step only", left, 950, 400, 200, 0},
+            {"diagonal", left, 800, 100, 200, -200},
+            {"far diagonal, one step per axis", left, -5000, 9000, -200, 200},
+            {"left + right held", int(Qt::LeftButton | Qt::RightButton), 950, 400, 0, 0},
+        });
     }
-
     void dragStepFromOneEvent() {
-        QFETCH(int, buttons);
-        QFETCH(double, x);
-        QFETCH(double, y);
-        QFETCH(DragStep, expected);
+        QFETCH(Step, row);
         TableDrag drag;
         drag.press(3, 500, 400);
-        const DragStep step = drag.move(Qt::MouseButtons(buttons), x, y);
-        QCOMPARE(QPoint(step.dLeft, step.dTop), QPoint(expected.dLeft, expected.dTop));
+        const DragStep step = drag.move(Qt::MouseButtons(row.buttons), row.x, row.y);
+        QCOMPARE(QPoint(step.dLeft, step.dTop), QPoint(row.dLeft, row.dTop));
     }
 
-    void dragFollowsPointerInWholeSteps() {
-        // Pressed 100 twips inside a button at Left 130, the pointer jumps 450 right and stays.
+    // Pressed 100 twips inside a button at Left 130, the pointer jumps 450 right and stays: the
+    // button catches up in whole steps and trails by 50. No step without a press or after the
+    // release; the press point is rounded and never moves.
+    void dragSession() {
         TableDrag drag;
-        int buttonLeft = 130;
-        const int pointer = buttonLeft + 100;
-        drag.press(0, pointer - buttonLeft, 50);
-        const int target = pointer + 450;
-        QList<int> lefts;
-        for (int event = 0; event < 4; ++event) {
-            buttonLeft += drag.move(Qt::LeftButton, target - buttonLeft, 50).dLeft;
-            lefts << buttonLeft;
-        }
-        QCOMPARE(lefts, (QList<int>{330, 530, 530, 530}));
-        QCOMPARE(target - buttonLeft - 100, 50); // trails the pointer by 50
-        QCOMPARE(drag.startX(), 100);            // the start point never moves
-
-        TableDrag idle;
-        QCOMPARE(idle.move(Qt::LeftButton, 5000, 5000), DragStep{});
-    }
-
-    void pressRoundsStartAndReleaseEndsDrag() {
-        TableDrag drag;
+        QCOMPARE(drag.move(Qt::LeftButton, 5000, 5000), DragStep{});
         QVERIFY(!drag.release()); // a release without a press stores nothing
         drag.press(7, 10.5, 11.5);
         QCOMPARE(QPoint(drag.startX(), drag.startY()), QPoint(10, 12));
         QVERIFY(drag.release());
         QCOMPARE(drag.move(Qt::LeftButton, 900, 900), DragStep{});
+
+        int buttonLeft = 130;
+        drag.press(0, 100, 50);
+        QList<int> lefts;
+        for (int event = 0; event < 4; ++event) {
+            buttonLeft += drag.move(Qt::LeftButton, 130 + 100 + 450 - buttonLeft, 50).dLeft;
+            lefts << buttonLeft;
+        }
+        QCOMPARE(lefts, (QList<int>{330, 530, 530, 530}));
+        QCOMPARE(drag.startX(), 100);
     }
 
-    void snapsToTheGrid_data() {
-        QTest::addColumn<double>("point");
-        QTest::addColumn<int>("expected");
-        QTest::newRow("300 -> 400") << 300.0 << 400;
-        QTest::newRow("500 -> 400") << 500.0 << 400;
-        QTest::newRow("1290 -> 1200") << 1290.0 << 1200;
-        QTest::newRow("101 -> 200") << 101.0 << 200;
-        QTest::newRow("-300 -> -400") << -300.0 << -400;
-        QTest::newRow("wide screen 40000") << 40100.0 << 40000;
-    }
-
-    void snapsToTheGrid() {
-        QFETCH(double, point);
-        QFETCH(int, expected);
-        QCOMPARE(snapToGrid(point), expected);
-    }
-
+    // The toolbox (3150 x 1035) of a 930-twip button on a floor 11735 wide.
     void placesTheToolbox_data() {
-        QTest::addColumn<QRect>("button");
-        QTest::addColumn<int>("offset");
-        QTest::addColumn<QPoint>("expected");
-        const int size = 930;
-        QTest::newRow("above, 100 right")
-            << QRect(1000, 2000, size, size) << 100 << QPoint(1100, 2000 - 1035 - 40);
-        QTest::newRow("exactly fits above") << QRect(1000, 1075, size, size) << 100 << QPoint(1100, 0);
-        QTest::newRow("no room above: below")
-            << QRect(1000, 1074, size, size) << 100 << QPoint(1100, 1074 + size + 40);
-        QTest::newRow("near the right edge: flush")
-            << QRect(11000, 3000, size, size) << 100 << QPoint(11735 - 3150, 1925);
-        QTest::newRow("just fits on the right") << QRect(8485, 3000, size, size) << 100 << QPoint(8585, 1925);
-        QTest::newRow("near the left edge: not corrected")
-            << QRect(-800, 3000, size, size) << 100 << QPoint(-700, 1925);
-        QTest::newRow("dragged above the floor") << QRect(400, -600, size, size) << 0 << QPoint(400, 370);
+        rowTable<Toolbox>({
+            {"above, 100 right", 1000, 2000, 100, 1100, 2000 - 1035 - 40},
+            {"exactly fits above", 1000, 1075, 100, 1100, 0},
+            {"no room above: below", 1000, 1074, 100, 1100, 1074 + 930 + 40},
+            {"near the right edge: flush", 11000, 3000, 100, 11735 - 3150, 1925},
+            {"just fits on the right", 8485, 3000, 100, 8585, 1925},
+            {"near the left edge: not corrected", -800, 3000, 100, -700, 1925},
+            {"dragged above the floor", 400, -600, 0, 400, 370},
+        });
     }
-
     void placesTheToolbox() {
-        QFETCH(QRect, button);
-        QFETCH(int, offset);
-        QFETCH(QPoint, expected);
-        QCOMPARE(toolboxPosition(button, 11735, offset), expected);
+        QFETCH(Toolbox, row);
+        QCOMPARE(toolboxPosition(QRect(row.left, row.top, 930, 930), 11735, row.offset),
+                 QPoint(row.x, row.y));
     }
 
     void paletteHasTheThirtyThreeColours() {
@@ -151,21 +144,43 @@ private slots:
         QCOMPARE(storedColour(swatches[31].rgb), 0x01 + 256 * 0x02 + 65536 * 0x03);
     }
 
-    void formatsStoredNumbers_data() {
-        QTest::addColumn<QString>("stored");
-        QTest::addColumn<QString>("shown");
-        QTest::newRow("leading zero") << QStringLiteral("07") << QStringLiteral("7");
-        QTest::newRow("blanks") << QStringLiteral(" 12 ") << QStringLiteral("12");
-        QTest::newRow("negative") << QStringLiteral("-03") << QStringLiteral("-3");
-        QTest::newRow("fraction stays") << QStringLiteral("1.5") << QStringLiteral("1.5");
-        QTest::newRow("text stays") << QStringLiteral("A1") << QStringLiteral("A1");
-        QTest::newRow("empty") << QString() << QString();
+    // Texts the editor reads: a stored table number as shown ("number"), a background image name
+    // that may be used ("image", 1 when safe), a code that may go into a statement ("code").
+    void texts_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("expected");
+        const auto row = [](const char *tag, const QString &text, const char *expected) {
+            QTest::newRow(tag) << text << QString::fromUtf8(expected);
+        };
+        row("number with a leading zero", QStringLiteral("07"), "7");
+        row("number with blanks", QStringLiteral(" 12 "), "12");
+        row("number negative", QStringLiteral("-03"), "-3");
+        row("number with a fraction stays", QStringLiteral("1.5"), "1.5");
+        row("number as text stays", QStringLiteral("A1"), "A1");
+        row("number empty", QString(), "");
+        row("image none", QString(), "1");
+        row("image plain", QStringLiteral("sala1.jpg"), "1");
+        row("image with dots inside a name", QStringLiteral("sala..vecchia.png"), "1");
+        row("image climbing out", QStringLiteral("../impostazioni.ini"), "0");
+        row("image climbing out, backslash", QStringLiteral("..\\..\\x.bmp"), "0");
+        row("image absolute", QStringLiteral("/etc/passwd"), "0");
+        row("image with a newline", QStringLiteral("a\nb.png"), "0");
+        row("code", QStringLiteral("12"), "1");
+        row("code empty", QString(), "0");
+        row("code injection", QStringLiteral("1 or 1=1"), "0");
+        row("code with a blank", QStringLiteral(" 1"), "0");
+        row("code too long", QStringLiteral("1234567890123456789"), "0");
     }
-
-    void formatsStoredNumbers() {
-        QFETCH(QString, stored);
-        QFETCH(QString, shown);
-        QCOMPARE(formatNumeroTavolo(stored), shown);
+    void texts() {
+        QFETCH(QString, text);
+        QFETCH(QString, expected);
+        const QString tag = QString::fromLatin1(QTest::currentDataTag());
+        if (tag.startsWith(QLatin1String("number")))
+            QCOMPARE(formatNumeroTavolo(text), expected);
+        else
+            QCOMPARE(QString::number(tag.startsWith(QLatin1String("image")) ? isSafeImageName(text)
+                                                                            : isWholeNumber(text)),
+                     expected);
     }
 
     void checksNewNumbers_data() {
@@ -177,7 +192,6 @@ private slots:
         QTest::newRow("free") << QStringLiteral("13") << int(NewTableNumber::Accepted);
         QTest::newRow("0999 is not reserved") << QStringLiteral("099") << int(NewTableNumber::Accepted);
     }
-
     void checksNewNumbers() {
         QFETCH(QString, numero);
         QFETCH(int, expected);
@@ -193,27 +207,8 @@ private slots:
         QCOMPARE(asked.size(), lookedUp ? 1 : 0);
     }
 
-    void refusesUnsafeImageNames_data() {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<bool>("safe");
-        QTest::newRow("none") << QString() << true;
-        QTest::newRow("plain") << QStringLiteral("sala1.jpg") << true;
-        QTest::newRow("dots inside a name") << QStringLiteral("sala..vecchia.png") << true;
-        QTest::newRow("climbs out") << QStringLiteral("../impostazioni.ini") << false;
-        QTest::newRow("climbs out, backslash") << QStringLiteral("..\\..\\x.bmp") << false;
-        QTest::newRow("absolute") << QStringLiteral("/etc/passwd") << false;
-        QTest::newRow("newline") << QStringLiteral("a\nb.png") << false;
-    }
-
-    void refusesUnsafeImageNames() {
-        QFETCH(QString, name);
-        QFETCH(bool, safe);
-        QCOMPARE(isSafeImageName(name), safe);
-    }
-
     void listsOnlyFilesOfTheImageFolder() {
         QTemporaryDir app;
-        QVERIFY(app.isValid());
         QCOMPARE(listBackgroundImages(app.path()), QStringList()); // no folder at all
         QVERIFY(QDir(app.path()).mkpath(QStringLiteral("SfondiSale/vecchie")));
         QCOMPARE(listBackgroundImages(app.path()), QStringList()); // only a sub-folder
@@ -224,22 +219,6 @@ private slots:
         QStringList names = listBackgroundImages(app.path());
         names.sort();
         QCOMPARE(names, (QStringList{QStringLiteral("sala interna.jpg"), QStringLiteral("terrazza.png")}));
-    }
-
-    void recognisesCodes_data() {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<bool>("code");
-        QTest::newRow("code") << QStringLiteral("12") << true;
-        QTest::newRow("empty") << QString() << false;
-        QTest::newRow("injection") << QStringLiteral("1 or 1=1") << false;
-        QTest::newRow("blank") << QStringLiteral(" 1") << false;
-        QTest::newRow("too long") << QStringLiteral("1234567890123456789") << false;
-    }
-
-    void recognisesCodes() {
-        QFETCH(QString, text);
-        QFETCH(bool, code);
-        QCOMPARE(isWholeNumber(text), code);
     }
 };
 

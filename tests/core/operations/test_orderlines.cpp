@@ -4,8 +4,6 @@
 #include "support/OperationsFixture.h"
 
 #include "core/data/Lookups.h"
-#include "core/operations/LineRemoval.h"
-#include "core/operations/OrderJournal.h"
 #include "core/operations/OrderLines.h"
 #include "core/settings/SharedState.h"
 #include "support/ScriptedMessages.h"
@@ -13,24 +11,14 @@
 #include <QtTest>
 
 using namespace qrv;
-using namespace opstest;
-
-namespace {
-
-QVector<qint64> ids(const QVector<Line> &lines) {
-    QVector<qint64> result;
-    for (const Line &l : lines)
-        result.append(l.id);
-    return result;
-}
-
-} // namespace
+using namespace qrvtest;
+using opstest::addJournal, opstest::journal;
 
 class TestOrderLines : public QObject {
     Q_OBJECT
 
     DbPtr venue(bool journal = false) {
-        DbPtr db = qrvtest::freshDatabase(engine());
+        DbPtr db = freshDatabase(engine());
         if (journal)
             addJournal(db);
         SharedState::current().DataBase = db;
@@ -42,7 +30,7 @@ class TestOrderLines : public QObject {
     }
 
 private slots:
-    void initTestCase_data() { qrvtest::addEngineRows(); }
+    void initTestCase_data() { addEngineRows(); }
     void initTestCase() { QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy)); }
     void cleanup() { SharedState::current().DataBase.reset(); }
 
@@ -58,7 +46,6 @@ private slots:
         const qint64 last = addLine(db, 1, 1, 1, QStringLiteral("Pizza"), 0, 7.0, 2147483000LL);
         addLine(db, 1, 0, 1, QStringLiteral("+ bufala"), 1, 2.0, 2147483001LL);
         OrderLines edits(db);
-
         // The grid of an Italian till shows 28,00; the statement still carries a point.
         const auto oneLess = [&](qint64 id) {
             return edits.removeOneUnit(
@@ -69,9 +56,8 @@ private slots:
         QCOMPARE(edits.removeLine(1, first), OrderLines::Result::Done);
         QCOMPARE(edits.removeLine(1, last), OrderLines::Result::Done);
         QCOMPARE(edits.removeLine(1, last), OrderLines::Result::NotFound);
-        QCOMPARE(ids(lines(db)), (QVector<qint64>{otherTable, counted}));
-        QCOMPARE(lines(db, 1).at(0).quantita, qint64(3));
-        QCOMPARE(lines(db, 1).at(0).importo, 21.0);
+        QCOMPARE(lines(db), (QVector<Line>{{otherTable, 2, 2, 1, 0, 5.0, QStringLiteral("Birra")},
+                                           {counted, 1, 1, 3, 0, 21.0, QStringLiteral("Pizza")}}));
     }
 
     // A statement the engine refuses is shown with the routine, the statement and the error; Retry
@@ -85,10 +71,9 @@ private slots:
         QTest::addColumn<QString>("table");
         QTest::addColumn<QString>("failing");
         const QString deleteLines = QStringLiteral("Delete * from DettaglioTavoli Where Tavolo = 1");
-        QTest::newRow("line with its variant")
-            << false << QStringLiteral("DELETE") << QStringLiteral("DettaglioTavoli") << deleteLines;
-        QTest::newRow("emptying the table")
-            << true << QStringLiteral("DELETE") << QStringLiteral("DettaglioTavoli") << deleteLines;
+        const QString lines = QStringLiteral("DettaglioTavoli"), del = QStringLiteral("DELETE");
+        QTest::newRow("line with its variant") << false << del << lines << deleteLines;
+        QTest::newRow("emptying the table") << true << del << lines << deleteLines;
         QTest::newRow("emptying, the table is not freed")
             << true << QStringLiteral("UPDATE OF Occupato") << QStringLiteral("Tavoli")
             << QStringLiteral("Update Tavoli Set Occupato = False, Descrizione = '' Where Codice = 1");
@@ -114,20 +99,19 @@ private slots:
         edits.setJournal(QStringLiteral("2"));
         const auto run = [&] { return emptying ? edits.emptyTable(1) : edits.removeLine(1, article); };
         {
-            qrvtest::ScriptedMessageBox box;
+            ScriptedMessageBox box;
             box.answers = {MessageBox::vbRetry, MessageBox::vbCancel};
             QCOMPARE(run(), OrderLines::Result::Failed);
             QCOMPARE(box.shown.size(), 2);
             const QString text = box.shown.at(0).text;
             QVERIFY(text.contains(emptying ? QLatin1String("AzzeraTavolo")
                                            : QLatin1String("cmdCancSelezionato_Click")));
-            QVERIFY2(text.contains(failing), qPrintable(text));
-            QVERIFY(text.contains(QLatin1String("guasto simulato")));
+            QVERIFY2(text.contains(failing) && text.contains(QLatin1String("guasto simulato")),
+                     qPrintable(text));
             QCOMPARE(box.shown.at(0).flags, MessageBox::vbRetryCancel | MessageBox::vbCritical);
         }
         QCOMPARE(lines(db, 1).size(), 2);
-        QVERIFY(tables(db).value(1).occupato);
-        QVERIFY(!db->inTransaction());
+        QVERIFY(tables(db).value(1).occupato && !db->inTransaction());
         if (journaled)
             QVERIFY(journal(db).isEmpty());
 
@@ -143,35 +127,30 @@ private slots:
                      QStringList{QStringLiteral("AZZERA [1] %1;%2; 8.00 @2").arg(article).arg(variant)});
     }
 
-    // The lines left on a table, or nothing at all when they cannot be read: a failed read is
-    // never taken for a table without lines.
-    void linesFailClosed() {
-        const DbPtr db = venue();
-        addLine(db, 1, 1, 1, QStringLiteral("Pizza"), 0, 7.0);
-        OrderLines edits(db);
-        QCOMPARE(edits.lines(1)->size(), 1);
-        QVERIFY(edits.lines(2).has_value() && edits.lines(2)->isEmpty());
-        db->Execute(QStringLiteral("Alter Table DettaglioTavoli Rename To Righe"));
-        qrvtest::ScriptedMessageBox box; // the failure is shown; the operator cancels
-        QVERIFY(!edits.lines(2).has_value());
-        QCOMPARE(edits.removeLine(1, 1), OrderLines::Result::Failed);
-        QCOMPARE(box.shown.size(), 2);
-    }
-
-    void quickAdd() {
+    // The quick-add line costs the article's price (0 when Articoli lacks it), carries the caption
+    // and comes after the lines there. The lines left on a table, or nothing at all when they
+    // cannot be read: a failed read is never taken for a table without lines.
+    void quickAddAndLinesFailClosed() {
         const DbPtr db = venue();
         const qint64 before = addLine(db, 1, 1, 1, QStringLiteral("Pizza"), 0, 7.0);
-        QCOMPARE(OrderLines(db).addArticle(1, 2, QStringLiteral("Birra media"), PrezzoArticolo(2)),
+        OrderLines edits(db);
+        QCOMPARE(edits.addArticle(1, 2, QStringLiteral("Birra media"), PrezzoArticolo(2)),
                  OrderLines::Result::Done);
-        // An article missing from Articoli costs 0; the caption is still the description.
-        QCOMPARE(OrderLines(db).addArticle(1, 55, QStringLiteral("Coperto"), PrezzoArticolo(55)),
+        QCOMPARE(edits.addArticle(1, 55, QStringLiteral("Coperto"), PrezzoArticolo(55)),
                  OrderLines::Result::Done);
         const QVector<Line> l = lines(db, 1);
         QCOMPARE(l.size(), 3);
-        QCOMPARE(l.at(0).id, before);
         QCOMPARE(l.at(1), (Line{l.at(1).id, 1, 2, 1, 0, 5.0, QStringLiteral("Birra media")}));
         QCOMPARE(l.at(2), (Line{l.at(2).id, 1, 55, 1, 0, 0.0, QStringLiteral("Coperto")}));
-        QVERIFY(l.at(2).id > l.at(1).id && l.at(1).id > before);
+        QVERIFY(l.at(2).id > l.at(1).id && l.at(1).id > before && l.at(0).id == before);
+
+        QCOMPARE(edits.lines(1)->size(), 3);
+        QVERIFY(edits.lines(2).has_value() && edits.lines(2)->isEmpty());
+        db->Execute(QStringLiteral("Alter Table DettaglioTavoli Rename To Righe"));
+        ScriptedMessageBox box; // the failure is shown; the operator cancels
+        QVERIFY(!edits.lines(2).has_value());
+        QCOMPARE(edits.removeLine(1, 1), OrderLines::Result::Failed);
+        QCOMPARE(box.shown.size(), 2);
     }
 };
 

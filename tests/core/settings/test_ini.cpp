@@ -1,3 +1,5 @@
+// Reading and writing the till's settings file: the values read, the bytes written (everything
+// else in the file kept, its line endings and encoding too), and paths that cannot be used.
 #include "core/settings/IniFile.h"
 #include "core/settings/mdlFunzioniIni.h"
 
@@ -11,15 +13,14 @@ using qrv::IniFile;
 class TestIni : public QObject {
     Q_OBJECT
 
-private:
     QTemporaryDir m_dir;
     int m_count = 0;
 
-    /** A new file in the temporary folder holding bytes; returns its path. */
+    /** A new file in the temporary folder holding bytes (none at all for a null array); its path. */
     QString fileWith(const QByteArray &bytes) {
         const QString path = m_dir.filePath(QStringLiteral("impostazioni%1.ini").arg(++m_count));
         QFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        if (!bytes.isNull() && (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()))
             qFatal("cannot write the test file");
         return path;
     }
@@ -36,46 +37,36 @@ private slots:
         QTest::addColumn<QString>("key");
         QTest::addColumn<QString>("defaultValue");
         QTest::addColumn<QString>("expected");
-
-        const QString imp = QStringLiteral("Impostazioni"), cassa = QStringLiteral("CodiceCassa"), none;
-
-        QTest::newRow("blank value gives the default")
-            << QByteArray("[Tavoli]\r\nBottoniGrandi=   \r\n") << QStringLiteral("Tavoli")
-            << QStringLiteral("BottoniGrandi") << QStringLiteral("0") << QStringLiteral("0");
-        QTest::newRow("blanks around the value") << QByteArray("[Impostazioni]\nCodiceCassa=  3 \t\n") << imp
-                                                 << cassa << none << QStringLiteral("3");
-        QTest::newRow("missing section")
-            << QByteArray("[Tavoli]\nCodiceCassa=3\n") << imp << cassa << none << QString();
-        QTest::newRow("odd case and blanks in names")
-            << QByteArray("[ impostazioni ]\n  codicecassa  =7\n") << QStringLiteral(" IMPOSTAZIONI ")
-            << QStringLiteral("CODICECASSA ") << none << QStringLiteral("7");
-        QTest::newRow("value over 255 characters is cut")
-            << (QByteArray("[A]\nk=") + QByteArray(300, 'x')) << QStringLiteral("A") << QStringLiteral("k")
-            << none << QString(255, QLatin1Char('x'));
-        QTest::newRow("cut inside trailing blanks, then trimmed")
-            << (QByteArray("[A]\nk=") + QByteArray(250, 'a') + QByteArray(10, ' ') + "b")
-            << QStringLiteral("A") << QStringLiteral("k") << none << QString(250, QLatin1Char('a'));
-        QTest::newRow("comments are not keys")
-            << QByteArray("; CodiceCassa=9\n[Impostazioni]\n;CodiceCassa=8\nCodiceCassa=5\n") << imp << cassa
-            << none << QStringLiteral("5");
-        QTest::newRow("first of duplicate keys wins")
-            << QByteArray("[Impostazioni]\nCodiceCassa=1\ncodicecassa=2\n") << imp << cassa << none
-            << QStringLiteral("1");
-        QTest::newRow("only the first section of a name is read")
-            << QByteArray("[A]\nx=1\n[B]\ny=3\n[a]\ny=2\n") << QStringLiteral("A") << QStringLiteral("y")
-            << QStringLiteral("d") << QStringLiteral("d");
-        QTest::newRow("key of the next section is not taken")
-            << QByteArray("[A]\n[B]\nk=1\n") << QStringLiteral("A") << QStringLiteral("k") << none
-            << QString();
-        QTest::newRow("equals sign inside the value") << QByteArray("[A]\nk = a=b\n") << QStringLiteral("A")
-                                                      << QStringLiteral("k") << none << QStringLiteral("a=b");
-        QTest::newRow("enclosing quotes dropped") << QByteArray("[A]\nk=\"  a b \"\n") << QStringLiteral("A")
-                                                  << QStringLiteral("k") << none << QStringLiteral("a b");
-        QTest::newRow("byte order mark before the first section")
-            << QByteArray("\xEF\xBB\xBF[Impostazioni]\r\nCodiceCassa=4") << imp << cassa << none
-            << QStringLiteral("4");
+        const auto row = [](const char *tag, const QByteArray &contents, const char *section, const char *key,
+                            const char *expected, const char *defaultValue = "") {
+            QTest::newRow(tag) << contents << QString::fromUtf8(section) << QString::fromUtf8(key)
+                               << QString::fromUtf8(defaultValue) << QString::fromUtf8(expected);
+        };
+        row("blank value gives the default", "[Tavoli]\r\nBottoniGrandi=   \r\n", "Tavoli", "BottoniGrandi",
+            "0", "0");
+        row("blanks around the value", "[Impostazioni]\nCodiceCassa=  3 \t\n", "Impostazioni", "CodiceCassa",
+            "3");
+        row("missing section", "[Tavoli]\nCodiceCassa=3\n", "Impostazioni", "CodiceCassa", "");
+        row("odd case and blanks in names", "[ impostazioni ]\n  codicecassa  =7\n", " IMPOSTAZIONI ",
+            "CODICECASSA ", "7");
+        row("value over 255 characters is cut", "[A]\nk=" + QByteArray(300, 'x'), "A", "k",
+            QByteArray(255, 'x').constData());
+        row("cut inside trailing blanks, then trimmed",
+            "[A]\nk=" + QByteArray(250, 'a') + QByteArray(10, ' ') + "b", "A", "k",
+            QByteArray(250, 'a').constData());
+        row("comments are not keys", "; CodiceCassa=9\n[Impostazioni]\n;CodiceCassa=8\nCodiceCassa=5\n",
+            "Impostazioni", "CodiceCassa", "5");
+        row("first of duplicate keys wins", "[Impostazioni]\nCodiceCassa=1\ncodicecassa=2\n", "Impostazioni",
+            "CodiceCassa", "1");
+        row("only the first section of a name is read", "[A]\nx=1\n[B]\ny=3\n[a]\ny=2\n", "A", "y", "d", "d");
+        row("key of the next section is not taken", "[A]\n[B]\nk=1\n", "A", "k", "");
+        row("equals sign inside the value", "[A]\nk = a=b\n", "A", "k", "a=b");
+        row("enclosing quotes dropped", "[A]\nk=\"  a b \"\n", "A", "k", "a b");
+        row("byte order mark before the first section", "\xEF\xBB\xBF[Impostazioni]\r\nCodiceCassa=4",
+            "Impostazioni", "CodiceCassa", "4");
+        row("windows-1252", "[Host]\r\nNome=Caff\xE8 \x80\r\n", "Host", "Nome", "Caffè €");
+        row("utf-8", "[Host]\nNome=Caff\xC3\xA8 \xE2\x82\xAC\n", "Host", "Nome", "Caffè €");
     }
-
     void read() {
         QFETCH(QByteArray, contents);
         QFETCH(QString, section);
@@ -88,59 +79,39 @@ private slots:
         QCOMPARE(bytesOf(path), contents);
     }
 
-    void readMissingOrUnreadableFileGivesDefault() {
-        QCOMPARE(qrv::LeggiIni(m_dir.filePath(QStringLiteral("none.ini")), QStringLiteral("Tavoli"),
-                               QStringLiteral("ArticoloAggiunta"), 0),
-                 QStringLiteral("0"));
-        // A folder where the file should be cannot be read, even by a user who may read anything.
-        const QString folder = m_dir.filePath(QStringLiteral("folder.ini"));
-        QVERIFY(QDir().mkpath(folder));
-        QCOMPARE(qrv::LeggiIni(folder, QStringLiteral("Tavoli"), QStringLiteral("BottoniGrandi"), 0),
-                 QStringLiteral("0"));
-        QCOMPARE(qrv::ScriviIni(folder, QStringLiteral("Tavoli"), QStringLiteral("BottoniGrandi"),
-                                QStringLiteral("1")),
-                 0);
-        QVERIFY(QFileInfo(folder).isDir());
-        QVERIFY(QDir(folder).isEmpty());
-    }
-
     void write_data() {
         QTest::addColumn<QByteArray>("before");
         QTest::addColumn<QString>("section");
         QTest::addColumn<QString>("key");
         QTest::addColumn<QString>("value");
         QTest::addColumn<QByteArray>("after");
-
+        const auto row = [](const char *tag, const QByteArray &before, const char *section, const char *key,
+                            const char *value, const QByteArray &after) {
+            QTest::newRow(tag) << before << QString::fromUtf8(section) << QString::fromUtf8(key)
+                               << QString::fromUtf8(value) << after;
+        };
         const QByteArray host =
             "; till settings\r\n[Impostazioni]\r\nCodiceCassa = 2\r\nStampante=EPSON ; x\r\n\r\n"
             "[Tavoli]\r\nbottonigrandi = 0\r\nArticoloAggiunta=12\r\n\r\n[Host]\r\nA=1\r\n";
-        QByteArray replaced = host;
-        replaced.replace("bottonigrandi = 0", "bottonigrandi = 1");
-        QTest::newRow("replace keeps every other byte, CRLF")
-            << host << QStringLiteral(" tavoli ") << QStringLiteral(" BottoniGrandi ")
-            << QStringLiteral(" 1 ") << replaced;
-
-        QByteArray added = host;
-        added.replace("ArticoloAggiunta=12\r\n", "ArticoloAggiunta=12\r\nNuova=x y\r\n");
-        QTest::newRow("new key at the end of its section, before the blank line")
-            << host << QStringLiteral("Tavoli") << QStringLiteral("Nuova") << QStringLiteral("x y") << added;
-
-        QTest::newRow("new section appended after a blank line")
-            << host << QStringLiteral("Altro") << QStringLiteral("k") << QStringLiteral("v")
-            << host + "\r\n[Altro]\r\nk=v\r\n";
-
-        QTest::newRow("LF file stays LF")
-            << QByteArray("[Tavoli]\nBottoniGrandi=1\n[X]\ny=2\n") << QStringLiteral("Tavoli")
-            << QStringLiteral("ArticoloAggiunta") << QStringLiteral("7")
-            << QByteArray("[Tavoli]\nBottoniGrandi=1\nArticoloAggiunta=7\n[X]\ny=2\n");
-        QTest::newRow("last line without an ending")
-            << QByteArray("[Tavoli]\nBottoniGrandi=1") << QStringLiteral("Tavoli") << QStringLiteral("K")
-            << QStringLiteral("2") << QByteArray("[Tavoli]\nBottoniGrandi=1\nK=2\n");
-        QTest::newRow("line break in a value stays on one line")
-            << QByteArray("[A]\nk=old\n") << QStringLiteral("A") << QStringLiteral("k")
-            << QStringLiteral("a\r\n[B]") << QByteArray("[A]\nk=a  [B]\n");
+        row("replace keeps every other byte, CRLF", host, " tavoli ", " BottoniGrandi ", " 1 ",
+            QByteArray(host).replace("bottonigrandi = 0", "bottonigrandi = 1"));
+        row("new key at the end of its section, before the blank line", host, "Tavoli", "Nuova", "x y",
+            QByteArray(host).replace("ArticoloAggiunta=12\r\n", "ArticoloAggiunta=12\r\nNuova=x y\r\n"));
+        row("new section appended after a blank line", host, "Altro", "k", "v",
+            host + "\r\n[Altro]\r\nk=v\r\n");
+        row("LF file stays LF", "[Tavoli]\nBottoniGrandi=1\n[X]\ny=2\n", "Tavoli", "ArticoloAggiunta", "7",
+            "[Tavoli]\nBottoniGrandi=1\nArticoloAggiunta=7\n[X]\ny=2\n");
+        row("last line without an ending", "[Tavoli]\nBottoniGrandi=1", "Tavoli", "K", "2",
+            "[Tavoli]\nBottoniGrandi=1\nK=2\n");
+        row("line break in a value stays on one line", "[A]\nk=old\n", "A", "k", "a\r\n[B]",
+            "[A]\nk=a  [B]\n");
+        row("new file in UTF-8", QByteArray(), "Tavoli", "Nome", "Caffè",
+            "[Tavoli]\r\nNome=Caff\xC3\xA8\r\n");
+        row("windows-1252 stays", "[Host]\r\nNome=Caff\xE8 \x80\r\n[Tavoli]\r\nDescr=x\r\n", "Tavoli",
+            "Descr", "Tè €", "[Host]\r\nNome=Caff\xE8 \x80\r\n[Tavoli]\r\nDescr=T\xE8 \x80\r\n");
+        row("utf-8 stays", "[Host]\nNome=Caff\xC3\xA8 \xE2\x82\xAC\n[Tavoli]\nDescr=x\n", "Tavoli", "Descr",
+            "Tè €", "[Host]\nNome=Caff\xC3\xA8 \xE2\x82\xAC\n[Tavoli]\nDescr=T\xC3\xA8 \xE2\x82\xAC\n");
     }
-
     void write() {
         QFETCH(QByteArray, before);
         QFETCH(QString, section);
@@ -152,22 +123,22 @@ private slots:
         QCOMPARE(bytesOf(path), after);
     }
 
-    void writeCreatesTheFileInUtf8() {
-        const QString path = m_dir.filePath(QStringLiteral("new.ini"));
-        QVERIFY(qrv::ScriviIni(path, QStringLiteral("Tavoli"), QStringLiteral("Nome"),
-                               QStringLiteral("Caffè")) != 0);
-        QCOMPARE(bytesOf(path), QByteArray("[Tavoli]\r\nNome=Caff\xC3\xA8\r\n"));
-        QCOMPARE(qrv::LeggiIni(path, QStringLiteral("tavoli"), QStringLiteral("nome")),
-                 QStringLiteral("Caffè"));
-    }
-
-    void failedWriteChangesNothing() {
-        const QString path = m_dir.filePath(QStringLiteral("missing-folder/impostazioni.ini"));
-        QCOMPARE(qrv::ScriviIni(path, QStringLiteral("Tavoli"), QStringLiteral("K"), QStringLiteral("1")), 0);
+    // A file that is missing, or a folder where it should be (unreadable even for a user who may
+    // read anything), reads as the default; a write there, into a missing folder or to a blank path
+    // fails and creates nothing.
+    void unusablePaths() {
+        const QString tavoli = QStringLiteral("Tavoli"), key = QStringLiteral("BottoniGrandi");
+        QCOMPARE(qrv::LeggiIni(m_dir.filePath(QStringLiteral("none.ini")), tavoli, key, 0),
+                 QStringLiteral("0"));
+        const QString folder = m_dir.filePath(QStringLiteral("folder.ini"));
+        QVERIFY(QDir().mkpath(folder));
+        QCOMPARE(qrv::LeggiIni(folder, tavoli, key, 0), QStringLiteral("0"));
+        QCOMPARE(qrv::ScriviIni(folder, tavoli, key, QStringLiteral("1")), 0);
+        QVERIFY(QFileInfo(folder).isDir() && QDir(folder).isEmpty());
+        const QString missing = m_dir.filePath(QStringLiteral("missing-folder/impostazioni.ini"));
+        QCOMPARE(qrv::ScriviIni(missing, tavoli, key, QStringLiteral("1")), 0);
         QVERIFY(!QFileInfo::exists(m_dir.filePath(QStringLiteral("missing-folder"))));
-        QCOMPARE(qrv::ScriviIni(QStringLiteral("  "), QStringLiteral("Tavoli"), QStringLiteral("K"),
-                                QStringLiteral("1")),
-                 0);
+        QCOMPARE(qrv::ScriviIni(QStringLiteral("  "), tavoli, key, QStringLiteral("1")), 0);
     }
 
     void writeKeepsTheFileItself() {
@@ -178,34 +149,10 @@ private slots:
         const QString link = m_dir.filePath(QStringLiteral("link.ini"));
         QVERIFY(QFile::link(path, link));
         QVERIFY(qrv::ScriviIni(link, QStringLiteral("Tavoli"), QStringLiteral("BottoniGrandi"),
-                               QStringLiteral("1")) != 0);
+                               QStringLiteral("1")));
         QVERIFY(QFileInfo(link).isSymLink());
         QCOMPARE(bytesOf(path), QByteArray("[Tavoli]\nBottoniGrandi=1\n"));
         QCOMPARE(QFile::permissions(path) & ~(QFile::ReadUser | QFile::WriteUser), permissions);
-    }
-
-    void encodingIsKept_data() {
-        QTest::addColumn<QByteArray>("before");
-        QTest::addColumn<QByteArray>("after");
-        QTest::newRow("windows-1252")
-            << QByteArray("[Host]\r\nNome=Caff\xE8 \x80\r\n[Tavoli]\r\nDescr=x\r\n")
-            << QByteArray("[Host]\r\nNome=Caff\xE8 \x80\r\n[Tavoli]\r\nDescr=T\xE8 \x80\r\n");
-        QTest::newRow("utf-8")
-            << QByteArray("[Host]\nNome=Caff\xC3\xA8 \xE2\x82\xAC\n[Tavoli]\nDescr=x\n")
-            << QByteArray("[Host]\nNome=Caff\xC3\xA8 \xE2\x82\xAC\n[Tavoli]\nDescr=T\xC3\xA8 \xE2\x82\xAC\n");
-    }
-
-    void encodingIsKept() {
-        QFETCH(QByteArray, before);
-        QFETCH(QByteArray, after);
-        const QString path = fileWith(before);
-        QCOMPARE(qrv::LeggiIni(path, QStringLiteral("Host"), QStringLiteral("Nome")),
-                 QStringLiteral("Caffè €"));
-        QVERIFY(qrv::ScriviIni(path, QStringLiteral("Tavoli"), QStringLiteral("Descr"),
-                               QStringLiteral("Tè €")) != 0);
-        QCOMPARE(bytesOf(path), after);
-        QCOMPARE(qrv::LeggiIni(path, QStringLiteral("Tavoli"), QStringLiteral("Descr")),
-                 QStringLiteral("Tè €"));
     }
 
     void windows1252RoundTripsEveryByte() {

@@ -7,7 +7,6 @@
 #include "core/tablemap/NotificationTargets.h"
 #include "core/tablemap/ReceiptRows.h"
 
-#include <QElapsedTimer>
 #include <QTest>
 
 using namespace qrv;
@@ -27,65 +26,59 @@ class TestTablemapLogic : public QObject {
     Q_OBJECT
 private slots:
 
+    // What a till receives, split into table numbers (the last one blinking); for the rows with
+    // numbers sent, also what a till sends for them.
     void splitNotification_data() {
         QTest::addColumn<QByteArray>("payload");
         QTest::addColumn<Parts>("expected");
-
-        QTest::newRow("three numbers, the last blinks")
-            << QByteArray("12;15;18") << Parts{P("12", false), P("15", false), P("18", true)};
-        QTest::newRow("trailing separator blinks nothing") << QByteArray("12;") << Parts{P("12", false)};
-        QTest::newRow("single number with blanks") << QByteArray(" 7 ") << Parts{P("7", true)};
-        QTest::newRow("empty") << QByteArray() << Parts{};
-        QTest::newRow("only blanks") << QByteArray("   ") << Parts{};
-        QTest::newRow("empty part inside") << QByteArray("12;;15") << Parts{P("12", false), P("15", true)};
-        QTest::newRow("repeated number refreshed once, where it last appears")
-            << QByteArray("12;15;12") << Parts{P("15", false), P("12", true)};
-        QTest::newRow("text numbers are kept as text")
-            << QByteArray("A1;b2") << Parts{P("A1", false), P("b2", true)};
-        QTest::newRow("a part too long to be a table number")
-            << QByteArray("12;" + QByteArray(40, '9')) << Parts{P("12", false)};
-        QTest::newRow("the same number thousands of times is one refresh")
-            << QByteArray("7;").repeated(4000) << Parts{P("7", false)};
-        QTest::newRow("over the size limit: the number cut at the edge is dropped, nothing blinks")
-            << QByteArray(NotificationLimits::MaxBytes - 3, ' ') + "12;345" << Parts{P("12", false)};
-        QTest::newRow("one oversized number") << QByteArray(60000, '1') << Parts{};
+        QTest::addColumn<QStringList>("sent");
+        const auto row = [](const char *tag, const QByteArray &payload, const Parts &parts,
+                            const QStringList &sent = {}) { QTest::newRow(tag) << payload << parts << sent; };
+        row("three numbers, the last blinks", "12;15;18", {P("12", false), P("15", false), P("18", true)});
+        row("trailing separator blinks nothing", "12;", {P("12", false)});
+        row("single number with blanks", " 7 ", {P("7", true)});
+        row("one table sent", "12", {P("12", true)}, {QStringLiteral(" 12 ")});
+        row("empty, as sent when there is nothing to name", QByteArray(), {}, {QStringLiteral(" ")});
+        row("only blanks", "   ", {});
+        row("empty part inside", "12;;15", {P("12", false), P("15", true)});
+        row("a move: source, then destination", "3;15", {P("3", false), P("15", true)},
+            {QStringLiteral("3"), QStringLiteral("15")});
+        row("sent: empty numbers and numbers with a separator left out", "A1", {P("A1", true)},
+            {QString(), QStringLiteral("1;2"), QStringLiteral("A1")});
+        row("repeated number refreshed once, where it last appears", "12;15;12",
+            {P("15", false), P("12", true)});
+        row("text numbers are kept as text", "A1;b2", {P("A1", false), P("b2", true)});
+        row("a part too long to be a table number", "12;" + QByteArray(40, '9'), {P("12", false)});
+        row("the same number thousands of times is one refresh", QByteArray("7;").repeated(4000),
+            {P("7", false)});
+        row("over the size limit: the number cut at the edge is dropped, nothing blinks",
+            QByteArray(NotificationLimits::MaxBytes - 3, ' ') + "12;345", {P("12", false)});
+        row("one oversized number", QByteArray(60000, '1'), {});
+        QByteArray many, binary;
+        Parts first;
+        for (int i = 0; i < 2000; ++i)
+            many += QByteArray::number(i % 1000) + ';';
+        for (int i = 0; i < NotificationLimits::MaxParts; ++i)
+            first.append({QString::number(i), false});
+        row("at most MaxParts numbers, the first ones named", many, first);
+        for (int i = 0; i < 256; ++i)
+            binary += char(i);
+        row("binary", binary, {});
     }
-
     void splitNotification() {
         QFETCH(QByteArray, payload);
         QFETCH(Parts, expected);
+        QFETCH(QStringList, sent);
         QCOMPARE(qrv::splitNotification(payload), expected);
-    }
-
-    void hostilePayloads() {
-        QByteArray many;
-        for (int i = 0; i < 2000; ++i)
-            many += QByteArray::number(i % 1000) + ';';
-        QElapsedTimer clock;
-        clock.start();
-        const Parts parts = qrv::splitNotification(many);
-        QVERIFY(!parts.isEmpty() && parts.size() <= NotificationLimits::MaxParts);
-        QVERIFY2(clock.elapsed() < 500, "splitting must not block the screen");
-
-        QByteArray binary;
-        for (int i = 0; i < 256; ++i)
-            binary += char(i);
-        for (const NotificationPart &p : qrv::splitNotification(binary))
-            QVERIFY(p.numero.size() <= NotificationLimits::MaxNumberLength);
-    }
-
-    void clockText_data() {
-        QTest::addColumn<QDateTime>("when");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("evening") << QDateTime(QDate(2026, 12, 4), QTime(22, 9)) << "04/12/2026 - 22:09";
-        QTest::newRow("leading zeros")
-            << QDateTime(QDate(2027, 1, 5), QTime(7, 3, 59)) << "05/01/2027 - 07:03";
+        if (!sent.isEmpty())
+            QCOMPARE(NotificationTargets::payload(sent), payload);
     }
 
     void clockText() {
-        QFETCH(QDateTime, when);
-        QFETCH(QString, expected);
-        QCOMPARE(qrv::clockText(when), expected);
+        QCOMPARE(qrv::clockText(QDateTime(QDate(2026, 12, 4), QTime(22, 9))),
+                 QStringLiteral("04/12/2026 - 22:09"));
+        QCOMPARE(qrv::clockText(QDateTime(QDate(2027, 1, 5), QTime(7, 3, 59))),
+                 QStringLiteral("05/01/2027 - 07:03"));
     }
 
     void receiptOfLines() {
@@ -132,17 +125,19 @@ private slots:
         QTest::addColumn<QString>("setting");
         QTest::addColumn<quint16>("set");
         QTest::addColumn<quint16>("expected");
-        QTest::newRow("missing") << QString() << quint16(0) << quint16(8989);
-        QTest::newRow("a port, blanks around") << QStringLiteral(" 9100 ") << quint16(0) << quint16(9100);
-        QTest::newRow("the highest port") << QStringLiteral("65535") << quint16(0) << quint16(65535);
-        QTest::newRow("the setting beats the API")
-            << QStringLiteral("9100") << quint16(9200) << quint16(9100);
-        QTest::newRow("missing, the API's port") << QString() << quint16(9200) << quint16(9200);
-        QTest::newRow("zero") << QStringLiteral("0") << quint16(0) << quint16(8989);
-        QTest::newRow("above 65535") << QStringLiteral("65536") << quint16(0) << quint16(8989);
-        QTest::newRow("too many digits") << QStringLiteral("009100") << quint16(0) << quint16(8989);
-        QTest::newRow("a sign") << QStringLiteral("+9100") << quint16(0) << quint16(8989);
-        QTest::newRow("not a number") << QStringLiteral("91a0") << quint16(0) << quint16(8989);
+        const auto row = [](const char *tag, const char *setting, int set, int expected) {
+            QTest::newRow(tag) << QString::fromLatin1(setting) << quint16(set) << quint16(expected);
+        };
+        row("missing", "", 0, 8989);
+        row("a port, blanks around", " 9100 ", 0, 9100);
+        row("the highest port", "65535", 0, 65535);
+        row("the setting beats the API", "9100", 9200, 9100);
+        row("missing, the API's port", "", 9200, 9200);
+        row("zero", "0", 0, 8989);
+        row("above 65535", "65536", 0, 8989);
+        row("too many digits", "009100", 0, 8989);
+        row("a sign", "+9100", 0, 8989);
+        row("not a number", "91a0", 0, 8989);
     }
     void notifyPort() {
         QFETCH(QString, setting);
@@ -160,31 +155,26 @@ private slots:
         QTest::addColumn<QString>("setting");
         QTest::addColumn<QStringList>("targets");
         QTest::addColumn<QStringList>("rejected");
-        const auto list = [](const char *text) {
-            return QString::fromLatin1(text).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        const auto row = [](const char *tag, const char *setting, const char *targets, const char *rejected) {
+            const auto list = [](const char *text) {
+                return QString::fromLatin1(text).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+            };
+            QTest::newRow(tag) << QString::fromLatin1(setting) << list(targets) << list(rejected);
         };
-        QTest::newRow("missing: off") << QString() << QStringList() << QStringList();
-        QTest::newRow("blanks and empty entries: off")
-            << QStringLiteral(" ; ;") << QStringList() << QStringList();
-        QTest::newRow("default port")
-            << QStringLiteral("192.168.1.20") << list("192.168.1.20:8989") << QStringList();
-        QTest::newRow("several, blanks around the parts")
-            << QStringLiteral(" 192.168.1.20 : 9000 ;127.0.0.1:8990; ")
-            << list("192.168.1.20:9000 127.0.0.1:8990") << QStringList();
-        QTest::newRow("broadcast") << QStringLiteral("255.255.255.255;192.168.1.255:8990")
-                                   << list("255.255.255.255:8989 192.168.1.255:8990") << QStringList();
-        QTest::newRow("localhost") << QStringLiteral("LocalHost:9001") << list("127.0.0.1:9001")
-                                   << QStringList();
-        QTest::newRow("twice counts once")
-            << QStringLiteral("10.0.0.1;10.0.0.1:8989") << list("10.0.0.1:8989") << QStringList();
-        QTest::newRow("bad entries left out, the others kept")
-            << QStringLiteral("10.0.0.1:0;10.0.0.2:65536;10.0.0.3:x;10.0.0.4:;10.0.0.5:8990")
-            << list("10.0.0.5:8990") << list("10.0.0.1:0 10.0.0.2:65536 10.0.0.3:x 10.0.0.4:");
-        QTest::newRow("not dotted IPv4")
-            << QStringLiteral("cassa2.local;10.1;10.0.0.256;0x7f.0.0.1;0.0.0.0;1.2.3.4.5") << QStringList()
-            << list("cassa2.local 10.1 10.0.0.256 0x7f.0.0.1 0.0.0.0 1.2.3.4.5");
-        QTest::newRow("IPv6") << QStringLiteral("::1;[::1]:8989;fe80::1") << QStringList()
-                              << list("::1 [::1]:8989 fe80::1");
+        row("missing: off", "", "", "");
+        row("blanks and empty entries: off", " ; ;", "", "");
+        row("default port", "192.168.1.20", "192.168.1.20:8989", "");
+        row("several, blanks around the parts", " 192.168.1.20 : 9000 ;127.0.0.1:8990; ",
+            "192.168.1.20:9000 127.0.0.1:8990", "");
+        row("broadcast", "255.255.255.255;192.168.1.255:8990", "255.255.255.255:8989 192.168.1.255:8990", "");
+        row("localhost", "LocalHost:9001", "127.0.0.1:9001", "");
+        row("twice counts once", "10.0.0.1;10.0.0.1:8989", "10.0.0.1:8989", "");
+        row("bad entries left out, the others kept",
+            "10.0.0.1:0;10.0.0.2:65536;10.0.0.3:x;10.0.0.4:;10.0.0.5:8990", "10.0.0.5:8990",
+            "10.0.0.1:0 10.0.0.2:65536 10.0.0.3:x 10.0.0.4:");
+        row("not dotted IPv4", "cassa2.local;10.1;10.0.0.256;0x7f.0.0.1;0.0.0.0;1.2.3.4.5", "",
+            "cassa2.local 10.1 10.0.0.256 0x7f.0.0.1 0.0.0.0 1.2.3.4.5");
+        row("IPv6", "::1;[::1]:8989;fe80::1", "", "::1 [::1]:8989 fe80::1");
     }
     void notificationTargets() {
         QFETCH(QString, setting);
@@ -197,26 +187,6 @@ private slots:
         QCOMPARE(kept, targets);
         QCOMPARE(parsed.rejected(), rejected);
         QCOMPARE(parsed.isEmpty(), targets.isEmpty());
-    }
-
-    // What a till sends is what the receivers split back: the numbers in order, the last one blinking.
-    void notificationSent_data() {
-        QTest::addColumn<QStringList>("numeri");
-        QTest::addColumn<QByteArray>("payload");
-        QTest::newRow("one table") << QStringList{QStringLiteral(" 12 ")} << QByteArray("12");
-        QTest::newRow("a move: source, then destination")
-            << QStringList{QStringLiteral("3"), QStringLiteral("15")} << QByteArray("3;15");
-        QTest::newRow("empty numbers and numbers with a separator left out")
-            << QStringList{QString(), QStringLiteral("1;2"), QStringLiteral("A1")} << QByteArray("A1");
-        QTest::newRow("nothing to name") << QStringList{QStringLiteral(" ")} << QByteArray();
-    }
-    void notificationSent() {
-        QFETCH(QStringList, numeri);
-        QFETCH(QByteArray, payload);
-        QCOMPARE(NotificationTargets::payload(numeri), payload);
-        const Parts parts = qrv::splitNotification(payload);
-        if (!parts.isEmpty())
-            QCOMPARE(parts.constLast(), P(payload.split(';').constLast().constData(), true));
     }
 };
 
