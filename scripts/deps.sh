@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the tests and the demo till need, when any is missing.
 set -euo pipefail
-pkgs=(build-essential cmake pkg-config clang-format qt6-base-dev qt6-base-dev-tools libgl-dev
+pkgs=(build-essential cmake pkg-config dpkg-dev file clang-format qt6-base-dev qt6-base-dev-tools libgl-dev
       libqt6sql6-sqlite libqt6sql6-psql qt6-translations-l10n postgresql libgtest-dev libbenchmark-dev
       xvfb xauth fonts-dejavu-core fonts-liberation util-linux)
 missing=()
