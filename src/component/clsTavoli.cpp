@@ -9,6 +9,7 @@
 #include "core/data/dao/DaoError.h"
 #include "core/data/dao/Database.h"
 #include "core/data/dao/Workspace.h"
+#include "core/settings/SharedState.h"
 
 #include <limits>
 #include <mutex>

@@ -2,7 +2,7 @@
 
 #include "component/ComError.h"
 #include "component/qrvtavoli_export.h"
-#include "core/settings/SharedState.h"
+#include "core/settings/HostCodes.h"
 
 #include <QObject>
 #include <QSqlDatabase>
@@ -12,6 +12,11 @@
 #include <memory>
 
 namespace qrv {
+
+namespace dao {
+class Database;
+class Workspace;
+} // namespace dao
 
 /**
  * The component's only creatable class: the host's way in.
@@ -93,52 +98,52 @@ public:
 
     // The members of _clsTavoli, in interface order.
 
-    /** 1. The database every form queries; a null pointer releases it. */
+    /** The database every form queries; a null pointer releases it. */
     void setDataBase(std::shared_ptr<dao::Database> database);
-    /** 1. The same, wrapping a connection the host opened; throws dao::DaoError when it is not open. */
+    /** The same, wrapping a connection the host opened; throws dao::DaoError when it is not open. */
     void setDataBase(const QSqlDatabase &connection);
-    /** 2. The shared archive folder, without trailing separator. */
+    /** The shared archive folder, without trailing separator. */
     void setilPathArchivi(const QString &sPathArchivi);
-    /** 3. The application folder, without trailing separator. */
+    /** The application folder, without trailing separator. */
     void setApp_Path(const QString &PercorsoCorrente);
-    /** 4. The context, a ContestoqrvTavoli value. */
+    /** The context, a ContestoqrvTavoli value. */
     void setOperazione(qint32 lOperazione);
     /**
-     * 5. Shows the table map modally and returns when it closes. Returns at once when no table-map
+     * Shows the table map modally and returns when it closes. Returns at once when no table-map
      * form is part of the library or there is no QApplication.
      */
     Q_INVOKABLE void ScegliUnTavolo();
-    /** 6. Clears ContoSubito and ContoSeparato, then shows the table map as ScegliUnTavolo does. */
+    /** Clears ContoSubito and ContoSeparato, then shows the table map as ScegliUnTavolo does. */
     Q_INVOKABLE void Mostra();
-    /** 7. The chosen table's Codice as text, "" for none, "999" after a client bill. */
+    /** The chosen table's Codice as text, "" for none, "999" after a client bill. */
     QString TavoloScelto() const;
-    /** 8. The second database handle, kept only. */
+    /** The second database handle, kept only. */
     void setilDBMovimenti(std::shared_ptr<dao::Database> vDB);
     void setilDBMovimenti(const QSqlDatabase &connection);
-    /** 9. The workspace whose transactions the move of an order uses. */
+    /** The workspace whose transactions the move of an order uses. */
     void setWorkSpace(std::shared_ptr<dao::Workspace> vWrk);
-    /** 10. */
+    /** */
     bool ContoSubito() const;
-    /** 11. The room to open, and after a show the room that was on show. */
+    /** The room to open, and after a show the room that was on show. */
     qint32 Sala() const;
-    /** 12. */
+    /** */
     void setSala(qint32 laSala);
-    /** 13. The chosen operation, an OperazioneSceltaTavoli value, as decimal text ("1" to "4"). */
+    /** The chosen operation, an OperazioneSceltaTavoli value, as decimal text ("1" to "4"). */
     QString OperazioneScelta() const;
-    /** 14. A table Codice to preselect when the map first appears; "" preselects nothing. */
+    /** A table Codice to preselect when the map first appears; "" preselects nothing. */
     void setTavoloScelto(const QString &ilTavolo);
-    /** 15. */
+    /** */
     QString IdDettSelezionati() const;
-    /** 16. */
+    /** */
     bool ContoSeparato() const;
-    /** 17. True when the last new order was a web order. */
+    /** True when the last new order was a web order. */
     bool OrdineDaWeb() const;
-    /** 18. Always 0. */
+    /** Always 0. */
     qint32 TavoliConNomeCliente() const;
-    /** 19. Accepted and ignored. */
+    /** Accepted and ignored. */
     void setTavoliConNomeCliente(qint32 flagTavoliConNomeCliente);
     /**
-     * 20. Opens the separate-bill screen for the client bill whose table Codice is idconto: sets
+     * Opens the separate-bill screen for the client bill whose table Codice is idconto: sets
      * IdContoCliente and TavoloScelto "999" (which stays), shows the screen modally and returns
      * IdDettSelezionati when it closes. With no separate-bill form in the library (or no
      * QApplication) the screen is skipped and the current IdDettSelezionati is returned at once.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/settings/HostCodes.h"
+
 #include <QString>
 #include <memory>
 
@@ -9,21 +11,6 @@ namespace dao {
 class Database;
 class Workspace;
 } // namespace dao
-
-/** What the host puts into Operazione. */
-enum ContestoqrvTavoli : qint32 {
-    qrvScegliUnTavolo = 1, ///< ordinary service: choose a table and an operation
-    qrvAggiornaTavoli = 2, ///< layout editing
-    qrvConsultaTavolo = 3, ///< consultation
-};
-
-/** What the host reads from OperazioneScelta. */
-enum OperazioneSceltaTavoli : qint32 {
-    qrvFaiContoTavolo = 1,
-    qrvContoNuovoTavolo = 2,
-    qrvNessunaOperazioneScelta = 3,
-    qrvPrecontoTavolo = 4,
-};
 
 /**
  * The values shared by clsTavoli and every form: one set per host thread. Every clsTavoli
