@@ -90,10 +90,10 @@ frmTavoli::frmTavoli(QWidget *parent) : QDialog(parent) {
 
     connectControls();
 
-    m_operationCommands = new OperationCommands(this);
-    m_lineEditing = new LineEditing(this);
-    m_moveOrder = new MoveOrder(this);
-    m_editMode = new EditMode(this);
+    m_operationCommands = new OperationCommands(*this, m_roomBar, m_floor, m_receipt, this);
+    m_lineEditing = new LineEditing(*this, m_roomBar, m_floor, m_receipt, m_changes, this);
+    m_moveOrder = new MoveOrder(*this, m_floor, m_receipt, m_changes, this);
+    m_editMode = new EditMode(*this, m_roomBar, m_floor, this);
 }
 
 frmTavoli::~frmTavoli() {
@@ -125,7 +125,6 @@ void frmTavoli::buildHeader() {
 
 void frmTavoli::connectControls() {
     connect(m_roomBar, &RoomBar::roomClicked, this, &frmTavoli::cmdSala_Click);
-    connect(m_roomBar, &RoomBar::roomEditClicked, this, &frmTavoli::cmdModificaClicked);
     connect(m_roomBar->chkBottoniGrandiTavolo(), &QCheckBox::toggled, this,
             &frmTavoli::chkBottoniGrandiTavolo_Click);
     connect(m_floor, &TableFloor::tableClicked, this, &frmTavoli::tableButtonClicked);
@@ -187,7 +186,7 @@ void frmTavoli::Form_Load() {
     m_lblDataOra->setText(QStringLiteral("00:00"));
     m_floor->resetToDesign();
 
-    // 1-4
+    // At the screen's top-left corner, no bill chosen yet; the add-table hint only while editing.
     m_state.UltimoBottoneFisso = TableFloor::PermanentButtons - 1;
     move(0, 0);
     m_state.GiaAttivato = false;
@@ -195,7 +194,7 @@ void frmTavoli::Form_Load() {
     shared.ContoSubito = false;
     shared.ContoSeparato = false;
 
-    // 5-10: the floor takes what the room bar and the receipt panel leave of the screen.
+    // Sizes follow the screen: the floor takes what the room bar and the receipt panel leave of it.
     const QScreen *screen = QGuiApplication::primaryScreen();
     const int widthPx = screen ? screen->geometry().width() : 1024;
     const int screenTw = twips(widthPx);
@@ -212,23 +211,25 @@ void frmTavoli::Form_Load() {
     MapLook::place(m_lblCassa, receiptTw + 20, 480, 1965, 315);
     m_lblCassa->raise();
 
-    // 11-12
+    // The header names this till and shows the time at once, not only after the clock's first tick.
     m_codiceCassa = LeggiIni(ini, QStringLiteral("Impostazioni"), QStringLiteral("CodiceCassa"), QString());
     m_lblCassa->setText(QStringLiteral("Cassa ") + m_codiceCassa);
     timerOrologio_Timer();
 
-    // 13 is in the room bar's design reset (narrow buttons in layout-editing mode).
-    // 14: a change of the switch resizes the buttons through its handler.
+    // Big table buttons as last stored; a change of the switch resizes the buttons through its handler
+    // (the room bar's design reset has already narrowed its own buttons for layout editing).
     m_roomBar->chkBottoniGrandiTavolo()->setChecked(
         settingAsShort(LeggiIni(ini, QStringLiteral("Tavoli"), QStringLiteral("BottoniGrandi"), qint64(0))) !=
         0);
 
-    // 15-16: a room deleted meanwhile (or the hidden room 9999) opens the first room, as Sala 0 does.
+    // The room of the last show opens again; a room deleted meanwhile (or the hidden room 9999) opens
+    // the first room, as Sala 0 does, and a venue without rooms asks for one.
     CaricaSale();
     if (!selectRoom(shared.Sala))
         m_editMode->newRoom();
 
-    // 17-19
+    // No blink is carried over; the timers and the notification socket run from here, then the floor
+    // is drawn.
     FermaLampeggio();
     m_timerOrologio->start(MapSettings::interval(MapSettings::ClockInterval));
     m_timerLampeggio->setInterval(MapSettings::interval(MapSettings::BlinkInterval));
@@ -239,7 +240,7 @@ void frmTavoli::Form_Load() {
     m_changes->configure(LeggiIni(ini, QStringLiteral("Tavoli"), QStringLiteral("NotificheA")));
     CaricaTavoli();
 
-    // 20: an article code is 32 bits wide like every other code.
+    // The quick-add button names the preset article; an article code is 32 bits wide like every other.
     m_state.ArticoloAggiunta =
         settingAsLong(LeggiIni(ini, QStringLiteral("Tavoli"), QStringLiteral("ArticoloAggiunta"), qint64(0)));
     if (m_state.ArticoloAggiunta >= 1)
@@ -294,17 +295,8 @@ void frmTavoli::done(int result) {
     QDialog::done(result);
 }
 
-int frmTavoli::roomIndex(qint32 codice) const {
-    for (int i = 0; i < m_roomBar->roomButtons().size(); ++i) {
-        const QString tag = m_roomBar->roomTag(i);
-        if (!tag.isEmpty() && tag.toInt() == codice)
-            return i;
-    }
-    return -1;
-}
-
 bool frmTavoli::selectRoom(qint32 codice) {
-    int index = codice >= 1 ? roomIndex(codice) : -1;
+    int index = codice >= 1 ? m_roomBar->indexOf(codice) : -1;
     if (index < 0 && !m_roomBar->roomTag(0).isEmpty())
         index = 0;
     if (index < 0)

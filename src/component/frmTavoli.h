@@ -1,5 +1,6 @@
 #pragma once
 
+#include "component/tablemap/MapActions.h"
 #include "component/tablemap/NotificationReceiver.h"
 #include "component/tablemap/ReceiptPanel.h"
 #include "component/tablemap/RoomBar.h"
@@ -26,39 +27,17 @@ class LineEditing;
 class MoveOrder;
 class EditMode;
 
-/** Look of one room of the room bar, indexed like cmdSala. */
-struct DatiSala {
-    QString Sfondo;          ///< image file name inside SfondiSale, "" for none
-    qint32 ColoreSfondo = 0; ///< 0x00BBGGRR; below 1 means the default grey
-};
-
-/**
- * The map's own values, kept by the form object between shows but set again by every load.
- * Room codes are kept wider than 16 bits so that a large Codice cannot wrap.
- */
-struct TavoliFormState {
-    qint16 UltimoBottoneFisso = 17;     ///< buttons up to this index are never destroyed
-    bool GiaAttivato = false;           ///< the first activation of this load has run
-    qint32 SalaCorrente = 0;            ///< Codice of the room on show
-    qint16 IndiceSalaCorrente = 0;      ///< its index in the room bar and in DatiSale
-    qint16 IndiceTavoloSelezionato = 0; ///< the touched table button
-    qint32 ArticoloAggiunta = 0;        ///< article of the quick-add button; below 1 none
-    QVector<DatiSala> DatiSale;         ///< one entry per room button
-    int TavoloLampeggiante = -1;        ///< the blinking button, -1 for none
-    qint16 LampeggiRestanti = 0;        ///< blink ticks still to run
-};
-
 /**
  * The full-screen table map, shown modally, frameless at the top-left corner of the screen. It
  * coordinates the room bar (fraSale), the floor of table buttons (fraTavoli) and the receipt panel
- * (frxScontrino); the command handlers of the operations and layout folders act on it through the
- * accessors and routines below.
+ * (frxScontrino), and gives the command handlers of the operations and layout folders those
+ * panels and itself as their MapActions.
  *
  * Every exec() loads the form again (rooms, floor, settings); every way of closing it (finish(),
  * the window manager) runs the unload steps, which store the room on show in Sala. A close that
  * no command made hands the host no operation: the outcome is that of a new clsTavoli.
  */
-class frmTavoli : public QDialog {
+class frmTavoli : public QDialog, public MapActions {
     Q_OBJECT
 public:
     explicit frmTavoli(QWidget *parent = nullptr);
@@ -77,44 +56,38 @@ public:
     /** Stores the room on show in Sala and, in layout-editing mode, the big-buttons setting. */
     void Form_Unload();
     /** Ends the map: unload steps, then the modal show returns. Used by every ending command. */
-    void finish();
+    void finish() override;
     /**
      * Makes the room with Codice codice the room on show (title and form state, not the floor);
      * when no room button carries it, the first room. False, with nothing changed, when the room
      * bar has no room at all.
      */
-    bool selectRoom(qint32 codice);
-    /** Index of the room button carrying Codice codice, -1 when none does. */
-    int roomIndex(qint32 codice) const;
+    bool selectRoom(qint32 codice) override;
     /** True when the last show was ended by finish(), false when the window was closed otherwise. */
     bool endedByCommand() const { return m_endedByCommand; }
     /** True between a load and the unload. */
     bool isLoaded() const { return m_loaded; }
 
-    TavoliFormState &state() { return m_state; }
+    TavoliFormState &state() override { return m_state; }
     const TavoliFormState &state() const { return m_state; }
+    /** The till's code as the settings give it at load (CodiceCassa), trimmed. */
+    QString codiceCassa() const override { return m_codiceCassa; }
     /** IndiceTavoli: the button index of a table Codice of the room on show, -1 when unknown. */
     int indiceTavolo(qint32 codice) const { return m_floor->indexOf(codice); }
 
     // Room bar (left column).
-    QFrame *fraSale() const { return m_roomBar; }
     /** Room button i, nullptr when there is none. */
     QPushButton *cmdSala(int i) const { return m_roomBar->roomButtons().value(i, nullptr); }
     int cmdSalaCount() const { return static_cast<int>(m_roomBar->roomButtons().size()); }
-    const QVector<QPushButton *> &roomButtons() const { return m_roomBar->roomButtons(); }
     /** Room edit button i; nullptr where none was created (outside layout-editing mode only 0 exists). */
     QPushButton *cmdModifica(int i) const { return m_roomBar->editButtons().value(i, nullptr); }
-    const QVector<QPushButton *> &roomEditButtons() const { return m_roomBar->editButtons(); }
     QPushButton *cmdAggiungiArticolo() const { return m_roomBar->cmdAggiungiArticolo(); }
     QCheckBox *chkBottoniGrandiTavolo() const { return m_roomBar->chkBottoniGrandiTavolo(); }
     QPushButton *cmdNuovaSala() const { return m_roomBar->cmdNuovaSala(); }
     QPushButton *cmdBancoTavoli() const { return m_roomBar->cmdBancoTavoli(); }
 
     // Header.
-    QWidget *picTitolo() const { return m_picTitolo; }
     QLabel *lblTitolo() const { return m_lblTitolo; }
-    QLabel *lblApplicazione() const { return m_lblApplicazione; }
-    QLabel *lblDataOra() const { return m_lblDataOra; }
     QLabel *lblCassa() const { return m_lblCassa; }
 
     // Floor.
@@ -126,15 +99,12 @@ public:
     /** Number of table buttons (highest index + 1); buttons beyond the visible ones may be hidden. */
     int cmdTavoloCount() const { return m_floor->count(); }
     const QVector<QPushButton *> &tableButtons() const { return m_floor->buttons(); }
-    const QVector<QLabel *> &tableLabels() const { return m_floor->labels(); }
     /** The table Codice a button carries (its tag), "" for none. */
     QString tagTavolo(int i) const { return m_floor->tag(i); }
     /** Stored position of table button i in twips; moving it also moves its label. */
     int topTavolo(int i) const { return m_floor->topTwips(i); }
     int leftTavolo(int i) const { return m_floor->leftTwips(i); }
     void moveTavolo(int i, int topTwips, int leftTwips) { m_floor->moveTo(i, topTwips, leftTwips); }
-    /** Side of the square table buttons in twips: 930, or 1500 with big buttons. */
-    int latoTavolo() const { return m_floor->sideTwips(); }
     QLabel *lblAggiungi() const { return m_floor->lblAggiungi(); }
     /** The edit toolbox container on the floor (3150 x 1035 twips, hidden); its buttons are the edit mode's.
      */
@@ -164,10 +134,6 @@ public:
     QTimer *timerOrologio() const { return m_timerOrologio; }
     /** The notification socket; not bound when the port could not be taken. */
     QUdpSocket *WinsockNotify() const { return m_notify->socket(); }
-    /** Tells the other tills' maps about this map's committed changes (NotificheA); off when not set. */
-    ChangeNotifier *changeNotifier() const { return m_changes; }
-    /** The till's code as the settings give it at load (CodiceCassa), trimmed. */
-    QString codiceCassa() const { return m_codiceCassa; }
 
     // Handlers of the operations and layout folders.
     OperationCommands *operationCommands() const { return m_operationCommands; }
@@ -177,9 +143,9 @@ public:
 
     // Routines.
     /** Rebuilds the room bar and DatiSale; does not change the room on show. */
-    void CaricaSale();
+    void CaricaSale() override;
     /** Rebuilds the floor for SalaCorrente: buttons, labels, IndiceTavoli, room look. */
-    void CaricaTavoli();
+    void CaricaTavoli() override;
     /** Recolours the visible button whose tag is codice; nothing when none is visible. */
     void RefreshTavoloCodice(const QString &codice);
     /** Recolours the visible button captioned numero (trimmed); blinks it when mostra. */
@@ -191,11 +157,11 @@ public:
     /** As cmdConsulta() after selecting button index. */
     void cmdConsulta(int index);
     /** Fills the grid, total and IdDettSelezionati with the lines of table codice. */
-    void MostraScontrino(const QString &codice);
+    void MostraScontrino(const QString &codice) override;
     /** The click on table button index (edit mode, a waiting move, or the receipt panel). */
-    void tableButtonClicked(int index);
+    void tableButtonClicked(int index) override;
     /** The click on room button index: makes it the room on show and rebuilds the floor. */
-    void cmdSala_Click(int index);
+    void cmdSala_Click(int index) override;
     void chkBottoniGrandiTavolo_Click();
     void gridScontrino_RowTouched();
     void cmdPaginaSu_Click();
@@ -216,8 +182,6 @@ signals:
     void roomsLoaded();
     /** The floor has been rebuilt for the room on show. */
     void tablesLoaded();
-    /** The room edit button index (layout-editing mode) was clicked. */
-    void cmdModificaClicked(int index);
 
 public:
     /**

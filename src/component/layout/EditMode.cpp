@@ -1,10 +1,11 @@
 #include "component/layout/EditMode.h"
 
-#include "component/frmTavoli.h"
 #include "component/layout/frmDatiTavolo.h"
 #include "component/layout/frmSala.h"
 #include "component/platform/Twips.h"
+#include "component/tablemap/MapActions.h"
 #include "component/tablemap/MapLook.h"
+#include "component/tablemap/RoomBar.h"
 #include "component/tablemap/TableFloor.h"
 #include "core/data/Lookups.h"
 #include "core/data/MessageBox.h"
@@ -37,22 +38,26 @@ QPushButton *toolboxButton(QWidget *parent, const char *name, const QString &cap
 }
 } // namespace
 
-EditMode::EditMode(frmTavoli *form) : QObject(form), m_form(form) {
+EditMode::EditMode(MapActions &map, RoomBar *rooms, TableFloor *floor, QObject *parent)
+    : QObject(parent)
+    , m_map(map)
+    , m_rooms(rooms)
+    , m_floor(floor) {
     buildToolbox();
 
-    m_menu = new QMenu(QStringLiteral("Nuovo tavolo"), m_form->fraTavoli());
+    m_menu = new QMenu(QStringLiteral("Nuovo tavolo"), m_floor);
     m_menu->setObjectName(QStringLiteral("mnuPopup"));
     m_nuovoTavolo = m_menu->addAction(QStringLiteral("Crea un nuovo tavolo"));
     m_nuovoTavolo->setObjectName(QStringLiteral("mnuNuovoTavolo"));
     connect(m_nuovoTavolo, &QAction::triggered, this, &EditMode::mnuNuovoBottone);
 
-    m_form->fraTavoli()->installEventFilter(this);
-    connect(m_form->cmdNuovaSala(), &QPushButton::clicked, this, &EditMode::newRoom);
-    connect(m_form, &frmTavoli::cmdModificaClicked, this, &EditMode::editRoom);
+    m_floor->installEventFilter(this);
+    connect(m_rooms->cmdNuovaSala(), &QPushButton::clicked, this, &EditMode::newRoom);
+    connect(m_rooms, &RoomBar::roomEditClicked, this, &EditMode::editRoom);
 }
 
 void EditMode::buildToolbox() {
-    QFrame *toolbox = m_form->frxAggiorna();
+    QFrame *toolbox = m_floor->frxAggiorna();
     // A touch on the toolbox itself is not a touch on the floor beneath it.
     toolbox->setAttribute(Qt::WA_NoMousePropagation);
     QFont arial(QStringLiteral("Arial"), 12);
@@ -92,7 +97,7 @@ bool EditMode::eventFilter(QObject *watched, QEvent *event) {
     default:
         return false;
     }
-    if (watched == m_form->fraTavoli()) {
+    if (watched == m_floor) {
         if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick)
             floorMouseDown(event);
         return false;
@@ -104,7 +109,7 @@ bool EditMode::eventFilter(QObject *watched, QEvent *event) {
 
 bool EditMode::floorMouseDown(QEvent *event) {
     auto *mouse = static_cast<QMouseEvent *>(event);
-    m_form->frxAggiorna()->hide();
+    m_floor->frxAggiorna()->hide();
     if (mouse->button() != Qt::LeftButton || !editing())
         return false;
     SharedState &shared = SharedState::current();
@@ -116,15 +121,15 @@ bool EditMode::floorMouseDown(QEvent *event) {
 
 QPointF EditMode::pointerTwips(QPushButton *button, int index, const QPointF &local) const {
     // Relative to the button's stored position, not to its pixel-rounded place on screen.
-    const QPointF onFloor = button->mapTo(m_form->fraTavoli(), local);
-    return QPointF(onFloor.x() * TwipsPerPixel - m_form->leftTavolo(index),
-                   onFloor.y() * TwipsPerPixel - m_form->topTavolo(index));
+    const QPointF onFloor = button->mapTo(m_floor, local);
+    return QPointF(onFloor.x() * TwipsPerPixel - m_floor->leftTwips(index),
+                   onFloor.y() * TwipsPerPixel - m_floor->topTwips(index));
 }
 
 void EditMode::buttonMouseEvent(QPushButton *button, QEvent *event) {
     bool ok = false;
     const int index = button->property(IndexProperty).toInt(&ok);
-    if (!ok || m_form->cmdTavolo(index) != button)
+    if (!ok || m_floor->button(index) != button)
         return;
     auto *mouse = static_cast<QMouseEvent *>(event);
     switch (event->type()) {
@@ -134,7 +139,7 @@ void EditMode::buttonMouseEvent(QPushButton *button, QEvent *event) {
             return;
         const QPointF at = pointerTwips(button, index, mouse->position());
         m_drag.press(index, at.x(), at.y());
-        m_form->state().IndiceTavoloSelezionato = static_cast<qint16>(index);
+        m_map.state().IndiceTavoloSelezionato = static_cast<qint16>(index);
         return;
     }
     case QEvent::MouseMove: {
@@ -142,8 +147,7 @@ void EditMode::buttonMouseEvent(QPushButton *button, QEvent *event) {
         const DragStep step = m_drag.move(mouse->buttons(), at.x(), at.y());
         if (!step.moves())
             return;
-        m_form->moveTavolo(index, m_form->topTavolo(index) + step.dTop,
-                           m_form->leftTavolo(index) + step.dLeft);
+        m_floor->moveTo(index, m_floor->topTwips(index) + step.dTop, m_floor->leftTwips(index) + step.dLeft);
         AllineaAggiorna(index);
         return;
     }
@@ -159,42 +163,42 @@ void EditMode::buttonMouseEvent(QPushButton *button, QEvent *event) {
 }
 
 int EditMode::floorWidthTwips() const {
-    return twips(m_form->fraTavoli()->width());
+    return twips(m_floor->width());
 }
 
 void EditMode::placeToolbox(const QPoint &twipsPos) {
     m_toolboxTw = twipsPos;
-    m_form->frxAggiorna()->move(px(twipsPos.x()), px(twipsPos.y()));
+    m_floor->frxAggiorna()->move(px(twipsPos.x()), px(twipsPos.y()));
 }
 
 void EditMode::tableClicked(int index) {
-    if (!editing() || !m_form->cmdTavolo(index))
+    if (!editing() || !m_floor->button(index))
         return;
-    m_form->state().IndiceTavoloSelezionato = static_cast<qint16>(index);
-    MostraAggiorna(index, m_form->topTavolo(index), m_form->leftTavolo(index));
+    m_map.state().IndiceTavoloSelezionato = static_cast<qint16>(index);
+    MostraAggiorna(index, m_floor->topTwips(index), m_floor->leftTwips(index));
 }
 
 void EditMode::MostraAggiorna(int index, int top, int left) {
     Q_UNUSED(index);
-    const int side = m_form->latoTavolo();
+    const int side = m_floor->sideTwips();
     placeToolbox(toolboxPosition(QRect(left, top, side, side), floorWidthTwips(), 100));
-    m_form->frxAggiorna()->show();
-    m_form->frxAggiorna()->raise();
+    m_floor->frxAggiorna()->show();
+    m_floor->frxAggiorna()->raise();
 }
 
 void EditMode::AllineaAggiorna(int index) {
-    const int side = m_form->latoTavolo();
-    const QRect button(m_form->leftTavolo(index), m_form->topTavolo(index), side, side);
+    const int side = m_floor->sideTwips();
+    const QRect button(m_floor->leftTwips(index), m_floor->topTwips(index), side, side);
     placeToolbox(toolboxPosition(button, floorWidthTwips(), 0));
 }
 
 void EditMode::SalvaPosizionecmdArt(int index) {
-    TableStore::savePosition(m_form->tagTavolo(index), m_form->topTavolo(index), m_form->leftTavolo(index));
+    TableStore::savePosition(m_floor->tag(index), m_floor->topTwips(index), m_floor->leftTwips(index));
 }
 
 void EditMode::cmdAggChiudi_Click() {
-    m_form->frxAggiorna()->hide();
-    m_form->fraTavoli()->update();
+    m_floor->frxAggiorna()->hide();
+    m_floor->update();
 }
 
 bool EditMode::roomExists(qint32 codice) {
@@ -210,21 +214,21 @@ bool EditMode::roomExists(qint32 codice) {
 }
 
 bool EditMode::showExistingRoom() {
-    const int index = m_form->roomIndex(m_form->state().SalaCorrente);
+    const int index = m_rooms->indexOf(m_map.state().SalaCorrente);
     if (index >= 0) {
         // The room may have moved up the bar when a room before it went.
-        m_form->state().IndiceSalaCorrente = static_cast<qint16>(index);
+        m_map.state().IndiceSalaCorrente = static_cast<qint16>(index);
         return true;
     }
-    if (!m_form->selectRoom(0))
+    if (!m_map.selectRoom(0))
         return false;
-    m_form->CaricaTavoli();
+    m_map.CaricaTavoli();
     return true;
 }
 
 void EditMode::mnuNuovoBottone() {
     SharedState &shared = SharedState::current();
-    if (m_form->state().SalaCorrente < 1) {
+    if (m_map.state().SalaCorrente < 1) {
         Avviso(QStringLiteral("Nessuna sala: creare una sala prima di aggiungere tavoli"), 1, 0, 1, true);
         return;
     }
@@ -232,7 +236,7 @@ void EditMode::mnuNuovoBottone() {
     NewTable table;
     table.top = snapToGrid(shared.TopNuovoTavolo);
     table.left = snapToGrid(shared.LeftNuovoTavolo);
-    table.codiceSala = m_form->state().SalaCorrente;
+    table.codiceSala = m_map.state().SalaCorrente;
 
     shared.DescrizioneTavoloDati = QString();
     for (;;) {
@@ -254,7 +258,7 @@ void EditMode::mnuNuovoBottone() {
             if (!roomExists(table.codiceSala)) {
                 rows.close();
                 Avviso(QStringLiteral("La sala non esiste più: tavolo non creato"), 1, 0, 1, true);
-                m_form->CaricaSale();
+                m_map.CaricaSale();
                 if (!showExistingRoom())
                     newRoom();
                 return;
@@ -266,30 +270,30 @@ void EditMode::mnuNuovoBottone() {
         break; // accepted, or abandoned by closing the form
     }
     rows.close();
-    m_form->CaricaTavoli();
+    m_map.CaricaTavoli();
 }
 
 void EditMode::EliminaTavolo() {
-    const int index = m_form->state().IndiceTavoloSelezionato;
-    QPushButton *button = m_form->cmdTavolo(index);
+    const int index = m_map.state().IndiceTavoloSelezionato;
+    QPushButton *button = m_floor->button(index);
     if (!button)
         return;
     const int answer = MsgBox(QStringLiteral("Eliminare il tavolo ") + button->text() + QStringLiteral("?"),
                               MessageBox::vbYesNo + MessageBox::vbQuestion, QStringLiteral("ATTENZIONE"));
     if (answer != MessageBox::vbYes)
         return;
-    TableStore::deleteTable(m_form->tagTavolo(index));
-    m_form->CaricaTavoli();
-    m_form->frxAggiorna()->hide();
+    TableStore::deleteTable(m_floor->tag(index));
+    m_map.CaricaTavoli();
+    m_floor->frxAggiorna()->hide();
 }
 
 void EditMode::cmdAggProprieta_Click() {
-    const int index = m_form->state().IndiceTavoloSelezionato;
-    QPushButton *button = m_form->cmdTavolo(index);
+    const int index = m_map.state().IndiceTavoloSelezionato;
+    QPushButton *button = m_floor->button(index);
     if (!button)
         return;
     TablePropertiesEdit edit;
-    if (!edit.open(m_form->tagTavolo(index)))
+    if (!edit.open(m_floor->tag(index)))
         return; // deleted at another till: nothing to show, nothing to write
     SharedState &shared = SharedState::current();
     shared.NumeroTavoloDati = edit.numero();
@@ -315,25 +319,25 @@ void EditMode::newRoom() {
     shared.SalaInModifica = QString();
     shared.ModoSala = 1;
     frmSala::mostra();
-    m_form->CaricaSale();
+    m_map.CaricaSale();
     // The room bar lists rooms by ascending Codice: after a save the new room is the last one.
     // With no room at all button 0 has no tag: room 0, an empty floor.
-    const int last = m_form->cmdSalaCount() - 1;
-    if (m_form->cmdSala(last))
-        m_form->cmdSala_Click(last);
+    const int last = static_cast<int>(m_rooms->roomButtons().size()) - 1;
+    if (m_rooms->roomButtons().value(last, nullptr))
+        m_map.cmdSala_Click(last);
     else
-        m_form->CaricaTavoli();
+        m_map.CaricaTavoli();
 }
 
 void EditMode::editRoom(int index) {
-    QPushButton *room = m_form->cmdSala(index);
+    QPushButton *room = m_rooms->roomButtons().value(index, nullptr);
     if (!room)
         return;
     SharedState &shared = SharedState::current();
     shared.SalaInModifica = room->property("Tag").toString();
     shared.ModoSala = 2;
     frmSala::mostra();
-    m_form->CaricaSale();
+    m_map.CaricaSale();
     // The room on show may be the one just deleted: the map moves to an existing room, and with
     // none left it asks for a new one, as the start-up does.
     if (!showExistingRoom())

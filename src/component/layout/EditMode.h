@@ -11,7 +11,9 @@ class QPushButton;
 
 namespace qrv {
 
-class frmTavoli;
+class MapActions;
+class RoomBar;
+class TableFloor;
 
 /**
  * The floor-plan editor's reactions on the map: dragging table buttons, the toolbox beside a
@@ -25,7 +27,8 @@ class frmTavoli;
 class EditMode : public QObject {
     Q_OBJECT
 public:
-    explicit EditMode(frmTavoli *form);
+    /** Watches floor and the room edit buttons of rooms; reloads them through map after a change. */
+    EditMode(MapActions &map, RoomBar *rooms, TableFloor *floor, QObject *parent);
 
     /** The map made (or reused) table button index; edit mode watches its mouse events. */
     void attachButton(QPushButton *button, int index);
@@ -85,7 +88,9 @@ private:
     QPointF pointerTwips(QPushButton *button, int index, const QPointF &local) const;
     int floorWidthTwips() const;
 
-    frmTavoli *m_form;
+    MapActions &m_map;
+    RoomBar *m_rooms;
+    TableFloor *m_floor;
     TableDrag m_drag;
     QPoint m_toolboxTw;
     QMenu *m_menu = nullptr;

@@ -1,8 +1,11 @@
 #include "component/operations/LineEditing.h"
 
-#include "component/frmTavoli.h"
 #include "component/operations/ChangeNotifier.h"
 #include "component/platform/Grid.h"
+#include "component/tablemap/MapActions.h"
+#include "component/tablemap/ReceiptPanel.h"
+#include "component/tablemap/RoomBar.h"
+#include "component/tablemap/TableFloor.h"
 #include "core/data/Lookups.h"
 #include "core/data/MessageBox.h"
 #include "core/operations/LineRemoval.h"
@@ -16,41 +19,49 @@
 
 namespace qrv {
 
-LineEditing::LineEditing(frmTavoli *form) : QObject(form), m_form(form) {
-    connect(form->cmdAggiungiArticolo(), &QPushButton::clicked, this,
+LineEditing::LineEditing(MapActions &map, RoomBar *rooms, TableFloor *floor, ReceiptPanel *receipt,
+                         ChangeNotifier *changes, QObject *parent)
+    : QObject(parent)
+    , m_map(map)
+    , m_rooms(rooms)
+    , m_floor(floor)
+    , m_receipt(receipt)
+    , m_changes(changes) {
+    connect(rooms->cmdAggiungiArticolo(), &QPushButton::clicked, this,
             &LineEditing::cmdAggiungiArticolo_Click);
-    connect(form->cmdCancSelezionato(), &QPushButton::clicked, this, &LineEditing::cmdCancSelezionato_Click);
-    connect(form->cmdAzzeraTavolo(), &QPushButton::clicked, this, &LineEditing::cmdAzzeraTavolo_Click);
+    connect(receipt->cmdCancSelezionato(), &QPushButton::clicked, this,
+            &LineEditing::cmdCancSelezionato_Click);
+    connect(receipt->cmdAzzeraTavolo(), &QPushButton::clicked, this, &LineEditing::cmdAzzeraTavolo_Click);
 }
 
 OrderLines LineEditing::orderLines() const {
     OrderLines lines(SharedState::current().DataBase);
-    lines.setJournal(m_form->codiceCassa());
+    lines.setJournal(m_map.codiceCassa());
     return lines;
 }
 
 QString LineEditing::selectedNumero() const {
-    const QPushButton *button = m_form->cmdTavolo(m_form->state().IndiceTavoloSelezionato);
+    const QPushButton *button = m_floor->button(m_map.state().IndiceTavoloSelezionato);
     return button ? button->text() : QString();
 }
 
 void LineEditing::announce() const {
-    m_form->changeNotifier()->announce({selectedNumero()}, SharedState::current().DataBase.get());
+    m_changes->announce({selectedNumero()}, SharedState::current().DataBase.get());
 }
 
 bool LineEditing::selectedTable(qint64 &tavolo, QString &codice) const {
-    const int index = m_form->state().IndiceTavoloSelezionato;
+    const int index = m_map.state().IndiceTavoloSelezionato;
     if (index < 0)
         return false;
-    codice = m_form->tagTavolo(index);
+    codice = m_floor->tag(index);
     bool ok = false;
     tavolo = codice.trimmed().toLongLong(&ok);
     return ok;
 }
 
 void LineEditing::cmdAggiungiArticolo_Click() {
-    const qint32 articolo = m_form->state().ArticoloAggiunta;
-    if (m_form->frxScontrino()->isHidden() || articolo == 0)
+    const qint32 articolo = m_map.state().ArticoloAggiunta;
+    if (m_receipt->isHidden() || articolo == 0)
         return;
     qint64 tavolo = 0;
     QString codice;
@@ -63,18 +74,18 @@ void LineEditing::cmdAggiungiArticolo_Click() {
         return; // the operator was told that the table could not be read; nothing is added
     if (!*occupato) {
         Avviso(QStringLiteral("Il tavolo non è occupato"), 2, 0, 2, true);
-        m_form->tableButtonClicked(m_form->state().IndiceTavoloSelezionato);
+        m_map.tableButtonClicked(m_map.state().IndiceTavoloSelezionato);
         return;
     }
-    if (orderLines().addArticle(tavolo, articolo, m_form->cmdAggiungiArticolo()->text(),
+    if (orderLines().addArticle(tavolo, articolo, m_rooms->cmdAggiungiArticolo()->text(),
                                 PrezzoArticolo(articolo), selectedNumero()) == OrderLines::Result::Done)
         announce();
-    m_form->MostraScontrino(codice);
+    m_map.MostraScontrino(codice);
 }
 
 void LineEditing::cmdCancSelezionato_Click() {
-    Grid *grid = m_form->gridScontrino();
-    const int index = m_form->state().IndiceTavoloSelezionato;
+    Grid *grid = m_receipt->grid();
+    const int index = m_map.state().IndiceTavoloSelezionato;
     const int row = grid->row();
     if (index < 0 || row < 0)
         return;
@@ -86,7 +97,7 @@ void LineEditing::cmdCancSelezionato_Click() {
         return;
     const auto done = [this, grid] {
         grid->setRow(-1);
-        m_form->cmdCancSelezionato()->hide();
+        m_receipt->cmdCancSelezionato()->hide();
     };
 
     OrderLines lines = orderLines();
@@ -112,7 +123,7 @@ void LineEditing::cmdCancSelezionato_Click() {
         if (result == OrderLines::Result::NotFound) {
             // Another till removed the line meanwhile: show what the table holds now.
             Avviso(QStringLiteral("La riga selezionata non è più presente"), 2, 0, 1, true);
-            m_form->MostraScontrino(codice);
+            m_map.MostraScontrino(codice);
             done();
             return;
         }
@@ -127,7 +138,7 @@ void LineEditing::cmdCancSelezionato_Click() {
         // that cannot be read are not taken for none.
         const auto left = lines.lines(tavolo);
         if (!left || !left->isEmpty()) {
-            m_form->MostraScontrino(codice);
+            m_map.MostraScontrino(codice);
             return;
         }
         AzzeraTavolo();
@@ -136,14 +147,14 @@ void LineEditing::cmdCancSelezionato_Click() {
     double total = 0;
     for (int r = 0; r < grid->rows(); ++r)
         total += parseLocaleNumber(grid->textMatrix(r, 2));
-    m_form->lblTotale()->setText(formatAmount(total));
+    m_receipt->lblTotale()->setText(formatAmount(total));
 }
 
 void LineEditing::cmdAzzeraTavolo_Click() {
-    if (m_form->state().IndiceTavoloSelezionato < 0)
+    if (m_map.state().IndiceTavoloSelezionato < 0)
         return;
     const qint32 answer = Messaggio(QStringLiteral("Vuoi azzerare il tavolo ") +
-                                        m_form->lblTavoloAnteprima()->text() + QStringLiteral(" ?"),
+                                        m_receipt->lblTavoloAnteprima()->text() + QStringLiteral(" ?"),
                                     QStringLiteral("AZZERRAMENTO TAVOLO"), MessageBox::vbYesNo, false);
     if (answer == MessageBox::vbYes)
         AzzeraTavolo();
@@ -156,15 +167,15 @@ void LineEditing::AzzeraTavolo() {
         return;
     const OrderLines::Result result = orderLines().emptyTable(tavolo, selectedNumero());
     if (result == OrderLines::Result::Failed) {
-        m_form->MostraScontrino(codice);
+        m_map.MostraScontrino(codice);
         return;
     }
     if (result == OrderLines::Result::Done)
         announce();
-    const QString caption = m_form->lblTavoloAnteprima()->text();
-    m_form->RefreshTavoloCodice(codice);
+    const QString caption = m_receipt->lblTavoloAnteprima()->text();
+    m_floor->RefreshTavoloCodice(codice);
     // Redrawn as a touch on the table draws it: a free table gets the free table's commands.
-    m_form->tableButtonClicked(m_form->state().IndiceTavoloSelezionato);
+    m_map.tableButtonClicked(m_map.state().IndiceTavoloSelezionato);
     Avviso(QStringLiteral("Liberato e azzerato tavolo ") + caption, 2, 0, 3, false);
 }
 

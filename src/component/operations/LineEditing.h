@@ -4,8 +4,12 @@
 
 namespace qrv {
 
-class frmTavoli;
+class ChangeNotifier;
+class MapActions;
 class OrderLines;
+class ReceiptPanel;
+class RoomBar;
+class TableFloor;
 
 /**
  * Quick-add of the preset article, removing a unit or a line, emptying a table. Each writes to
@@ -16,7 +20,9 @@ class OrderLines;
 class LineEditing : public QObject {
     Q_OBJECT
 public:
-    explicit LineEditing(frmTavoli *form);
+    /** Acts on the table selected on map; each committed change is announced through changes. */
+    LineEditing(MapActions &map, RoomBar *rooms, TableFloor *floor, ReceiptPanel *receipt,
+                ChangeNotifier *changes, QObject *parent);
 
     /** Adds one unit of ArticoloAggiunta to the selected table; nothing when the panel is hidden. */
     void cmdAggiungiArticolo_Click();
@@ -44,7 +50,11 @@ private:
     /** Tells the other tills' maps that the selected table changed (after a commit only). */
     void announce() const;
 
-    frmTavoli *m_form;
+    MapActions &m_map;
+    RoomBar *m_rooms;
+    TableFloor *m_floor;
+    ReceiptPanel *m_receipt;
+    ChangeNotifier *m_changes;
 };
 
 } // namespace qrv

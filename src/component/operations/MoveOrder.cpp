@@ -1,7 +1,9 @@
 #include "component/operations/MoveOrder.h"
 
-#include "component/frmTavoli.h"
 #include "component/operations/ChangeNotifier.h"
+#include "component/tablemap/MapActions.h"
+#include "component/tablemap/ReceiptPanel.h"
+#include "component/tablemap/TableFloor.h"
 #include "core/data/Lookups.h"
 #include "core/data/MessageBox.h"
 #include "core/operations/OrderMove.h"
@@ -39,30 +41,37 @@ int MoveOrder::lockQuestionAfterMs() {
     return scaled(3000);
 }
 
-MoveOrder::MoveOrder(frmTavoli *form) : QObject(form), m_form(form), m_timer(new QTimer(this)) {
+MoveOrder::MoveOrder(MapActions &map, TableFloor *floor, ReceiptPanel *receipt, ChangeNotifier *changes,
+                     QObject *parent)
+    : QObject(parent)
+    , m_map(map)
+    , m_floor(floor)
+    , m_receipt(receipt)
+    , m_changes(changes)
+    , m_timer(new QTimer(this)) {
     m_timer->setObjectName(QStringLiteral("TimerSPOSTA"));
     m_timer->setSingleShot(true);
     m_timer->setInterval(destinationWindowMs());
     connect(m_timer, &QTimer::timeout, this, &MoveOrder::TimerSPOSTA_Timer);
-    connect(form->cmdSposta(), &QPushButton::clicked, this, &MoveOrder::cmdSposta_Click);
+    connect(receipt->cmdSposta(), &QPushButton::clicked, this, &MoveOrder::cmdSposta_Click);
 }
 
 void MoveOrder::cmdSposta_Click() {
     if (m_moving)
         return;
-    if (m_form->cmdSposta()->text() == kAnnulla) {
+    if (m_receipt->cmdSposta()->text() == kAnnulla) {
         TimerSPOSTA_Timer();
         return;
     }
     Avviso(QStringLiteral("Selezionare il tavolo di destinazione entro 7 secondi"), 1, 0, 2, true);
     m_timer->start(destinationWindowMs());
     m_waiting = true;
-    m_form->cmdSposta()->setText(kAnnulla);
-    const int index = m_form->state().IndiceTavoloSelezionato;
-    m_source = m_form->tagTavolo(index).trimmed().toLongLong();
-    const QPushButton *button = m_form->cmdTavolo(index);
+    m_receipt->cmdSposta()->setText(kAnnulla);
+    const int index = m_map.state().IndiceTavoloSelezionato;
+    m_source = m_floor->tag(index).trimmed().toLongLong();
+    const QPushButton *button = m_floor->button(index);
     m_sourceNumero = button ? button->text() : QString();
-    const QLabel *label = m_form->lblTavolo(index);
+    const QLabel *label = m_floor->label(index);
     m_description = label ? label->text() : QString();
 }
 
@@ -73,7 +82,7 @@ void MoveOrder::TimerSPOSTA_Timer() {
     m_sourceNumero.clear();
     m_destinationNumero.clear();
     m_timer->stop();
-    m_form->cmdSposta()->setText(QStringLiteral("SPOSTA"));
+    m_receipt->cmdSposta()->setText(QStringLiteral("SPOSTA"));
     m_waiting = false;
 }
 
@@ -90,8 +99,8 @@ void MoveOrder::destinationClicked(int index) {
     // The window is over once a destination is touched; the tick must not clear the state while
     // the move waits for the lock.
     m_timer->stop();
-    m_destination = m_form->tagTavolo(index).trimmed().toLongLong();
-    const QPushButton *button = m_form->cmdTavolo(index);
+    m_destination = m_floor->tag(index).trimmed().toLongLong();
+    const QPushButton *button = m_floor->button(index);
     m_destinationNumero = button ? button->text() : QString();
     if (m_destination != m_source)
         SpostaTavolo();
@@ -123,7 +132,7 @@ void MoveOrder::SpostaTavolo() {
     OrderMove move(s.DataBase, s.WorkSpace, s.ilPathArchivi);
     m_nextLockQuestion = lockQuestionAfterMs();
     move.setWaitFunction([this](qint64 elapsed) { return waitForLock(elapsed); });
-    move.setJournal(m_form->codiceCassa());
+    move.setJournal(m_map.codiceCassa());
     m_moving = true;
     const OrderMove::Result result =
         move.run({m_source, m_sourceNumero}, {m_destination, m_destinationNumero}, m_description,
@@ -133,7 +142,7 @@ void MoveOrder::SpostaTavolo() {
     case OrderMove::Outcome::Moved:
         // The other maps first, at once; the operator is told once the commit is durable and the
         // lock released.
-        m_form->changeNotifier()->announce({m_sourceNumero, m_destinationNumero}, s.DataBase.get());
+        m_changes->announce({m_sourceNumero, m_destinationNumero}, s.DataBase.get());
         Avviso(QStringLiteral("Spostamento terminato"), 2, 0, 3, true);
         break;
     case OrderMove::Outcome::Failed:
@@ -151,7 +160,7 @@ void MoveOrder::SpostaTavolo() {
         break;
     }
     if (result.outcome != OrderMove::Outcome::NothingToMove)
-        m_form->CaricaTavoli();
+        m_map.CaricaTavoli();
     m_waiting = false;
 }
 

@@ -7,7 +7,10 @@ class QTimer;
 
 namespace qrv {
 
-class frmTavoli;
+class ChangeNotifier;
+class MapActions;
+class ReceiptPanel;
+class TableFloor;
 
 /**
  * Moving a table's whole order to another table touched within 7 seconds (cmdSposta, TimerSPOSTA,
@@ -17,7 +20,9 @@ class frmTavoli;
 class MoveOrder : public QObject {
     Q_OBJECT
 public:
-    explicit MoveOrder(frmTavoli *form);
+    /** Connects to receipt's cmdSposta; a committed move is announced through changes. */
+    MoveOrder(MapActions &map, TableFloor *floor, ReceiptPanel *receipt, ChangeNotifier *changes,
+              QObject *parent);
 
     /** True while the map waits for the destination table (SpostamentoInCorso). */
     bool waiting() const { return m_waiting; }
@@ -59,7 +64,10 @@ private:
     /** Waits for the sales lock without freezing the till; false when the operator gives up. */
     bool waitForLock(qint64 elapsedMs);
 
-    frmTavoli *m_form;
+    MapActions &m_map;
+    TableFloor *m_floor;
+    ReceiptPanel *m_receipt;
+    ChangeNotifier *m_changes;
     QTimer *m_timer;
     bool m_waiting = false;
     bool m_moving = false;

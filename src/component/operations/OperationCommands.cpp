@@ -1,7 +1,10 @@
 #include "component/operations/OperationCommands.h"
 
 #include "component/FormRegistry.h"
-#include "component/frmTavoli.h"
+#include "component/tablemap/MapActions.h"
+#include "component/tablemap/ReceiptPanel.h"
+#include "component/tablemap/RoomBar.h"
+#include "component/tablemap/TableFloor.h"
 #include "core/data/Lookups.h"
 #include "core/settings/SharedState.h"
 
@@ -9,22 +12,26 @@
 
 namespace qrv {
 
-OperationCommands::OperationCommands(frmTavoli *form) : QObject(form), m_form(form) {
+OperationCommands::OperationCommands(MapActions &map, RoomBar *rooms, TableFloor *floor,
+                                     ReceiptPanel *receipt, QObject *parent)
+    : QObject(parent)
+    , m_map(map)
+    , m_floor(floor) {
     const auto bind = [this](QPushButton *button, void (OperationCommands::*handler)()) {
         connect(button, &QPushButton::clicked, this, handler);
     };
-    bind(form->cmdNuovoConto(), &OperationCommands::cmdNuovoConto_Click);
-    bind(form->cmdNuovoContoWeb(), &OperationCommands::cmdNuovoContoWeb_Click);
-    bind(form->cmdAggiungiOrdine(), &OperationCommands::cmdAggiungiOrdine_Click);
-    bind(form->cmdContoSubito(), &OperationCommands::cmdContoSubito_Click);
-    bind(form->cmdPortaAlBanco(), &OperationCommands::cmdPortaAlBanco_Click);
-    bind(form->cmdPreconto(), &OperationCommands::cmdPreconto_Click);
-    bind(form->cmdContiSeparati(), &OperationCommands::cmdContiSeparati_Click);
-    bind(form->cmdBancoTavoli(), &OperationCommands::cmdBancoTavoli_Click);
+    bind(receipt->cmdNuovoConto(), &OperationCommands::cmdNuovoConto_Click);
+    bind(receipt->cmdNuovoContoWeb(), &OperationCommands::cmdNuovoContoWeb_Click);
+    bind(receipt->cmdAggiungiOrdine(), &OperationCommands::cmdAggiungiOrdine_Click);
+    bind(receipt->cmdContoSubito(), &OperationCommands::cmdContoSubito_Click);
+    bind(receipt->cmdPortaAlBanco(), &OperationCommands::cmdPortaAlBanco_Click);
+    bind(receipt->cmdPreconto(), &OperationCommands::cmdPreconto_Click);
+    bind(receipt->cmdContiSeparati(), &OperationCommands::cmdContiSeparati_Click);
+    bind(rooms->cmdBancoTavoli(), &OperationCommands::cmdBancoTavoli_Click);
 }
 
 QString OperationCommands::codice() const {
-    return m_form->tagTavolo(m_form->state().IndiceTavoloSelezionato);
+    return m_floor->tag(m_map.state().IndiceTavoloSelezionato);
 }
 
 bool OperationCommands::refusedInConsultation(const QString &codice) const {
@@ -52,22 +59,22 @@ void OperationCommands::choose(const QString &tavolo, qint32 operazione, std::op
 
 void OperationCommands::cmdNuovoConto_Click() {
     choose(codice(), qrvContoNuovoTavolo, false, false, false);
-    m_form->finish();
+    m_map.finish();
 }
 
 void OperationCommands::cmdNuovoContoWeb_Click() {
     choose(codice(), qrvContoNuovoTavolo, false, false, true);
-    m_form->finish();
+    m_map.finish();
 }
 
 void OperationCommands::cmdAggiungiOrdine_Click() {
     choose(codice(), qrvContoNuovoTavolo, false, false);
-    m_form->finish();
+    m_map.finish();
 }
 
 void OperationCommands::cmdContoSubito_Click() {
     choose(codice(), qrvFaiContoTavolo, true, false);
-    m_form->finish();
+    m_map.finish();
 }
 
 void OperationCommands::cmdPortaAlBanco_Click() {
@@ -75,7 +82,7 @@ void OperationCommands::cmdPortaAlBanco_Click() {
     if (refusedInConsultation(tavolo))
         return;
     choose(tavolo, qrvFaiContoTavolo, false, false);
-    m_form->finish();
+    m_map.finish();
 }
 
 void OperationCommands::cmdPreconto_Click() {
@@ -83,7 +90,7 @@ void OperationCommands::cmdPreconto_Click() {
     if (refusedInConsultation(tavolo))
         return;
     choose(tavolo, qrvPrecontoTavolo);
-    m_form->finish();
+    m_map.finish();
 }
 
 void OperationCommands::cmdContiSeparati_Click() {
@@ -93,14 +100,14 @@ void OperationCommands::cmdContiSeparati_Click() {
     if (!FormRegistry::show(FormId::ContiSeparati))
         s.ContoSeparato = false;
     if (s.ContoSeparato)
-        m_form->finish();
+        m_map.finish();
     else
-        m_form->MostraScontrino(s.TavoloScelto);
+        m_map.MostraScontrino(s.TavoloScelto);
 }
 
 void OperationCommands::cmdBancoTavoli_Click() {
     choose(QString(), qrvNessunaOperazioneScelta);
-    m_form->finish();
+    m_map.finish();
 }
 
 } // namespace qrv

@@ -7,17 +7,23 @@
 
 namespace qrv {
 
-class frmTavoli;
+class MapActions;
+class ReceiptPanel;
+class RoomBar;
+class TableFloor;
 
 /**
  * The commands of the receipt panel and the room bar that end the map with an operation for
  * the host (open, web open, add order, bill, pre-bill, to the counter, separate bills, counter sale).
- * Connects itself to the form's command buttons. None of them writes to the database.
+ * Connects itself to the command buttons of the receipt panel and the room bar. None of them
+ * writes to the database.
  */
 class OperationCommands : public QObject {
     Q_OBJECT
 public:
-    explicit OperationCommands(frmTavoli *form);
+    /** Connects to the command buttons of rooms and receipt; acts on the table selected on map. */
+    OperationCommands(MapActions &map, RoomBar *rooms, TableFloor *floor, ReceiptPanel *receipt,
+                      QObject *parent);
 
     void cmdNuovoConto_Click();
     void cmdNuovoContoWeb_Click();
@@ -43,7 +49,8 @@ private:
     /** True when the consult context refuses a table that is not occupied (the notice is shown). */
     bool refusedInConsultation(const QString &codice) const;
 
-    frmTavoli *m_form;
+    MapActions &m_map;
+    TableFloor *m_floor;
 };
 
 } // namespace qrv

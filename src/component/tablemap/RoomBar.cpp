@@ -1,7 +1,7 @@
 #include "component/tablemap/RoomBar.h"
 
-#include "component/frmTavoli.h"
 #include "component/tablemap/MapLook.h"
+#include "component/tablemap/MapState.h"
 #include "core/data/clsRecordset.h"
 #include "core/data/dao/Recordset.h"
 #include "core/tablemap/MapGeometry.h"
@@ -120,6 +120,15 @@ QString RoomBar::roomTag(int i) const {
     if (i < 0 || i >= m_sala.size())
         return QString();
     return m_sala.at(i)->property("Tag").toString();
+}
+
+int RoomBar::indexOf(qint32 codice) const {
+    for (int i = 0; i < m_sala.size(); ++i) {
+        const QString tag = roomTag(i);
+        if (!tag.isEmpty() && tag.toInt() == codice)
+            return i;
+    }
+    return -1;
 }
 
 void RoomBar::CaricaSale(bool layoutEditing, QVector<DatiSala> &datiSale) {

@@ -32,7 +32,10 @@ public:
 
     const QVector<QPushButton *> &roomButtons() const { return m_sala; }
     const QVector<QPushButton *> &editButtons() const { return m_modifica; }
+    /** The Codice room button i carries, "" for none. */
     QString roomTag(int i) const;
+    /** Index of the room button carrying Codice codice, -1 when none does. */
+    int indexOf(qint32 codice) const;
 
     QPushButton *cmdAggiungiArticolo() const { return m_aggiungiArticolo; }
     QCheckBox *chkBottoniGrandiTavolo() const { return m_bottoniGrandi; }

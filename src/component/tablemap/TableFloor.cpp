@@ -1,8 +1,8 @@
 #include "component/tablemap/TableFloor.h"
 
-#include "component/frmTavoli.h"
 #include "component/platform/Twips.h"
 #include "component/tablemap/MapLook.h"
+#include "component/tablemap/MapState.h"
 #include "core/data/clsRecordset.h"
 #include "core/data/dao/Recordset.h"
 #include "core/layout/BackgroundImages.h"
