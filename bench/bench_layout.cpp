@@ -99,15 +99,15 @@ void dragSteps(benchmark::State &state, bool repaint) {
     QWidget *floor = form->fraTavoli();
     const int index = form->indiceTavolo(
         qrvtest::scalar(db, QStringLiteral("Select Codice from Tavoli Where Numero = '260'")).toInt());
-    QPushButton *button = form->cmdTavolo(index);
+    QPushButton *button = form->fraTavoli()->button(index);
     const QPointF grip(300, 300); // twips inside the button
     const auto at = [&](double dx) {
-        return QPointF(form->leftTavolo(index) + grip.x() + dx, form->topTavolo(index) + grip.y());
+        return QPointF(form->fraTavoli()->leftTwips(index) + grip.x() + dx, form->fraTavoli()->topTwips(index) + grip.y());
     };
     QMouseEvent press =
         mouseAt(QEvent::MouseButtonPress, button, floor, at(0), Qt::LeftButton, Qt::LeftButton);
     QCoreApplication::sendEvent(button, &press);
-    const int startLeft = form->leftTavolo(index);
+    const int startLeft = form->fraTavoli()->leftTwips(index);
     int direction = 1;
     for (auto _ : state) {
         QMouseEvent move =
@@ -117,9 +117,9 @@ void dragSteps(benchmark::State &state, bool repaint) {
             QCoreApplication::processEvents();
         direction = -direction;
     }
-    if (form->leftTavolo(index) != startLeft && form->leftTavolo(index) != startLeft + 200)
+    if (form->fraTavoli()->leftTwips(index) != startLeft && form->fraTavoli()->leftTwips(index) != startLeft + 200)
         state.SkipWithError("the button did not step");
-    state.counters["tables"] = form->cmdTavoloCount();
+    state.counters["tables"] = form->fraTavoli()->count();
     QMouseEvent release =
         mouseAt(QEvent::MouseButtonRelease, button, floor, at(0), Qt::LeftButton, Qt::NoButton);
     QCoreApplication::sendEvent(button, &release);
@@ -143,7 +143,7 @@ void BM_CaricaTavoli(benchmark::State &state, const char *engine) {
     qrv::frmTavoli *form = mapOn(db);
     for (auto _ : state)
         form->CaricaTavoli();
-    state.counters["tables"] = form->cmdTavoloCount();
+    state.counters["tables"] = form->fraTavoli()->count();
     form->hide();
 }
 
@@ -168,7 +168,7 @@ void BM_CreateTableAndRebuild(benchmark::State &state, const char *engine) {
         db->Execute(QStringLiteral("Delete * from Tavoli Where Numero = 'X1'"));
         state.ResumeTiming();
     }
-    state.counters["tables"] = form->cmdTavoloCount();
+    state.counters["tables"] = form->fraTavoli()->count();
     form->hide();
 }
 

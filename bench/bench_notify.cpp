@@ -191,7 +191,7 @@ void BM_CommitToOtherMap(benchmark::State &state, const char *engine) {
     for (auto _ : state) {
         form->state().IndiceTavoloSelezionato = static_cast<qint16>(from);
         form->moveOrder()->cmdSposta_Click();
-        const QString destination = form->tagTavolo(to);
+        const QString destination = form->fraTavoli()->tag(to);
         const qint64 touched = steadyNs();
         form->moveOrder()->destinationClicked(to);
         QByteArray answer;
@@ -237,11 +237,11 @@ int otherTill(const QStringList &args) {
     QUdpSocket answer;
     const quint16 port = static_cast<quint16>(args.value(2).toUInt());
     // Connected after the map's own handler, so it runs once the button is recoloured.
-    QObject::connect(form->WinsockNotify(), &QUdpSocket::readyRead, form, [&] {
+    QObject::connect(form->findChild<QUdpSocket *>(QStringLiteral("WinsockNotify")), &QUdpSocket::readyRead, form, [&] {
         const int i = form->state().TavoloLampeggiante;
-        const QPushButton *button = form->cmdTavolo(i);
+        const QPushButton *button = form->fraTavoli()->button(i);
         const bool red = button && button->palette().color(QPalette::Button) == QColor(0xFF, 0x3E, 0x3E);
-        answer.writeDatagram(QByteArray::number(steadyNs()) + ' ' + form->tagTavolo(i).toLatin1() + ' ' +
+        answer.writeDatagram(QByteArray::number(steadyNs()) + ' ' + form->fraTavoli()->tag(i).toLatin1() + ' ' +
                                  (red ? "1" : "0"),
                              QHostAddress::LocalHost, port);
     });

@@ -330,7 +330,7 @@ public:
                           QCoreApplication::processEvents();
                       },
                       [this, &occupied] {
-                          const QPushButton *b = m_form.cmdTavolo(0);
+                          const QPushButton *b = m_form.fraTavoli()->button(0);
                           const bool red =
                               b && b->palette().color(QPalette::Button) == QColor(0xFF, 0x3E, 0x3E);
                           return red == occupied ? QString() : QStringLiteral("not recoloured");
@@ -372,7 +372,7 @@ public:
                               QCoreApplication::processEvents();
                           },
                           [this, expected] {
-                              return m_form.gridScontrino()->rows() == expected
+                              return m_form.frxScontrino()->grid()->rows() == expected
                                          ? QString()
                                          : QStringLiteral("receipt not filled");
                           }});
@@ -398,15 +398,15 @@ public:
                           if (m_form.frxScontrino()->isHidden() ||
                               m_form.state().IndiceTavoloSelezionato != m_form.indiceTavolo(UnitOrder))
                               m_form.tableButtonClicked(m_form.indiceTavolo(UnitOrder));
-                          m_form.gridScontrino()->setRow(0);
-                          before = m_form.gridScontrino()->textMatrix(0, 0);
+                          m_form.frxScontrino()->grid()->setRow(0);
+                          before = m_form.frxScontrino()->grid()->textMatrix(0, 0);
                       },
                       [this] {
                           m_form.lineEditing()->cmdCancSelezionato_Click();
                           QCoreApplication::processEvents();
                       },
                       [this, &before] {
-                          return m_form.gridScontrino()->textMatrix(0, 0).toLongLong() ==
+                          return m_form.frxScontrino()->grid()->textMatrix(0, 0).toLongLong() ==
                                          before.toLongLong() - 1
                                      ? QString()
                                      : QStringLiteral("no unit removed");
@@ -434,7 +434,7 @@ private:
     /** "" when the floor shows the tables of room index (0 or 1). */
     QString shownTables(int index) const {
         int visible = 0;
-        for (const QPushButton *b : m_form.tableButtons())
+        for (const QPushButton *b : m_form.fraTavoli()->buttons())
             visible += b->isHidden() ? 0 : 1;
         if (visible != m_venue.tables || m_form.indiceTavolo(index * m_venue.tables + 1) < 0)
             return QStringLiteral("%1 tables shown").arg(visible);

@@ -154,7 +154,7 @@ void BM_DatagramToRecolouredButton(benchmark::State &state) {
     form.show();
     QCoreApplication::processEvents();
     const int index = form.indiceTavolo(50);
-    QPushButton *button = form.cmdTavolo(index);
+    QPushButton *button = form.fraTavoli()->button(index);
     QUdpSocket sender;
     bool occupied = button->palette().color(QPalette::Button) == QColor(0xFF, 0x3E, 0x3E);
     for (auto _ : state) {
@@ -190,7 +190,7 @@ void BM_ClickToFilledReceipt(benchmark::State &state) {
     for (auto _ : state) {
         form.tableButtonClicked(index);
         QCoreApplication::processEvents();
-        if (form.gridScontrino()->rows() != lines)
+        if (form.frxScontrino()->grid()->rows() != lines)
             state.SkipWithError("receipt not filled");
     }
     form.done(0);

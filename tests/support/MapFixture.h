@@ -1,14 +1,16 @@
 #pragma once
 
-// A venue and a table map for the tests of the map: a fresh database on the engine of the test
-// row, an app folder with its settings file, scripted message windows, and a port of its own for
-// the notification socket. Test classes give every test both engines with initTestCase_data().
+// The table map in tests: a venue (a fresh database on the engine of the test row, an app folder
+// with its settings file, scripted message windows, a notification port of its own), the map loaded
+// on it or shown modally, and the map's controls found by their names.
 
 #include "component/frmTavoli.h"
-#include "component/platform/Twips.h"
+#include "component/platform/Grid.h"
 #include "component/tablemap/TableFloor.h"
 #include "core/tablemap/MapSettings.h"
+#include "support/ModalScript.h"
 #include "support/Till.h"
+#include "support/VenueRows.h"
 
 #include <QCoreApplication>
 #include <QEvent>
@@ -16,17 +18,13 @@
 #include <QPushButton>
 #include <QTest>
 #include <QUdpSocket>
+#include <functional>
 #include <memory>
 
 namespace maptest {
 
 const QColor Red(0xFF, 0x3E, 0x3E);
 const QColor Green(0x6C, 0xE8, 0x6C);
-
-/** text as an SQL literal, NULL for nullptr. */
-inline QByteArray sql(const char *text) {
-    return text ? "'" + QByteArray(text) + "'" : QByteArray("NULL");
-}
 
 /** A UDP port nobody is using right now. */
 inline quint16 freePort() {
@@ -40,7 +38,7 @@ inline void flushDeletes() {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
-inline QColor colourOf(const QPushButton *button) {
+inline QColor colourOf(const QWidget *button) {
     return button->palette().color(QPalette::Button);
 }
 
@@ -48,6 +46,52 @@ inline QColor colourOf(const QPushButton *button) {
 inline QString currentEngine() {
     QFETCH_GLOBAL(QString, engine);
     return engine;
+}
+
+/** The control of form named name, or name(index) for a control array; nullptr when there is none. */
+template <class T = QPushButton> T *control(const QObject *form, const char *name, int index = -1) {
+    const QString objectName =
+        index < 0 ? QString::fromLatin1(name) : QStringLiteral("%1(%2)").arg(QLatin1String(name)).arg(index);
+    return form->findChild<T *>(objectName);
+}
+
+inline qrv::TableFloor *floorOf(const QObject *form) {
+    return control<qrv::TableFloor>(form, "fraTavoli");
+}
+
+/** The table button carrying Codice codice in the room on show, nullptr when none does. */
+inline QPushButton *tableButton(const QObject *form, int codice) {
+    const int index = floorOf(form)->indexOf(codice);
+    return index < 0 ? nullptr : control(form, "cmdTavolo", index);
+}
+
+/** The receipt grid, one "quantity|amount|ID" text per row. */
+inline QStringList receiptRows(const QObject *form) {
+    QStringList rows;
+    const qrv::Grid *grid = control<qrv::Grid>(form, "gridScontrino");
+    for (int r = 0; r < grid->rows(); ++r)
+        rows << QStringList{grid->textMatrix(r, 0), grid->textMatrix(r, 2), grid->textMatrix(r, 3)}.join(
+            QLatin1Char('|'));
+    return rows;
+}
+
+/**
+ * Shows the calling thread's map modally (through show, exec() when none is given) and runs body
+ * once it is on screen; a map the body left open is closed as the window manager closes it.
+ */
+inline void runMap(const std::function<void(qrv::frmTavoli &)> &body,
+                   const std::function<void()> &show = {}) {
+    qrv::frmTavoli *form = qrv::frmTavoli::current();
+    bool ran = false;
+    qrvtest::ModalScript script(form, {[&] {
+                                    if (QTest::qWaitForWindowExposed(form))
+                                        body(*form);
+                                    ran = true;
+                                    if (form->isVisible())
+                                        form->done(0);
+                                }});
+    show ? show() : void(form->exec());
+    QVERIFY2(ran, "the map was not shown");
 }
 
 class Venue : public qrvtest::Till {
@@ -69,37 +113,25 @@ public:
 
     /** Texts given as nullptr are stored as NULL. */
     void room(int codice, const char *descrizione, const char *sfondo = nullptr, qint64 colore = -1) {
-        exec(QString::asprintf(
-            "Insert into Sale (Codice, Descrizione, Sfondo, ColoreSfondo) values (%d, %s, %s, %s)", codice,
-            sql(descrizione).constData(), sql(sfondo).constData(),
-            colore < 0 ? "NULL" : QByteArray::number(colore).constData()));
+        qrvtest::addRoom(db, codice, text(descrizione), text(sfondo),
+                         colore < 0 ? QVariant() : QVariant(colore));
     }
-
     void table(int codice, int numero, int sala, bool occupato = false, const char *descrizione = nullptr,
                int top = 200, int left = 200) {
-        exec(QString::asprintf(
-            "Insert into Tavoli (Codice, Numero, Descrizione, Occupato, OraOccupato, "
-            "OraUltimoOrdine, ID_Scontrino, Top, Left, CodiceSala, Forma) values (%d, '%d', %s, "
-            "%s, '', '', 0, %d, %d, %d, 'QUADRATO')",
-            codice, numero, sql(descrizione).constData(), occupato ? "True" : "False", top, left, sala));
+        qrvtest::addTable(db, qrvtest::columns("Codice, Numero, Descrizione, Occupato, Top, Left, CodiceSala",
+                                               {codice, QString::number(numero), text(descrizione), occupato,
+                                                top, left, sala}));
     }
-
     void line(int id, int tavolo, int articolo, int quantita, double importo, int variante = 0,
               const char *descrizione = nullptr) {
-        exec(QString::asprintf(
-            "Insert into DettaglioTavoli (ID, Tavolo, Codice, Quantita, Descrizione, Variante, "
-            "Importo, IdRif) values (%d, %d, %d, %d, %s, %d, %.17g, 0)",
-            id, tavolo, articolo, quantita, sql(descrizione).constData(), variante, importo));
+        qrvtest::addLine(db, tavolo, articolo, quantita, text(descrizione), variante, importo, id);
     }
-
     void article(int codice, const char *descrizione) {
-        exec(QString::asprintf("Insert into Articoli (Codice, Descrizione, Prezzo) values (%d, %s, 1)",
-                               codice, sql(descrizione).constData()));
+        qrvtest::addArticle(db, codice, text(descrizione), 1);
     }
-
     void setOccupato(int codice, bool occupato) {
         exec(QStringLiteral("Update Tavoli Set Occupato = %1 Where Codice = %2")
-                 .arg(occupato ? QStringLiteral("True") : QStringLiteral("False"))
+                 .arg(qrvtest::sqlValue(occupato))
                  .arg(codice));
     }
 
@@ -122,10 +154,17 @@ public:
         return *form;
     }
 
+    /** The control of the loaded map named name, or name(index) for a control array. */
+    template <class T = QPushButton> T *control(const char *name, int index = -1) const {
+        return maptest::control<T>(form.get(), name, index);
+    }
+    QPushButton *button(int index) const { return control("cmdTavolo", index); }
+    qrv::TableFloor *floor() const { return floorOf(form.get()); }
+
     /** Index of the visible table button captioned numero, -1 when none. */
     int buttonOf(int numero) const {
-        for (int i = 0; i < form->cmdTavoloCount(); ++i)
-            if (!form->cmdTavolo(i)->isHidden() && form->cmdTavolo(i)->text() == QString::number(numero))
+        for (int i = 0; button(i); ++i)
+            if (!button(i)->isHidden() && button(i)->text() == QString::number(numero))
                 return i;
         return -1;
     }
@@ -137,6 +176,11 @@ public:
 
     quint16 port = 0;
     std::unique_ptr<qrv::frmTavoli> form;
+
+private:
+    static QVariant text(const char *value) {
+        return value ? QVariant(QString::fromUtf8(value)) : QVariant();
+    }
 };
 
 } // namespace maptest

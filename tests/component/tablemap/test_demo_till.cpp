@@ -1,45 +1,15 @@
 // The demo till as a host: its loop around the modal map, the simple operations it carries out
 // itself, and the notification it sends after each change to the destinations of NotificheA, as
-// the map does. The operator is played by a timer that acts on the map whenever a show is on screen.
+// the map does. The operator acts on each show of the map in turn.
 
 #include "../../../app/demo/DemoTill.cpp"
 
 #include "support/MapFixture.h"
 
 #include <QNetworkDatagram>
-#include <QTimer>
-#include <functional>
 
 using namespace qrv;
 using qrvtest::scalar;
-
-namespace {
-
-/** Plays the operator: runs the next step each time a new show of the map is on screen. */
-class Operator : public QObject {
-public:
-    explicit Operator(QVector<std::function<void(frmTavoli *)>> steps) : m_steps(std::move(steps)) {
-        connect(&m_timer, &QTimer::timeout, this, [this] {
-            // Every step ends the show, so a loaded map on screen is always a new show.
-            frmTavoli *form = frmTavoli::current();
-            if (!form->isVisible() || !form->isLoaded())
-                return;
-            if (m_next < m_steps.size())
-                m_steps.at(m_next++)(form);
-            else
-                form->done(0);
-        });
-        m_timer.start(10);
-    }
-    int done() const { return m_next; }
-
-private:
-    QVector<std::function<void(frmTavoli *)>> m_steps;
-    QTimer m_timer;
-    int m_next = 0;
-};
-
-} // namespace
 
 class TestDemoTill : public QObject {
     Q_OBJECT
@@ -67,8 +37,9 @@ void TestDemoTill::opensAndBillsTables() {
     QVERIFY2(till.prepare(&error), qPrintable(error));
 
     // Table 2 (Codice 2) is free in the demo venue; the commands' outcomes are written as they are.
-    auto choose = [](qint32 operazione, bool contoSubito) {
-        return [operazione, contoSubito](frmTavoli *form) {
+    frmTavoli *form = frmTavoli::current();
+    auto choose = [form](qint32 operazione, bool contoSubito) {
+        return [form, operazione, contoSubito] {
             SharedState &shared = SharedState::current();
             shared.TavoloScelto = QStringLiteral("2");
             shared.OperazioneScelta = operazione;
@@ -77,25 +48,25 @@ void TestDemoTill::opensAndBillsTables() {
         };
     };
     bool redAfterOpening = false, quitByKey = false;
-    Operator player({choose(qrvContoNuovoTavolo, false),
-                     [&](frmTavoli *form) {
-                         const int i = form->indiceTavolo(2);
-                         redAfterOpening = maptest::colourOf(form->cmdTavolo(i)) == maptest::Red;
-                         choose(qrvContoNuovoTavolo, false)(form); // a second order on the same table
-                     },
-                     choose(qrvFaiContoTavolo, true),
-                     [&](frmTavoli *form) {
-                         // The frameless map is quit with Ctrl+Q, which ends the till's loop. A window
-                         // shortcut needs its window active, which the platform reports a moment later.
-                         form->activateWindow();
-                         QVERIFY(QTest::qWaitForWindowActive(form));
-                         QTest::keyClick(form, Qt::Key_Q, Qt::ControlModifier);
-                         quitByKey = !form->isVisible();
-                     }});
+    qrvtest::ModalScript player(
+        form, {choose(qrvContoNuovoTavolo, false),
+               [&] {
+                   redAfterOpening = maptest::colourOf(maptest::tableButton(form, 2)) == maptest::Red;
+                   choose(qrvContoNuovoTavolo, false)(); // a second order, same table
+               },
+               choose(qrvFaiContoTavolo, true),
+               [&] {
+                   // The frameless map is quit with Ctrl+Q, which ends the till's
+                   // loop. A window shortcut needs its window active, which the
+                   // platform reports a moment later.
+                   form->activateWindow();
+                   QVERIFY(QTest::qWaitForWindowActive(form));
+                   QTest::keyClick(form, Qt::Key_Q, Qt::ControlModifier);
+                   quitByKey = !form->isVisible();
+               }});
     QCOMPARE(till.run(), 0); // ends when the map is closed without a command
-    QCOMPARE(player.done(), 4);
-    QVERIFY(redAfterOpening);
-    QVERIFY(quitByKey);
+    QCOMPARE(player.remaining(), 0);
+    QVERIFY(redAfterOpening && quitByKey);
 
     QCOMPARE(scalar(venue, QStringLiteral("Select count(*) from DettaglioTavoli Where Tavolo = 2")).toInt(),
              0);

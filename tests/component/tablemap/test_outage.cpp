@@ -102,20 +102,20 @@ private slots:
         QFETCH(bool, hostConnection);
         const auto removeHost = qScopeGuard([] { QSqlDatabase::removeDatabase(QStringLiteral("host")); });
         Venue venue(QStringLiteral("sqlite"));
-        frmTavoli &form = showMap(venue, hostConnection);
-        const int t7 = venue.buttonOf(7);
-        QCOMPARE(colourOf(form.cmdTavolo(t7)), Green);
-
-        form.TimerRefresh()->stop();
+        showMap(venue, hostConnection);
+        QPushButton *t7 = venue.button(venue.buttonOf(7));
+        QCOMPARE(colourOf(t7), Green);
+        auto *refresh = venue.control<QTimer>("TimerRefresh");
+        refresh->stop();
         if (outage == QLatin1String("terminate"))
             QCOMPARE(m_cluster->terminateConnections(), 1);
         else
             m_cluster->restart(outage);
         otherTillSets(venue, true);
-        form.TimerRefresh()->start();
-        QTRY_COMPARE(colourOf(form.cmdTavolo(t7)), Red);
+        refresh->start();
+        QTRY_COMPARE(colourOf(t7), Red);
         QVERIFY(venue.box.shown.isEmpty());
-        QVERIFY(form.fraTavoli()->lblMappaNonAggiornata()->isHidden());
+        QVERIFY(venue.control<QLabel>("lblMappaNonAggiornata")->isHidden());
         if (hostConnection)
             QVERIFY(QSqlDatabase::database(QStringLiteral("host"), false).isOpen());
     }
@@ -128,16 +128,17 @@ private slots:
         frmTavoli &form = showMap(venue);
         OperatorBox box;
         int ticks = 0;
-        connect(form.TimerRefresh(), &QTimer::timeout, &form, [&ticks] { ++ticks; });
-        const int t7 = venue.buttonOf(7);
-        const QLabel *mark = form.fraTavoli()->lblMappaNonAggiornata();
+        auto *refresh = venue.control<QTimer>("TimerRefresh");
+        connect(refresh, &QTimer::timeout, &form, [&ticks] { ++ticks; });
+        QPushButton *t7 = venue.button(venue.buttonOf(7));
+        const auto *mark = venue.control<QLabel>("lblMappaNonAggiornata");
 
         bool tickedBehindTheBox = false, retried = false;
         box.whileShown = [&] {
             // A notification reaches the floor behind the box, and the periodic refresh starts
             // again as the end of a blink starts it: neither may open a second box.
             form.RefreshTavolo(QStringLiteral("12"), true);
-            form.TimerRefresh()->start();
+            refresh->start();
             const int seen = ticks;
             tickedBehindTheBox = QTest::qWaitFor([&] { return ticks >= seen + 3; }, 5000);
             m_cluster->startServer();
@@ -150,7 +151,7 @@ private slots:
         QVERIFY(tickedBehindTheBox);
         QCOMPARE(box.shown.size(), 1);
         QVERIFY(box.shown.at(0).contains(QLatin1String("chiamato da CaricaTavoli")));
-        QTRY_COMPARE(colourOf(form.cmdTavolo(t7)), Red);
+        QTRY_COMPARE(colourOf(t7), Red);
         QVERIFY(mark->isHidden());
 
         box.whileShown = [] { return int(MessageBox::vbCancel); };
@@ -162,13 +163,13 @@ private slots:
         QCOMPARE(box.shown.size(), 2);
         // A touch meanwhile asks once and, cancelled, shows the occupied table neither as free nor
         // as occupied.
-        form.cmdTavolo(t7)->click();
+        t7->click();
         QCOMPARE(box.shown.size(), 3);
-        QVERIFY(form.frxScontrino()->isHidden());
+        QVERIFY(venue.control<QWidget>("frxScontrino")->isHidden());
         m_cluster->startServer();
         otherTillSets(venue, false);
         QTRY_VERIFY(mark->isHidden());
-        QCOMPARE(colourOf(form.cmdTavolo(t7)), Green);
+        QCOMPARE(colourOf(t7), Green);
         QCOMPARE(box.shown.size(), 3);
     }
 
