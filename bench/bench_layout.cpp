@@ -38,7 +38,8 @@ void ensureApplication() {
 
 /** A venue with one room of 500 tables on engine, made once; nullptr when the engine is missing. */
 std::shared_ptr<qrv::dao::Database> venue(const QString &engine) {
-    static QMap<QString, std::shared_ptr<qrv::dao::Database>> venues;
+    // Never destroyed: the connections must outlive nothing of Qt SQL at process exit.
+    static auto &venues = *new QMap<QString, std::shared_ptr<qrv::dao::Database>>;
     if (venues.contains(engine))
         return venues.value(engine);
     ensureApplication();
@@ -102,7 +103,8 @@ void dragSteps(benchmark::State &state, bool repaint) {
     QPushButton *button = form->fraTavoli()->button(index);
     const QPointF grip(300, 300); // twips inside the button
     const auto at = [&](double dx) {
-        return QPointF(form->fraTavoli()->leftTwips(index) + grip.x() + dx, form->fraTavoli()->topTwips(index) + grip.y());
+        return QPointF(form->fraTavoli()->leftTwips(index) + grip.x() + dx,
+                       form->fraTavoli()->topTwips(index) + grip.y());
     };
     QMouseEvent press =
         mouseAt(QEvent::MouseButtonPress, button, floor, at(0), Qt::LeftButton, Qt::LeftButton);
@@ -117,7 +119,8 @@ void dragSteps(benchmark::State &state, bool repaint) {
             QCoreApplication::processEvents();
         direction = -direction;
     }
-    if (form->fraTavoli()->leftTwips(index) != startLeft && form->fraTavoli()->leftTwips(index) != startLeft + 200)
+    if (form->fraTavoli()->leftTwips(index) != startLeft &&
+        form->fraTavoli()->leftTwips(index) != startLeft + 200)
         state.SkipWithError("the button did not step");
     state.counters["tables"] = form->fraTavoli()->count();
     QMouseEvent release =
