@@ -336,7 +336,7 @@ void frmTavoli::CaricaSale() {
 }
 
 void frmTavoli::cmdSala_Click(int index) {
-    QPushButton *button = cmdSala(index);
+    QPushButton *button = m_roomBar->roomButtons().value(index, nullptr);
     if (!button)
         return;
     m_state.SalaCorrente = m_roomBar->roomTag(index).toInt();

@@ -10,18 +10,13 @@
 #include <QString>
 #include <QVector>
 
-class QCheckBox;
-class QFrame;
 class QLabel;
-class QPushButton;
 class QTimer;
-class QUdpSocket;
 class QWidget;
 
 namespace qrv {
 
 class ChangeNotifier;
-class Grid;
 class OperationCommands;
 class LineEditing;
 class MoveOrder;
@@ -75,68 +70,13 @@ public:
     /** IndiceTavoli: the button index of a table Codice of the room on show, -1 when unknown. */
     int indiceTavolo(qint32 codice) const { return m_floor->indexOf(codice); }
 
-    // Room bar (left column).
-    /** Room button i, nullptr when there is none. */
-    QPushButton *cmdSala(int i) const { return m_roomBar->roomButtons().value(i, nullptr); }
-    int cmdSalaCount() const { return static_cast<int>(m_roomBar->roomButtons().size()); }
-    /** Room edit button i; nullptr where none was created (outside layout-editing mode only 0 exists). */
-    QPushButton *cmdModifica(int i) const { return m_roomBar->editButtons().value(i, nullptr); }
-    QPushButton *cmdAggiungiArticolo() const { return m_roomBar->cmdAggiungiArticolo(); }
-    QCheckBox *chkBottoniGrandiTavolo() const { return m_roomBar->chkBottoniGrandiTavolo(); }
-    QPushButton *cmdNuovaSala() const { return m_roomBar->cmdNuovaSala(); }
-    QPushButton *cmdBancoTavoli() const { return m_roomBar->cmdBancoTavoli(); }
-
-    // Header.
-    QLabel *lblTitolo() const { return m_lblTitolo; }
-    QLabel *lblCassa() const { return m_lblCassa; }
-
-    // Floor.
+    // The panels the map is made of; their controls are found by objectName.
     /** The floor holding the table buttons; positions on it are the stored twips. */
     TableFloor *fraTavoli() const { return m_floor; }
-    /** Table button i, nullptr when there is none. */
-    QPushButton *cmdTavolo(int i) const { return m_floor->button(i); }
-    QLabel *lblTavolo(int i) const { return m_floor->label(i); }
-    /** Number of table buttons (highest index + 1); buttons beyond the visible ones may be hidden. */
-    int cmdTavoloCount() const { return m_floor->count(); }
-    const QVector<QPushButton *> &tableButtons() const { return m_floor->buttons(); }
-    /** The table Codice a button carries (its tag), "" for none. */
-    QString tagTavolo(int i) const { return m_floor->tag(i); }
-    /** Stored position of table button i in twips; moving it also moves its label. */
-    int topTavolo(int i) const { return m_floor->topTwips(i); }
-    int leftTavolo(int i) const { return m_floor->leftTwips(i); }
-    void moveTavolo(int i, int topTwips, int leftTwips) { m_floor->moveTo(i, topTwips, leftTwips); }
-    QLabel *lblAggiungi() const { return m_floor->lblAggiungi(); }
-    /** The edit toolbox container on the floor (3150 x 1035 twips, hidden); its buttons are the edit mode's.
-     */
-    QFrame *frxAggiorna() const { return m_floor->frxAggiorna(); }
-
-    // Receipt panel.
-    QFrame *frxScontrino() const { return m_receipt; }
-    Grid *gridScontrino() const { return m_receipt->grid(); }
-    QLabel *lblTotale() const { return m_receipt->lblTotale(); }
-    QLabel *lblTavoloAnteprima() const { return m_receipt->lblTavoloAnteprima(); }
-    QPushButton *cmdCancSelezionato() const { return m_receipt->cmdCancSelezionato(); }
-    QPushButton *cmdPaginaSu() const { return m_receipt->cmdPaginaSu(); }
-    QPushButton *cmdPaginaGiu() const { return m_receipt->cmdPaginaGiu(); }
-    QPushButton *cmdNuovoConto() const { return m_receipt->cmdNuovoConto(); }
-    QPushButton *cmdNuovoContoWeb() const { return m_receipt->cmdNuovoContoWeb(); }
-    QPushButton *cmdAggiungiOrdine() const { return m_receipt->cmdAggiungiOrdine(); }
-    QPushButton *cmdContoSubito() const { return m_receipt->cmdContoSubito(); }
-    QPushButton *cmdContiSeparati() const { return m_receipt->cmdContiSeparati(); }
-    QPushButton *cmdPreconto() const { return m_receipt->cmdPreconto(); }
-    QPushButton *cmdPortaAlBanco() const { return m_receipt->cmdPortaAlBanco(); }
-    QPushButton *cmdSposta() const { return m_receipt->cmdSposta(); }
-    QPushButton *cmdAzzeraTavolo() const { return m_receipt->cmdAzzeraTavolo(); }
-
-    // Timers and notification socket.
-    QTimer *TimerRefresh() const { return m_timerRefresh; }
-    QTimer *TimerLampeggio() const { return m_timerLampeggio; }
-    QTimer *timerOrologio() const { return m_timerOrologio; }
-    /** The notification socket; not bound when the port could not be taken. */
-    QUdpSocket *WinsockNotify() const { return m_notify->socket(); }
+    /** The receipt panel with the order of the touched table and its commands. */
+    ReceiptPanel *frxScontrino() const { return m_receipt; }
 
     // Handlers of the operations and layout folders.
-    OperationCommands *operationCommands() const { return m_operationCommands; }
     LineEditing *lineEditing() const { return m_lineEditing; }
     MoveOrder *moveOrder() const { return m_moveOrder; }
     EditMode *editMode() const { return m_editMode; }
