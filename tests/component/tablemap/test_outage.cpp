@@ -1,8 +1,5 @@
-// The map and the move through a PostgreSQL outage, on a cluster of this test's own (restarted,
-// stopped and cut off here, so never the cluster other tests share): the map recovers at the next
-// refresh with no box; a longer outage shows one box at a time, then a mark on the map, and the
-// map recovers by itself; a move cut off between two statements leaves both tables as they were.
-// SQLite has no connection to lose: its behaviour is the other tests' business.
+// The map and the move through a PostgreSQL outage, on a private cluster this test restarts, stops
+// and cuts off (SQLite has no connection to lose).
 
 #include "support/MapFixture.h"
 
