@@ -17,9 +17,7 @@
 
 namespace opstest {
 
-using qrvtest::addArticle, qrvtest::addLine, qrvtest::addTable, qrvtest::DbPtr, qrvtest::dropFailure;
-using qrvtest::engine, qrvtest::failWhen, qrvtest::Line, qrvtest::lines, qrvtest::rowTable;
-using qrvtest::Table, qrvtest::tables;
+using qrvtest::DbPtr;
 
 /** Creates RegistroTavoli as a host keeping a journal does; reconnects so the table is learnt afresh. */
 inline void addJournal(const DbPtr &db) {

@@ -46,7 +46,7 @@ struct PgWireProxy::Shared {
     std::atomic<qint64> parses{0};
     std::atomic<int> accepted{0};
     std::atomic<int> encrypted{0};
-    std::atomic<int> latencyMs{1};
+    int latencyMs = 1;
     std::atomic<bool> capture{false};
     QMutex mutex;
     QVector<Statement> statements;
@@ -63,10 +63,7 @@ struct PgWireProxy::Shared {
 
 namespace {
 
-/**
- * One relayed connection: the client's socket, the server's, the client's bursts waiting out the
- * latency, and the two message streams parsed just enough to count.
- */
+/** One relayed connection: the client's bursts wait out the latency; both streams are parsed to count. */
 class Link : public QObject {
 public:
     Link(PgWireProxy::Shared &shared, int id, QTcpSocket *client, const QString &target, QObject *parent)
@@ -83,25 +80,11 @@ public:
         connect(m_client, &QTcpSocket::readyRead, this, &Link::fromClient);
         connect(m_client, &QTcpSocket::disconnected, this, &Link::close);
 
-        if (target.startsWith(QLatin1Char('/'))) {
-            auto *server = new QLocalSocket(this);
-            m_server = server;
-            connect(server, &QLocalSocket::connected, this, &Link::serverConnected);
-            connect(server, &QLocalSocket::readyRead, this, &Link::fromServer);
-            connect(server, &QLocalSocket::disconnected, this, &Link::close);
-            connect(server, &QLocalSocket::errorOccurred, this, [this] { close(); });
-            server->connectToServer(target);
-        } else {
-            auto *server = new QTcpSocket(this);
-            m_server = server;
-            connect(server, &QTcpSocket::connected, this, &Link::serverConnected);
-            connect(server, &QTcpSocket::readyRead, this, &Link::fromServer);
-            connect(server, &QTcpSocket::disconnected, this, &Link::close);
-            connect(server, &QTcpSocket::errorOccurred, this, [this] { close(); });
-            const qsizetype colon = target.lastIndexOf(QLatin1Char(':'));
-            server->connectToHost(target.left(colon), target.mid(colon + 1).toUShort());
-            server->setSocketOption(QAbstractSocket::LowDelayOption, 1);
-        }
+        connect(m_server, &QLocalSocket::connected, this, &Link::serverConnected);
+        connect(m_server, &QLocalSocket::readyRead, this, &Link::fromServer);
+        connect(m_server, &QLocalSocket::disconnected, this, &Link::close);
+        connect(m_server, &QLocalSocket::errorOccurred, this, [this] { close(); });
+        m_server->connectToServer(target);
         if (m_client->bytesAvailable() > 0)
             fromClient(); // what arrived with the connection itself
     }
@@ -122,7 +105,7 @@ private:
         if (bytes.isEmpty())
             return;
         parseClient(bytes);
-        const int latency = m_shared.latencyMs.load();
+        const int latency = m_shared.latencyMs;
         m_pending.push_back(Burst{m_clock.nsecsElapsed() + qint64(latency) * 1000000, bytes});
         if (latency <= 0)
             flush(false);
@@ -134,8 +117,7 @@ private:
         const QByteArray bytes = m_server->readAll();
         if (bytes.isEmpty())
             return;
-        // Counted before the client can see the answer, so its blocking call returns to a count
-        // that already holds it.
+        // Counted before the client sees the answer, so its blocking call returns to a current count.
         parseServer(bytes);
         m_client->write(bytes);
     }
@@ -254,33 +236,24 @@ private:
             m_fromServer.clear();
     }
 
-    /**
-     * Either side went: what the client still had on its way goes now, then both sides close. The
-     * link goes once both are closed, so that nothing written to either is cut short.
-     */
+    /** Either side went: the client's pending bursts go, both sides close, and then the link goes. */
     void close() {
         if (!m_closing) {
             m_closing = true;
             m_timer.stop();
             flush(true);
             m_client->disconnectFromHost();
-            if (auto *local = qobject_cast<QLocalSocket *>(m_server))
-                local->disconnectFromServer();
-            else
-                static_cast<QTcpSocket *>(m_server)->disconnectFromHost();
+            m_server->disconnectFromServer();
         }
-        const auto *local = qobject_cast<QLocalSocket *>(m_server);
-        const bool serverClosed =
-            local ? local->state() == QLocalSocket::UnconnectedState
-                  : static_cast<QTcpSocket *>(m_server)->state() == QAbstractSocket::UnconnectedState;
-        if (serverClosed && m_client->state() == QAbstractSocket::UnconnectedState)
+        if (m_server->state() == QLocalSocket::UnconnectedState &&
+            m_client->state() == QAbstractSocket::UnconnectedState)
             deleteLater();
     }
 
     PgWireProxy::Shared &m_shared;
     const int m_id;
     QTcpSocket *m_client;
-    QIODevice *m_server = nullptr;
+    QLocalSocket *m_server = new QLocalSocket(this);
     bool m_serverUp = false;
     bool m_closing = false;
     QTimer m_timer;
@@ -354,13 +327,15 @@ PgWireProxy::PgWireProxy(const QString &target, int latencyMs)
 }
 
 PgWireProxy::~PgWireProxy() {
-    stop();
+    if (m_relay) {
+        m_relay->quit();
+        m_relay->wait();
+    }
 }
 
 bool PgWireProxy::start() {
     if (m_relay)
         return true;
-    m_error.clear();
     if (m_target.isEmpty()) {
         m_error = QStringLiteral("no server to relay to");
         return false;
@@ -374,32 +349,8 @@ bool PgWireProxy::start() {
     return true;
 }
 
-void PgWireProxy::stop() {
-    if (!m_relay)
-        return;
-    m_relay->quit();
-    m_relay->wait();
-    m_relay.reset();
-}
-
-bool PgWireProxy::isRunning() const {
-    return m_relay != nullptr;
-}
-
-quint16 PgWireProxy::port() const {
-    return m_relay ? m_relay->port() : 0;
-}
-
 QString PgWireProxy::errorString() const {
     return m_error;
-}
-
-void PgWireProxy::setLatencyMs(int ms) {
-    m_shared->latencyMs = qMax(0, ms);
-}
-
-int PgWireProxy::latencyMs() const {
-    return m_shared->latencyMs.load();
 }
 
 qint64 PgWireProxy::roundTrips() const {
@@ -445,27 +396,19 @@ QVector<PgWireProxy::Statement> PgWireProxy::statements() const {
     return m_shared->statements;
 }
 
-QString PgWireProxy::urlFor(const QString &database, const QString &user) const {
-    return QStringLiteral("postgresql://%1@127.0.0.1:%2/%3")
-        .arg(QString::fromUtf8(QUrl::toPercentEncoding(user)))
-        .arg(port())
+QString PgWireProxy::urlFor(const QString &database) const {
+    return QStringLiteral("postgresql://postgres@127.0.0.1:%1/%2")
+        .arg(m_relay ? m_relay->port() : 0)
         .arg(QString::fromUtf8(QUrl::toPercentEncoding(database)));
 }
 
 QString PgWireProxy::targetOf(const QString &databaseUrl) {
-    const QUrl url(databaseUrl);
-    const QUrlQuery query(url);
-    const QString host = query.hasQueryItem(QStringLiteral("host"))
-                             ? query.queryItemValue(QStringLiteral("host"), QUrl::FullyDecoded)
-                             : url.host();
-    const int port = query.hasQueryItem(QStringLiteral("port"))
-                         ? query.queryItemValue(QStringLiteral("port")).toInt()
-                         : url.port(5432);
-    if (host.isEmpty())
+    const QUrlQuery query{QUrl(databaseUrl)};
+    const QString host = query.queryItemValue(QStringLiteral("host"), QUrl::FullyDecoded);
+    const QString port = query.queryItemValue(QStringLiteral("port"));
+    if (!host.startsWith(QLatin1Char('/')))
         return QString();
-    if (host.startsWith(QLatin1Char('/')))
-        return host + QStringLiteral("/.s.PGSQL.") + QString::number(port);
-    return host + QLatin1Char(':') + QString::number(port);
+    return host + QStringLiteral("/.s.PGSQL.") + (port.isEmpty() ? QStringLiteral("5432") : port);
 }
 
 QString PgWireProxy::databaseOf(const QString &databaseUrl) {

@@ -7,15 +7,10 @@
 namespace qrvtest {
 
 /**
- * A PostgreSQL wire-protocol relay on 127.0.0.1 for tests and benchmarks: it counts the round
- * trips a client makes (each ReadyForQuery the server sends ends one) and delays every burst the
- * client sends by a set latency, as a local network would.
- *
- * It runs in a thread of its own with its own event loop, since the till's database calls block
- * the thread that makes them. The first ReadyForQuery of each connection ends its start-up and is
- * counted apart. Counters may be read from any thread; a statement is counted before it reaches
- * the server and a ReadyForQuery before it reaches the client, so both are up to date as soon as
- * the client's call returns.
+ * A PostgreSQL wire-protocol relay on 127.0.0.1 that counts a client's round trips (each
+ * ReadyForQuery after the start-up's first ends one) and delays each client burst by a latency. It
+ * runs its own thread, since the till's calls block theirs; a statement is counted before the server
+ * gets it and a ReadyForQuery before the client does, so the counters are current once a call returns.
  */
 class PgWireProxy {
 public:
@@ -26,25 +21,16 @@ public:
         QString sql;
     };
 
-    /**
-     * target: the path of a server's Unix socket (starting with "/"), or "host:port".
-     * latencyMs: the delay added to each burst the client sends (0 forwards at once).
-     */
+    /** target: the server's Unix socket; latencyMs: the delay added to each client burst (0: none). */
     explicit PgWireProxy(const QString &target, int latencyMs = 1);
-    /** Stops the proxy: every relayed connection is closed and the thread has ended. */
+    /** Closes every relayed connection and ends the thread. */
     ~PgWireProxy();
     PgWireProxy(const PgWireProxy &) = delete;
     PgWireProxy &operator=(const PgWireProxy &) = delete;
 
     /** Starts listening on an ephemeral port of 127.0.0.1; false (with errorString) when it cannot. */
     bool start();
-    void stop();
-    bool isRunning() const;
-    quint16 port() const;
     QString errorString() const;
-
-    void setLatencyMs(int ms);
-    int latencyMs() const;
 
     /** Round trips after the start-up of their connection, since the last reset. */
     qint64 roundTrips() const;
@@ -57,23 +43,19 @@ public:
     int connectionsAccepted() const;
     /** Connections that switched to TLS or GSS encryption: nothing of them can be counted. */
     int encryptedConnections() const;
-    /** Sets every counter above (but connectionsAccepted) back to 0 and drops the captured statements. */
+    /** Sets every counter (but connectionsAccepted) back to 0 and drops the captured statements. */
     void reset();
 
     /** Keeps the text of each statement from now on (off at start; at most 100000 are kept). */
     void setCapture(bool on);
     QVector<Statement> statements() const;
 
-    /**
-     * The address of a venue database through this proxy, for dao::Database::open:
-     * "postgresql://user@127.0.0.1:PORT/dbname".
-     */
-    QString urlFor(const QString &database, const QString &user = QStringLiteral("postgres")) const;
+    /** "postgresql://postgres@127.0.0.1:PORT/database": a venue database through this proxy. */
+    QString urlFor(const QString &database) const;
 
     /**
-     * What a database address of the form "postgresql:///name?host=/socket/folder&port=P" reaches:
-     * the server's socket path (folder + "/.s.PGSQL." + port, 5432 unless given) or "host:port";
-     * and the database name. Empty when the address names none.
+     * Of an address "postgresql:///name?host=/socket/folder&port=P": the server's socket path
+     * (5432 unless given; empty without a socket folder) and the database name.
      */
     static QString targetOf(const QString &databaseUrl);
     static QString databaseOf(const QString &databaseUrl);
@@ -84,8 +66,7 @@ public:
 private:
     class Relay;
     std::shared_ptr<Shared> m_shared;
-    QString m_target;
-    QString m_error;
+    QString m_target, m_error;
     std::unique_ptr<Relay> m_relay;
 };
 

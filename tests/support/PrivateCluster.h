@@ -35,11 +35,9 @@ public:
     int terminateConnections();
 
 private:
-    void script(const QStringList &arguments) const;
     QString maintenance(const QString &sql) const;
 
-    QString m_dir;
-    QString m_socketDir;
+    QString m_dir; ///< the cluster's folder, its socket's too
     int m_databases = 0;
 };
 

@@ -22,12 +22,6 @@ using qrv::dao::Database;
 namespace {
 
 const QString kSchemaDir = QStringLiteral(QRV_SOURCE_DIR "/schema");
-const QString kClusterScript = QStringLiteral(QRV_SOURCE_DIR "/tests/support/pg_cluster.sh");
-
-[[noreturn]] void fail(const QString &text) {
-    qCritical("%s", qPrintable(text));
-    throw std::runtime_error(text.toStdString());
-}
 
 std::shared_ptr<Database> withVenue(std::shared_ptr<Database> db, bool demo) {
     qrv::dao::createSchema(*db, kSchemaDir);
@@ -41,7 +35,7 @@ std::shared_ptr<Database> sqliteDatabase(bool demo) {
     static QTemporaryDir folder(QDir::tempPath() + QStringLiteral("/qrvtest-XXXXXX"));
     static int counter = 0;
     if (!folder.isValid())
-        fail(QStringLiteral("Cannot create a temporary folder for the SQLite databases"));
+        failSetUp(QStringLiteral("Cannot create a temporary folder for the SQLite databases"));
     return withVenue(Database::open(QStringLiteral("sqlite:") +
                                     folder.filePath(QStringLiteral("venue-%1.db").arg(++counter))),
                      demo);
@@ -70,12 +64,7 @@ public:
 private:
     PgCluster() = default;
 
-    QString urlFor(const QString &database) const {
-        QUrlQuery query;
-        query.addQueryItem(QStringLiteral("host"), m_socketDir);
-        query.addQueryItem(QStringLiteral("user"), QStringLiteral("postgres"));
-        return QStringLiteral("postgresql:///%1?%2").arg(database, query.toString(QUrl::FullyEncoded));
-    }
+    QString urlFor(const QString &database) const { return clusterUrl(m_socketDir, database); }
 
     /** A new database named after this process, from the template when one is given. */
     QString create(const QString &templateName) {
@@ -95,21 +84,9 @@ private:
         if (!fixture.isEmpty() && QFileInfo::exists(fixture + QStringLiteral("/.s.PGSQL.5432"))) {
             m_socketDir = fixture;
         } else {
-            // No shared cluster: start one for this process. The script's watcher removes it should
-            // this process end without cleaning up.
-            const QString dir = QDir::tempPath() + QStringLiteral("/qrvpg-%1-%2")
-                                                       .arg(QCoreApplication::applicationPid())
-                                                       .arg(QDateTime::currentMSecsSinceEpoch() % 100000);
-            QProcess script;
-            script.setProcessChannelMode(QProcess::MergedChannels);
-            script.start(QStringLiteral("bash"), {kClusterScript, QStringLiteral("start"), dir,
-                                                  QString::number(QCoreApplication::applicationPid())});
-            if (!script.waitForFinished(120000) || script.exitStatus() != QProcess::NormalExit ||
-                script.exitCode() != 0)
-                fail(QStringLiteral("Cannot start a PostgreSQL cluster for the tests (%1):\n%2")
-                         .arg(kClusterScript, QString::fromLocal8Bit(script.readAll())));
-            m_privateDir = dir;
-            m_socketDir = QFileInfo(dir).canonicalFilePath();
+            // No shared cluster: one for this process, removed at exit (or by the script's watcher).
+            m_privateDir = startCluster(QStringLiteral("qrvpg"));
+            m_socketDir = m_privateDir;
         }
         if (QCoreApplication::instance())
             qAddPostRoutine(&PgCluster::cleanup);
@@ -121,7 +98,8 @@ private:
         PgCluster &c = instance();
         if (!c.m_privateDir.isEmpty()) {
             QProcess::execute(QStringLiteral("bash"),
-                              {kClusterScript, QStringLiteral("stop"), c.m_privateDir});
+                              {QStringLiteral(QRV_SOURCE_DIR "/tests/support/pg_cluster.sh"),
+                               QStringLiteral("stop"), c.m_privateDir});
         } else {
             // The shared cluster lives on for the other tests: drop what this process made.
             try {
@@ -142,8 +120,8 @@ private:
                 m_maintenance = Database::open(urlFor(QStringLiteral("postgres")));
             m_maintenance->ExecuteNative(sql);
         } catch (const std::exception &e) {
-            fail(QStringLiteral("PostgreSQL test cluster in %1: %2 failed: %3")
-                     .arg(m_socketDir, sql, QString::fromUtf8(e.what())));
+            failSetUp(QStringLiteral("PostgreSQL test cluster in %1: %2 failed: %3")
+                          .arg(m_socketDir, sql, QString::fromUtf8(e.what())));
         }
     }
 
@@ -159,7 +137,7 @@ std::shared_ptr<Database> newDatabase(const QString &engine, bool demo) {
         return sqliteDatabase(demo);
     if (engine == QLatin1String("postgresql"))
         return PgCluster::instance().newDatabase(demo);
-    fail(QStringLiteral("Unknown test engine \"%1\"").arg(engine));
+    failSetUp(QStringLiteral("Unknown test engine \"%1\"").arg(engine));
 }
 
 } // namespace
@@ -187,6 +165,38 @@ std::shared_ptr<Database> demoDatabase(const QString &engine) {
 
 QString urlOf(const std::shared_ptr<Database> &db) {
     return db->url();
+}
+
+void failSetUp(const QString &text) {
+    qCritical("%s", qPrintable(text));
+    throw std::runtime_error(text.toStdString());
+}
+
+void clusterScript(const QStringList &arguments) {
+    QProcess script;
+    script.setProcessChannelMode(QProcess::MergedChannels);
+    script.start(QStringLiteral("bash"),
+                 QStringList{QStringLiteral(QRV_SOURCE_DIR "/tests/support/pg_cluster.sh")} + arguments);
+    if (!script.waitForFinished(120000) || script.exitStatus() != QProcess::NormalExit ||
+        script.exitCode() != 0)
+        failSetUp(QStringLiteral("pg_cluster.sh %1 failed:\n%2")
+                      .arg(arguments.join(QLatin1Char(' ')), QString::fromLocal8Bit(script.readAll())));
+}
+
+QString startCluster(const QString &prefix) {
+    const QString pid = QString::number(QCoreApplication::applicationPid());
+    const QString dir =
+        QDir::tempPath() +
+        QStringLiteral("/%1-%2-%3").arg(prefix, pid).arg(QDateTime::currentMSecsSinceEpoch() % 100000);
+    clusterScript({QStringLiteral("start"), dir, pid});
+    return QFileInfo(dir).canonicalFilePath();
+}
+
+QString clusterUrl(const QString &socketDir, const QString &database) {
+    QUrlQuery query;
+    query.addQueryItem(QStringLiteral("host"), socketDir);
+    query.addQueryItem(QStringLiteral("user"), QStringLiteral("postgres"));
+    return QStringLiteral("postgresql:///%1?%2").arg(database, query.toString(QUrl::FullyEncoded));
 }
 
 QVariant scalar(const std::shared_ptr<Database> &db, const QString &sql) {

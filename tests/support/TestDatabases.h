@@ -46,4 +46,14 @@ QString urlOf(const std::shared_ptr<qrv::dao::Database> &db);
 /** Runs a statement and returns the first column of the first row (null when there is none). */
 QVariant scalar(const std::shared_ptr<qrv::dao::Database> &db, const QString &sql);
 
+/** Logs text and throws std::runtime_error: a test set-up that cannot go on. */
+[[noreturn]] void failSetUp(const QString &text);
+
+/** Starts a throwaway PostgreSQL cluster owned by this process; returns its folder (the socket's). */
+QString startCluster(const QString &prefix);
+/** Runs tests/support/pg_cluster.sh with arguments ("stop dir", "restart dir fast", ...). */
+void clusterScript(const QStringList &arguments);
+/** The address of database in the cluster listening in socketDir, as user postgres. */
+QString clusterUrl(const QString &socketDir, const QString &database);
+
 } // namespace qrvtest

@@ -2,6 +2,7 @@
 // else in the file kept, its line endings and encoding too), and paths that cannot be used.
 #include "core/settings/IniFile.h"
 #include "core/settings/mdlFunzioniIni.h"
+#include "support/TestDatabases.h"
 
 #include <QDir>
 #include <QFile>
@@ -9,6 +10,23 @@
 #include <QtTest>
 
 using qrv::IniFile;
+using qrvtest::rowTable;
+
+namespace {
+
+/** A file's bytes before and after: read, section/key gives value (defaultValue when missing); written,
+ * value. */
+struct IniRow {
+    const char *name;
+    QByteArray before;
+    const char *section, *key;
+    QByteArray value;
+    QByteArray after;
+};
+
+} // namespace
+
+Q_DECLARE_METATYPE(IniRow)
 
 class TestIni : public QObject {
     Q_OBJECT
@@ -31,96 +49,76 @@ class TestIni : public QObject {
     }
 
 private slots:
+    // Read rows: after holds the default value; the file is left as it was.
     void read_data() {
-        QTest::addColumn<QByteArray>("contents");
-        QTest::addColumn<QString>("section");
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<QString>("defaultValue");
-        QTest::addColumn<QString>("expected");
-        const auto row = [](const char *tag, const QByteArray &contents, const char *section, const char *key,
-                            const char *expected, const char *defaultValue = "") {
-            QTest::newRow(tag) << contents << QString::fromUtf8(section) << QString::fromUtf8(key)
-                               << QString::fromUtf8(defaultValue) << QString::fromUtf8(expected);
-        };
-        row("blank value gives the default", "[Tavoli]\r\nBottoniGrandi=   \r\n", "Tavoli", "BottoniGrandi",
-            "0", "0");
-        row("blanks around the value", "[Impostazioni]\nCodiceCassa=  3 \t\n", "Impostazioni", "CodiceCassa",
-            "3");
-        row("missing section", "[Tavoli]\nCodiceCassa=3\n", "Impostazioni", "CodiceCassa", "");
-        row("odd case and blanks in names", "[ impostazioni ]\n  codicecassa  =7\n", " IMPOSTAZIONI ",
-            "CODICECASSA ", "7");
-        row("value over 255 characters is cut", "[A]\nk=" + QByteArray(300, 'x'), "A", "k",
-            QByteArray(255, 'x').constData());
-        row("cut inside trailing blanks, then trimmed",
-            "[A]\nk=" + QByteArray(250, 'a') + QByteArray(10, ' ') + "b", "A", "k",
-            QByteArray(250, 'a').constData());
-        row("comments are not keys", "; CodiceCassa=9\n[Impostazioni]\n;CodiceCassa=8\nCodiceCassa=5\n",
-            "Impostazioni", "CodiceCassa", "5");
-        row("first of duplicate keys wins", "[Impostazioni]\nCodiceCassa=1\ncodicecassa=2\n", "Impostazioni",
-            "CodiceCassa", "1");
-        row("only the first section of a name is read", "[A]\nx=1\n[B]\ny=3\n[a]\ny=2\n", "A", "y", "d", "d");
-        row("key of the next section is not taken", "[A]\n[B]\nk=1\n", "A", "k", "");
-        row("equals sign inside the value", "[A]\nk = a=b\n", "A", "k", "a=b");
-        row("enclosing quotes dropped", "[A]\nk=\"  a b \"\n", "A", "k", "a b");
-        row("byte order mark before the first section", "\xEF\xBB\xBF[Impostazioni]\r\nCodiceCassa=4",
-            "Impostazioni", "CodiceCassa", "4");
-        row("windows-1252", "[Host]\r\nNome=Caff\xE8 \x80\r\n", "Host", "Nome", "Caffè €");
-        row("utf-8", "[Host]\nNome=Caff\xC3\xA8 \xE2\x82\xAC\n", "Host", "Nome", "Caffè €");
+        rowTable<IniRow>({
+            {"blank value gives the default", "[Tavoli]\r\nBottoniGrandi=   \r\n", "Tavoli", "BottoniGrandi",
+             "0", "0"},
+            {"blanks around the value", "[Impostazioni]\nCodiceCassa=  3 \t\n", "Impostazioni", "CodiceCassa",
+             "3", ""},
+            {"missing section", "[Tavoli]\nCodiceCassa=3\n", "Impostazioni", "CodiceCassa", "", ""},
+            {"odd case and blanks in names", "[ impostazioni ]\n  codicecassa  =7\n", " IMPOSTAZIONI ",
+             "CODICECASSA ", "7", ""},
+            {"value over 255 characters is cut", "[A]\nk=" + QByteArray(300, 'x'), "A", "k",
+             QByteArray(255, 'x'), ""},
+            {"cut inside trailing blanks, then trimmed",
+             "[A]\nk=" + QByteArray(250, 'a') + QByteArray(10, ' ') + "b", "A", "k", QByteArray(250, 'a'),
+             ""},
+            {"comments are not keys", "; CodiceCassa=9\n[Impostazioni]\n;CodiceCassa=8\nCodiceCassa=5\n",
+             "Impostazioni", "CodiceCassa", "5", ""},
+            {"first of duplicate keys wins", "[Impostazioni]\nCodiceCassa=1\ncodicecassa=2\n", "Impostazioni",
+             "CodiceCassa", "1", ""},
+            {"only the first section of a name is read", "[A]\nx=1\n[B]\ny=3\n[a]\ny=2\n", "A", "y", "d",
+             "d"},
+            {"key of the next section is not taken", "[A]\n[B]\nk=1\n", "A", "k", "", ""},
+            {"equals sign inside the value", "[A]\nk = a=b\n", "A", "k", "a=b", ""},
+            {"enclosing quotes dropped", "[A]\nk=\"  a b \"\n", "A", "k", "a b", ""},
+            {"byte order mark before the first section", "\xEF\xBB\xBF[Impostazioni]\r\nCodiceCassa=4",
+             "Impostazioni", "CodiceCassa", "4", ""},
+            {"windows-1252", "[Host]\r\nNome=Caff\xE8 \x80\r\n", "Host", "Nome", "Caffè €", ""},
+            {"utf-8", "[Host]\nNome=Caff\xC3\xA8 \xE2\x82\xAC\n", "Host", "Nome", "Caffè €", ""},
+        });
     }
     void read() {
-        QFETCH(QByteArray, contents);
-        QFETCH(QString, section);
-        QFETCH(QString, key);
-        QFETCH(QString, defaultValue);
-        QFETCH(QString, expected);
-        const QString path = fileWith(contents);
-        QCOMPARE(qrv::LeggiIni(QLatin1Char(' ') + path + QLatin1Char(' '), section, key, defaultValue),
-                 expected);
-        QCOMPARE(bytesOf(path), contents);
+        QFETCH(IniRow, row);
+        const QString path = fileWith(row.before);
+        QCOMPARE(qrv::LeggiIni(QLatin1Char(' ') + path + QLatin1Char(' '), QString::fromUtf8(row.section),
+                               QString::fromUtf8(row.key), QString::fromUtf8(row.after)),
+                 QString::fromUtf8(row.value));
+        QCOMPARE(bytesOf(path), row.before);
     }
 
     void write_data() {
-        QTest::addColumn<QByteArray>("before");
-        QTest::addColumn<QString>("section");
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<QString>("value");
-        QTest::addColumn<QByteArray>("after");
-        const auto row = [](const char *tag, const QByteArray &before, const char *section, const char *key,
-                            const char *value, const QByteArray &after) {
-            QTest::newRow(tag) << before << QString::fromUtf8(section) << QString::fromUtf8(key)
-                               << QString::fromUtf8(value) << after;
-        };
         const QByteArray host =
             "; till settings\r\n[Impostazioni]\r\nCodiceCassa = 2\r\nStampante=EPSON ; x\r\n\r\n"
             "[Tavoli]\r\nbottonigrandi = 0\r\nArticoloAggiunta=12\r\n\r\n[Host]\r\nA=1\r\n";
-        row("replace keeps every other byte, CRLF", host, " tavoli ", " BottoniGrandi ", " 1 ",
-            QByteArray(host).replace("bottonigrandi = 0", "bottonigrandi = 1"));
-        row("new key at the end of its section, before the blank line", host, "Tavoli", "Nuova", "x y",
-            QByteArray(host).replace("ArticoloAggiunta=12\r\n", "ArticoloAggiunta=12\r\nNuova=x y\r\n"));
-        row("new section appended after a blank line", host, "Altro", "k", "v",
-            host + "\r\n[Altro]\r\nk=v\r\n");
-        row("LF file stays LF", "[Tavoli]\nBottoniGrandi=1\n[X]\ny=2\n", "Tavoli", "ArticoloAggiunta", "7",
-            "[Tavoli]\nBottoniGrandi=1\nArticoloAggiunta=7\n[X]\ny=2\n");
-        row("last line without an ending", "[Tavoli]\nBottoniGrandi=1", "Tavoli", "K", "2",
-            "[Tavoli]\nBottoniGrandi=1\nK=2\n");
-        row("line break in a value stays on one line", "[A]\nk=old\n", "A", "k", "a\r\n[B]",
-            "[A]\nk=a  [B]\n");
-        row("new file in UTF-8", QByteArray(), "Tavoli", "Nome", "Caffè",
-            "[Tavoli]\r\nNome=Caff\xC3\xA8\r\n");
-        row("windows-1252 stays", "[Host]\r\nNome=Caff\xE8 \x80\r\n[Tavoli]\r\nDescr=x\r\n", "Tavoli",
-            "Descr", "Tè €", "[Host]\r\nNome=Caff\xE8 \x80\r\n[Tavoli]\r\nDescr=T\xE8 \x80\r\n");
-        row("utf-8 stays", "[Host]\nNome=Caff\xC3\xA8 \xE2\x82\xAC\n[Tavoli]\nDescr=x\n", "Tavoli", "Descr",
-            "Tè €", "[Host]\nNome=Caff\xC3\xA8 \xE2\x82\xAC\n[Tavoli]\nDescr=T\xC3\xA8 \xE2\x82\xAC\n");
+        rowTable<IniRow>({
+            {"replace keeps every other byte, CRLF", host, " tavoli ", " BottoniGrandi ", " 1 ",
+             QByteArray(host).replace("bottonigrandi = 0", "bottonigrandi = 1")},
+            {"new key at the end of its section, before the blank line", host, "Tavoli", "Nuova", "x y",
+             QByteArray(host).replace("ArticoloAggiunta=12\r\n", "ArticoloAggiunta=12\r\nNuova=x y\r\n")},
+            {"new section appended after a blank line", host, "Altro", "k", "v",
+             host + "\r\n[Altro]\r\nk=v\r\n"},
+            {"LF file stays LF", "[Tavoli]\nBottoniGrandi=1\n[X]\ny=2\n", "Tavoli", "ArticoloAggiunta", "7",
+             "[Tavoli]\nBottoniGrandi=1\nArticoloAggiunta=7\n[X]\ny=2\n"},
+            {"last line without an ending", "[Tavoli]\nBottoniGrandi=1", "Tavoli", "K", "2",
+             "[Tavoli]\nBottoniGrandi=1\nK=2\n"},
+            {"line break in a value stays on one line", "[A]\nk=old\n", "A", "k", "a\r\n[B]",
+             "[A]\nk=a  [B]\n"},
+            {"new file in UTF-8", QByteArray(), "Tavoli", "Nome", "Caffè",
+             "[Tavoli]\r\nNome=Caff\xC3\xA8\r\n"},
+            {"windows-1252 stays", "[Host]\r\nNome=Caff\xE8 \x80\r\n[Tavoli]\r\nDescr=x\r\n", "Tavoli",
+             "Descr", "Tè €", "[Host]\r\nNome=Caff\xE8 \x80\r\n[Tavoli]\r\nDescr=T\xE8 \x80\r\n"},
+            {"utf-8 stays", "[Host]\nNome=Caff\xC3\xA8 \xE2\x82\xAC\n[Tavoli]\nDescr=x\n", "Tavoli", "Descr",
+             "Tè €", "[Host]\nNome=Caff\xC3\xA8 \xE2\x82\xAC\n[Tavoli]\nDescr=T\xC3\xA8 \xE2\x82\xAC\n"},
+        });
     }
     void write() {
-        QFETCH(QByteArray, before);
-        QFETCH(QString, section);
-        QFETCH(QString, key);
-        QFETCH(QString, value);
-        QFETCH(QByteArray, after);
-        const QString path = fileWith(before);
-        QVERIFY(qrv::ScriviIni(path, section, key, value) != 0);
-        QCOMPARE(bytesOf(path), after);
+        QFETCH(IniRow, row);
+        const QString path = fileWith(row.before);
+        QVERIFY(qrv::ScriviIni(path, QString::fromUtf8(row.section), QString::fromUtf8(row.key),
+                               QString::fromUtf8(row.value)) != 0);
+        QCOMPARE(bytesOf(path), row.after);
     }
 
     // A file that is missing, or a folder where it should be (unreadable even for a user who may

@@ -6,12 +6,14 @@
 #include "core/tablemap/NotificationPayload.h"
 #include "core/tablemap/NotificationTargets.h"
 #include "core/tablemap/ReceiptRows.h"
+#include "support/TestDatabases.h"
 
 #include <QTest>
 
 using namespace qrv;
 
 using Parts = QVector<NotificationPart>;
+using qrvtest::rowTable;
 
 namespace {
 NotificationPart P(const char *numero, bool mostra) {
@@ -20,7 +22,21 @@ NotificationPart P(const char *numero, bool mostra) {
 ReceiptRow R(const char *q, const char *d, const char *i, const char *id) {
     return {QString::fromUtf8(q), QString::fromUtf8(d), QString::fromUtf8(i), QString::fromUtf8(id)};
 }
+
+/** PortaNotifiche as stored, the port the API set, the port used. */
+struct Port {
+    const char *name, *setting;
+    quint16 set, expected;
+};
+
+/** NotificheA as stored; the destinations kept ("address:port") and the entries left out, " " between. */
+struct Targets {
+    const char *name, *setting, *targets, *rejected;
+};
 } // namespace
+
+Q_DECLARE_METATYPE(Port)
+Q_DECLARE_METATYPE(Targets)
 
 class TestTablemapLogic : public QObject {
     Q_OBJECT
@@ -122,71 +138,57 @@ private slots:
 
     // PortaNotifiche: a port from 1 to 65535, else the port the API set, else 8989; never the environment.
     void notifyPort_data() {
-        QTest::addColumn<QString>("setting");
-        QTest::addColumn<quint16>("set");
-        QTest::addColumn<quint16>("expected");
-        const auto row = [](const char *tag, const char *setting, int set, int expected) {
-            QTest::newRow(tag) << QString::fromLatin1(setting) << quint16(set) << quint16(expected);
-        };
-        row("missing", "", 0, 8989);
-        row("a port, blanks around", " 9100 ", 0, 9100);
-        row("the highest port", "65535", 0, 65535);
-        row("the setting beats the API", "9100", 9200, 9100);
-        row("missing, the API's port", "", 9200, 9200);
-        row("zero", "0", 0, 8989);
-        row("above 65535", "65536", 0, 8989);
-        row("too many digits", "009100", 0, 8989);
-        row("a sign", "+9100", 0, 8989);
-        row("not a number", "91a0", 0, 8989);
+        rowTable<Port>({
+            {"missing", "", 0, 8989},
+            {"a port, blanks around", " 9100 ", 0, 9100},
+            {"the highest port", "65535", 0, 65535},
+            {"the setting beats the API", "9100", 9200, 9100},
+            {"missing, the API's port", "", 9200, 9200},
+            {"zero", "0", 0, 8989},
+            {"above 65535", "65536", 0, 8989},
+            {"too many digits", "009100", 0, 8989},
+            {"a sign", "+9100", 0, 8989},
+            {"not a number", "91a0", 0, 8989},
+        });
     }
     void notifyPort() {
-        QFETCH(QString, setting);
-        QFETCH(quint16, set);
-        QFETCH(quint16, expected);
+        QFETCH(Port, row);
         qputenv("QRV_NOTIFY_PORT", "9300");
-        MapSettings::setNotifyPort(set);
-        QCOMPARE(MapSettings::notifyPort(setting), expected);
+        MapSettings::setNotifyPort(row.set);
+        QCOMPARE(MapSettings::notifyPort(QLatin1String(row.setting)), row.expected);
         MapSettings::setNotifyPort(0);
         qunsetenv("QRV_NOTIFY_PORT");
     }
 
     // NotificheA: the destinations kept ("address:port" each) and the entries left out.
     void notificationTargets_data() {
-        QTest::addColumn<QString>("setting");
-        QTest::addColumn<QStringList>("targets");
-        QTest::addColumn<QStringList>("rejected");
-        const auto row = [](const char *tag, const char *setting, const char *targets, const char *rejected) {
-            const auto list = [](const char *text) {
-                return QString::fromLatin1(text).split(QLatin1Char(' '), Qt::SkipEmptyParts);
-            };
-            QTest::newRow(tag) << QString::fromLatin1(setting) << list(targets) << list(rejected);
-        };
-        row("missing: off", "", "", "");
-        row("blanks and empty entries: off", " ; ;", "", "");
-        row("default port", "192.168.1.20", "192.168.1.20:8989", "");
-        row("several, blanks around the parts", " 192.168.1.20 : 9000 ;127.0.0.1:8990; ",
-            "192.168.1.20:9000 127.0.0.1:8990", "");
-        row("broadcast", "255.255.255.255;192.168.1.255:8990", "255.255.255.255:8989 192.168.1.255:8990", "");
-        row("localhost", "LocalHost:9001", "127.0.0.1:9001", "");
-        row("twice counts once", "10.0.0.1;10.0.0.1:8989", "10.0.0.1:8989", "");
-        row("bad entries left out, the others kept",
-            "10.0.0.1:0;10.0.0.2:65536;10.0.0.3:x;10.0.0.4:;10.0.0.5:8990", "10.0.0.5:8990",
-            "10.0.0.1:0 10.0.0.2:65536 10.0.0.3:x 10.0.0.4:");
-        row("not dotted IPv4", "cassa2.local;10.1;10.0.0.256;0x7f.0.0.1;0.0.0.0;1.2.3.4.5", "",
-            "cassa2.local 10.1 10.0.0.256 0x7f.0.0.1 0.0.0.0 1.2.3.4.5");
-        row("IPv6", "::1;[::1]:8989;fe80::1", "", "::1 [::1]:8989 fe80::1");
+        rowTable<Targets>({
+            {"missing: off", "", "", ""},
+            {"blanks and empty entries: off", " ; ;", "", ""},
+            {"default port", "192.168.1.20", "192.168.1.20:8989", ""},
+            {"several, blanks around the parts", " 192.168.1.20 : 9000 ;127.0.0.1:8990; ",
+             "192.168.1.20:9000 127.0.0.1:8990", ""},
+            {"broadcast", "255.255.255.255;192.168.1.255:8990", "255.255.255.255:8989 192.168.1.255:8990",
+             ""},
+            {"localhost", "LocalHost:9001", "127.0.0.1:9001", ""},
+            {"twice counts once", "10.0.0.1;10.0.0.1:8989", "10.0.0.1:8989", ""},
+            {"bad entries left out, the others kept",
+             "10.0.0.1:0;10.0.0.2:65536;10.0.0.3:x;10.0.0.4:;10.0.0.5:8990", "10.0.0.5:8990",
+             "10.0.0.1:0 10.0.0.2:65536 10.0.0.3:x 10.0.0.4:"},
+            {"not dotted IPv4", "cassa2.local;10.1;10.0.0.256;0x7f.0.0.1;0.0.0.0;1.2.3.4.5", "",
+             "cassa2.local 10.1 10.0.0.256 0x7f.0.0.1 0.0.0.0 1.2.3.4.5"},
+            {"IPv6", "::1;[::1]:8989;fe80::1", "", "::1 [::1]:8989 fe80::1"},
+        });
     }
     void notificationTargets() {
-        QFETCH(QString, setting);
-        QFETCH(QStringList, targets);
-        QFETCH(QStringList, rejected);
-        const NotificationTargets parsed = NotificationTargets::parse(setting);
-        QStringList kept;
+        QFETCH(Targets, row);
+        const NotificationTargets parsed = NotificationTargets::parse(QLatin1String(row.setting));
+        QString kept;
         for (const NotificationTarget &t : parsed.targets())
-            kept.append(t.address.toString() + QLatin1Char(':') + QString::number(t.port));
-        QCOMPARE(kept, targets);
-        QCOMPARE(parsed.rejected(), rejected);
-        QCOMPARE(parsed.isEmpty(), targets.isEmpty());
+            kept += t.address.toString() + QLatin1Char(':') + QString::number(t.port) + QLatin1Char(' ');
+        QCOMPARE(kept.trimmed(), QLatin1String(row.targets));
+        QCOMPARE(parsed.rejected().join(QLatin1Char(' ')), QLatin1String(row.rejected));
+        QCOMPARE(parsed.isEmpty(), !*row.targets);
     }
 };
 
