@@ -237,14 +237,15 @@ int otherTill(const QStringList &args) {
     QUdpSocket answer;
     const quint16 port = static_cast<quint16>(args.value(2).toUInt());
     // Connected after the map's own handler, so it runs once the button is recoloured.
-    QObject::connect(form->findChild<QUdpSocket *>(QStringLiteral("WinsockNotify")), &QUdpSocket::readyRead, form, [&] {
-        const int i = form->state().TavoloLampeggiante;
-        const QPushButton *button = form->fraTavoli()->button(i);
-        const bool red = button && button->palette().color(QPalette::Button) == QColor(0xFF, 0x3E, 0x3E);
-        answer.writeDatagram(QByteArray::number(steadyNs()) + ' ' + form->fraTavoli()->tag(i).toLatin1() + ' ' +
-                                 (red ? "1" : "0"),
-                             QHostAddress::LocalHost, port);
-    });
+    QObject::connect(
+        form->findChild<QUdpSocket *>(QStringLiteral("WinsockNotify")), &QUdpSocket::readyRead, form, [&] {
+            const int i = form->state().TavoloLampeggiante;
+            const QPushButton *button = form->fraTavoli()->button(i);
+            const bool red = button && button->palette().color(QPalette::Button) == QColor(0xFF, 0x3E, 0x3E);
+            answer.writeDatagram(QByteArray::number(steadyNs()) + ' ' + form->fraTavoli()->tag(i).toLatin1() +
+                                     ' ' + (red ? "1" : "0"),
+                                 QHostAddress::LocalHost, port);
+        });
     fputs("READY\n", stdout);
     fflush(stdout);
     return QCoreApplication::exec();
