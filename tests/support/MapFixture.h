@@ -42,12 +42,6 @@ inline QColor colourOf(const QWidget *button) {
     return button->palette().color(QPalette::Button);
 }
 
-/** The engine of the running test row (global data column "engine"). */
-inline QString currentEngine() {
-    QFETCH_GLOBAL(QString, engine);
-    return engine;
-}
-
 /** The control of form named name, or name(index) for a control array; nullptr when there is none. */
 template <class T = QPushButton> T *control(const QObject *form, const char *name, int index = -1) {
     const QString objectName =
@@ -96,7 +90,7 @@ inline void runMap(const std::function<void(qrv::frmTavoli &)> &body,
 
 class Venue : public qrvtest::Till {
 public:
-    explicit Venue(const QString &engine = currentEngine()) {
+    explicit Venue(const QString &engine = qrvtest::engine()) {
         open(engine, false);
         qrv::SharedState::current().Operazione = qrv::qrvScegliUnTavolo;
         port = freePort();

@@ -202,7 +202,7 @@ private slots:
     // the number is written back as shown; then the description typed is stored. Elimina deletes
     // the table after a Yes, not its lines.
     void editsAndDeletesATable() {
-        m_venue->open(maptest::currentEngine(), true);
+        m_venue->open(qrvtest::engine(), true);
         m_venue->exec(QStringLiteral("Update Tavoli Set Numero = '01' Where Codice = 1"));
         frmTavoli &form = load(false);
         frmDatiTavolo *data = frmDatiTavolo::current();
@@ -374,7 +374,7 @@ private:
     /** The map of the demo venue (or the venue as it is), in layout-editing mode unless told. */
     frmTavoli &load(bool demo = true, qint32 operazione = qrvAggiornaTavoli) {
         if (demo)
-            m_venue->open(maptest::currentEngine(), true);
+            m_venue->open(qrvtest::engine(), true);
         SharedState::current().Operazione = operazione;
         frmTavoli &form = m_venue->load();
         if (!QTest::qWaitForWindowExposed(&form))
